@@ -1,0 +1,36 @@
+# One static library per subsystem folder: every .cpp in the folder is a source.
+# A folder that has no sources yet becomes an interface library so that its
+# dependants can already link it.
+function(zorbel_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  list(FILTER sources EXCLUDE REGEX ".*/main\\.cpp$")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test folder: every .cpp in the folder is a source.
+# Tests run with SDL's offscreen video driver so that GL tests need no display.
+function(zorbel_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    ZORBEL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    ZORBEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;ZORBEL_SHARED_DIR=${ZORBEL_SHARED_DIR}")
+endfunction()
