@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/size_listener.h"
+
+struct SDL_Window;
+
+// The one window with its OpenGL context, on SDL.
+//
+// Lifetime of the context: created by create() and kept current until the window object
+// is destroyed, even after a close request. The entry function destroys the scene before
+// the window, so every GL release of the scene runs with the context still current.
+class GameWindow {
+public:
+    GameWindow();
+    ~GameWindow();
+    GameWindow(const GameWindow&) = delete;
+    GameWindow& operator=(const GameWindow&) = delete;
+
+    // Not owned; must outlive the window's use of it.
+    void setSizeListener(SizeListener* listener) { sizeListener_ = listener; }
+    SizeListener* sizeListener() const { return sizeListener_; }
+
+    // Opens the window (title "QUIX 5 Zorbel") with a GL 3.0 context, or a legacy one when
+    // 3.0 cannot be had, makes it current, sets running, and reports the drawable size to
+    // the listener before returning. False when no window or no context could be made.
+    bool create(int width, int height, int bitsPerPixel, bool fullScreen);
+
+    bool running() const { return running_; }
+    // False while paused; Escape toggles it on every key-down, auto-repeat included.
+    bool active() const { return active_; }
+    bool fullScreen() const { return fullScreen_; }
+    // True when the 3.0 request failed and the legacy context is in use.
+    bool legacyContext() const { return legacyContext_; }
+
+    // Handles every pending event: close requests, size changes, Escape.
+    void pumpMessages();
+    // Swaps the back buffer to the screen.
+    void present();
+    // Leaves full screen (restoring the desktop mode and the cursor); nothing when windowed.
+    void close();
+
+    // The window's GL entry-point lookup (for fetchGlFunctions).
+    static void* glProcAddress(const char* name);
+
+private:
+    void destroy();
+
+    bool active_ = true;
+    SizeListener* sizeListener_ = nullptr;
+    bool running_ = false;
+    bool fullScreen_ = false;
+    bool legacyContext_ = false;
+    bool videoStarted_ = false;
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;
+};

@@ -1,0 +1,28 @@
+#include "app/message_box.h"
+
+#define SDL_MAIN_HANDLED
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+
+static void showBox(Uint32 flags, const char* caption, const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+    // Without a display (or on the offscreen driver) the box cannot be shown; the line on
+    // standard error is then the report.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0))
+        return;
+    SDL_ShowSimpleMessageBox(flags, caption, text, nullptr);
+}
+
+void showErrorBox(const char* text)
+{
+    showBox(SDL_MESSAGEBOX_ERROR, "An error occurred", text);
+}
+
+void showNoticeBox(const char* text)
+{
+    showBox(SDL_MESSAGEBOX_INFORMATION, "", text);
+}

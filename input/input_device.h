@@ -1,0 +1,40 @@
+#pragma once
+
+#include "input/key_source.h"
+
+// The keyboard read as a game pad: three identical direction pairs with components -1, 0
+// or +1 (x to the right, y upwards) and three held buttons. No history: a held key reads
+// as pressed on every update.
+// One direction pair.
+struct Direction {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+class InputDevice {
+public:
+    // Reads from the platform keyboard unless a test gives another source.
+    void setKeySource(const KeySource* source) { source_ = source; }
+
+    // Polls the seven keys and overwrites every field. Left wins over Right, Up over Down.
+    void update();
+
+    Direction primaryStick() const { return primary_; }
+    Direction secondaryStick() const { return secondary_; }
+    Direction directionPad() const { return pad_; }
+    bool spacePressed() const { return space_; }
+    bool f1Pressed() const { return f1_; }
+    bool f2Pressed() const { return f2_; }
+
+private:
+    const KeySource* source_ = nullptr;
+    Direction primary_;
+    Direction secondary_;
+    Direction pad_;
+    bool space_ = false;
+    bool f1_ = false;
+    bool f2_ = false;
+};
+
+// The process-wide device, polled once per scene update.
+extern InputDevice inputDevice;

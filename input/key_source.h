@@ -1,0 +1,17 @@
+#pragma once
+
+// The seven keys the game reads.
+enum class Key { Space, F1, F2, Left, Right, Up, Down };
+
+// Where the device reads the current down state of a key. The platform keyboard is one
+// source; tests script another.
+class KeySource {
+public:
+    virtual bool isDown(Key key) const = 0;
+
+protected:
+    ~KeySource() = default;
+};
+
+// The keyboard state as the platform saw it at the last message pump.
+const KeySource& platformKeyboard();
