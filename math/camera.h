@@ -14,7 +14,9 @@ public:
     void perspective(float fovYDegrees, float aspect, float near, float far);
     // Writes six elements of the projection; the other ten keep their values.
     void ortho(float left, float right, float bottom, float top, float near, float far);
-    // Replaces the whole view matrix.
+    // Replaces the whole view matrix. When eye == centre or up lies along the view
+    // direction the basis degenerates to zero vectors: the view stays finite but
+    // is not a useful camera.
     void lookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY, float centreZ,
                 float upX, float upY, float upZ);
 

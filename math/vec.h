@@ -25,5 +25,6 @@ struct Vec3 {
     static Vec3 cross(const Vec3& a, const Vec3& b);
 
     // Divides each component by the length, in place, and returns this vector.
+    // A zero-length vector has no direction and is left unchanged (still zero).
     Vec3& normalize();
 };
