@@ -1,0 +1,3 @@
+#include "render/shader_locations.h"
+
+CurrentShaderLocations currentShaderLocations;

@@ -1,0 +1,70 @@
+#include "tests/support/capture.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <unistd.h>
+
+TempDir::TempDir()
+{
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("zorbel-test-" + std::to_string(getpid()) + "-" + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& bytes) const
+{
+    const std::filesystem::path file = path_ / name;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return file.string();
+}
+
+CapturedStream::CapturedStream(Which which) : fd_(which)
+{
+    std::fflush(nullptr);
+    std::cout.flush();
+    std::cerr.flush();
+    static int counter = 0;
+    file_ = std::filesystem::temp_directory_path() /
+            ("zorbel-capture-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    const int target = open(file_.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+    saved_ = dup(fd_);
+    dup2(target, fd_);
+    close(target);
+}
+
+CapturedStream::~CapturedStream()
+{
+    text();
+}
+
+std::string CapturedStream::text()
+{
+    if (!done_) {
+        std::fflush(nullptr);
+        std::cout.flush();
+        std::cerr.flush();
+        dup2(saved_, fd_);
+        close(saved_);
+        std::ifstream in(file_, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        text_ = content.str();
+        std::error_code ignored;
+        std::filesystem::remove(file_, ignored);
+        done_ = true;
+    }
+    return text_;
+}

@@ -1,0 +1,18 @@
+#include "tests/support/gl_test_context.h"
+
+#include "app/game_window.h"
+#include "app/gl_functions.h"
+
+#include <cstdlib>
+
+GlTestContext::GlTestContext(int width, int height) : window_(std::make_unique<GameWindow>())
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ok_ = window_->create(width, height, 32, false);
+    if (ok_) {
+        fetchGlFunctions(&GameWindow::glProcAddress);
+        ok_ = missingGlFunctions().empty();
+    }
+}
+
+GlTestContext::~GlTestContext() = default;
