@@ -1,0 +1,69 @@
+# Shared by the end-to-end scripts: an Xvfb of our own, the game in it, screenshots.
+# The caller sets ZORBEL and WM_CLOSE.
+set -u
+XVFB_PID=""
+GAME_PID=""
+WORK=$(mktemp -d)
+checks_passed=0
+checks_failed=0
+
+cleanup() {
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+check() { # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; checks_passed=$((checks_passed + 1));
+  else echo "FAILED: $what"; checks_failed=$((checks_failed + 1)); fi
+}
+
+finish() {
+  echo "$checks_passed passed, $checks_failed failed"
+  [ "$checks_failed" -eq 0 ]
+}
+
+start_x() {
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+      XVFB_PID=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    fi
+  done
+  echo "could not start Xvfb"; return 1
+}
+
+# start_game [working dir]: starts the game, waits for its window, sets WID.
+start_game() {
+  local dir=${1:-$PWD}
+  (cd "$dir" && exec env -u SDL_VIDEODRIVER "$ZORBEL") >"$WORK/game.out" 2>"$WORK/game.err" &
+  GAME_PID=$!
+  WID=""
+  for _ in $(seq 100); do
+    WID=$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null | head -1)
+    [ -n "$WID" ] && break
+    sleep 0.1
+  done
+  [ -n "$WID" ]
+}
+
+shot() { # shot FILE: the window's pixels
+  import -silent -window "$WID" "$1" 2>/dev/null
+}
+
+same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = "0" ]; }
+
+# close_game: WM_DELETE_WINDOW, then the exit code in EXIT_CODE.
+close_game() {
+  "$WM_CLOSE" "$WID"
+  for _ in $(seq 100); do
+    kill -0 "$GAME_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  wait "$GAME_PID"; EXIT_CODE=$?
+  GAME_PID=""
+}
