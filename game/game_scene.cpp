@@ -1,27 +1,187 @@
 #include "game/game_scene.h"
 
+#include "app/gl_functions.h"
+#include "game/fallback_mesh.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+struct LabelSpec {
+    const char* text;
+    float x, y, z;
+    unsigned size;
+    float r, g, b;
+    bool rotated;
+    float rotation;
+};
+
+} // namespace
+
 GameScene::GameScene() = default;
+
+// Members release their own GL objects; the entry function keeps the context alive until
+// this has run.
 GameScene::~GameScene() = default;
+
+const Texture& GameScene::textureByLoadOrder(int index) const
+{
+    const Texture* order[] = {&fontTexture_, &roadTexture_, &wallTexture_,
+                              &grassTexture_, &whitePixelTexture_, &starsTexture_};
+    return *order[index];
+}
 
 bool GameScene::init()
 {
+    loadTextures();
+    loadMeshes();
+    quadCollider_.loadFile("data/meshes/colliders/quadCollider.json");
+
+    background_.init(0.0f, 0.0f, -10.0f, &backgroundMesh_, &starsTexture_, &worldCamera_);
+    background_.setScale(200.0f, 200.0f, 1.0f);
+    background_.setAnchor(0.5f, 0.5f);
+
+    groundTile_.init(0.0f, 0.0f, -1.0f, &quadMesh_, &grassTexture_, &worldCamera_);
+    groundTile_.setScale(1.0f, 1.0f, 1.0f);
+    groundTile_.setAnchor(0.5f, 0.5f);
+
+    layOutLevel();
+    playerLink_ = &player_;
+    createLabels();
+    loadPrograms();
+
+    conveyorProgram_.bind();
+    tilePositionLocation_ = gl.glGetUniformLocation(conveyorProgram_.programName(), "pos");
+    screenCamera_.resetView();
+    freeCamera_ = 0;
+    cameraEye_ = Vec2(0.0f, -30.0f);
+    initialised_ = true;
     return true;
 }
 
-void GameScene::update(float)
+void GameScene::loadTextures()
 {
+    fontTexture_.load("data/font.bmp.fnt");
+    roadTexture_.load("data/road6.png");
+    wallTexture_.load("data/wall.bmp");
+    grassTexture_.load("data/grass.bmp");
+    whitePixelTexture_.load("data/whitepixel.bmp");
+    starsTexture_.load("data/sky/stars/stars.bmp");
+
+    for (Texture* texture : {&fontTexture_, &roadTexture_, &wallTexture_, &whitePixelTexture_,
+                             &grassTexture_, &starsTexture_}) {
+        texture->upload();
+        texture->freePixels();
+    }
+    starsTexture_.setWrapMode(static_cast<int>(TextureWrapMode::Repeat));
+    wallTexture_.setSmoothFiltering(false);
 }
 
-void GameScene::render()
+void GameScene::loadMeshes()
 {
-    renderState_.clear();
+    struct {
+        Mesh* mesh;
+        const char* path;
+    } const meshes[] = {{&quadMesh_, "data/quad.json"},
+                        {&treeMesh_, "data/meshes/display/tree.json"},
+                        {&wallMesh_, "data/meshes/display/wall.json"},
+                        {&backgroundMesh_, "data/quadBackground.json"}};
+    for (const auto& entry : meshes) {
+        entry.mesh->load(entry.path);
+        // The loader has already named the file and the fault; a marker shows where the
+        // mesh would have been instead of nothing.
+        if (entry.mesh->indexCount == 0)
+            buildFallbackMesh(*entry.mesh);
+        entry.mesh->createBuffers();
+    }
 }
 
-void GameScene::resize(int width, int height)
+void GameScene::layOutLevel()
 {
-    renderState_.setViewport(0, 0, width, height);
+    player_.init(0.0f, 0.0f, -2.0f, &quadMesh_, &wallTexture_, &worldCamera_);
+    player_.setScale(2.55f, 7.0f, 1.0f);
+    player_.setAnchor(0.5f, 0.5f);
+
+    spinner_.init(0.0f, 0.0f, -1.0f, &quadMesh_, &wallTexture_, &worldCamera_);
+    spinner_.setScale(0.5f, 13.0f, 1.0f);
+    spinner_.setAnchor(0.5f, 0.5f);
+    spinner_.setCollider(&quadCollider_);
+
+    std::srand(seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
+    for (Sprite& tree : trees_) {
+        const float x = static_cast<float>(std::rand() % 40 - 20);
+        const float y = static_cast<float>(std::rand() % 40 - 20);
+        tree.init(x, y, -1.0f, &treeMesh_, &whitePixelTexture_, &worldCamera_);
+        tree.setScale(1.0f, 1.0f, 1.0f);
+        tree.setAnchor(0.5f, 0.5f);
+        tree.setCollider(&quadCollider_);
+    }
+
+    // Four runs of 30 along the sides of the square; the corner (-30, -30) gets two pieces
+    // and (30, 30) none.
+    for (int i = 0; i < kWallCount; ++i) {
+        const float a = static_cast<float>(-30 + 2 * (i % 30));
+        float x = 0.0f;
+        float y = 0.0f;
+        switch (i / 30) {
+        case 0: x = a; y = -30.0f; break;
+        case 1: x = a; y = 30.0f; break;
+        case 2: x = -30.0f; y = a; break;
+        default: x = 30.0f; y = a; break;
+        }
+        Sprite& wall = walls_[static_cast<size_t>(i)];
+        wall.init(x, y, -1.0f, &wallMesh_, &wallTexture_, &worldCamera_);
+        wall.setScale(1.0f, 1.0f, 1.0f);
+        wall.setAnchor(0.5f, 0.5f);
+        wall.setCollider(&quadCollider_);
+    }
+
+    spinnerClock_ = 0.0f;
+    background_.y = 50.0f;
+    multiplier_ = 3.0f;
+    score_ = 0.0f;
+}
+
+void GameScene::createLabels()
+{
+    const struct {
+        TextLabel* label;
+        LabelSpec spec;
+    } labels[] = {
+        {&positionLabel_, {"ca marche!", 150, 35, -35, 90, 0, 1, 0, true, 90}},
+        {&multiplierLabel_, {"x3", 230, 35, -35, 90, 0, 0, 1, true, 90}},
+        {&scoreLabel_, {"ca marche!", 310, 35, -35, 90, 0, 1, 0, true, 90}},
+        {&modeLabel_, {"NORMAL", 40, 620, -35, 40, 0, 0, 0, false, 0}},
+        {&startLabel_, {"PRESS SPACE TO START", 150, 35, -35, 50, 0, 0, 0, false, 0}},
+        {&easyModeLabel_, {"PRESS F1 FOR EASY MODE", 80, 450, -35, 30, 0, 0, 0, true, 20}},
+        {&randomModeLabel_, {"PRESS F2 FOR RANDOM MODE", 600, 600, -35, 25, 0, 0, 0, true, -10}},
+    };
+    for (const auto& entry : labels) {
+        const LabelSpec& s = entry.spec;
+        entry.label->create(s.text, s.x, s.y, s.z, s.size, s.r, s.g, s.b, &fontTexture_,
+                            &screenCamera_);
+        if (s.rotated)
+            entry.label->setRotation(s.rotation);
+    }
+}
+
+void GameScene::loadPrograms()
+{
+    basicProgram_.load("data/shaders/basic-fixed.vert", "data/shaders/basic-fixed.frag");
+    basicProgram_.compileAndLink();
+    conveyorProgram_.load("data/shaders/conveyor-map.vert", "data/shaders/conveyor-map.frag");
+    conveyorProgram_.compileAndLink();
+    gameOverProgram_.load("data/shaders/gameover-fixed.vert", "data/shaders/gameover-fixed.frag");
+    gameOverProgram_.compileAndLink();
 }
 
 void GameScene::shutdown()
 {
+    if (!initialised_)
+        return;
+    for (Texture* texture : {&fontTexture_, &roadTexture_, &wallTexture_, &grassTexture_,
+                             &whitePixelTexture_, &starsTexture_})
+        texture->deleteTexture();
+    initialised_ = false;
 }
