@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""Writes the game's generated assets into a data directory (by default the repository's data/).
+
+    python3 tools/assetgen/assetgen.py [--out DIR]
+
+Everything is painted or built from fixed seeds, so two runs write identical files. Only the
+Python standard library is used. The shaders are written by hand and are not touched here.
+"""
+
+import argparse
+import json
+import os
+import sys
+
+import imagefiles
+import meshes
+import textures
+from paint import to_bytes
+
+IMAGES = [
+    # path under the data directory, painter, file kind
+    ("font.bmp.fnt", textures.font, "bmp"),
+    ("road6.png", textures.road, "png"),
+    ("wall.bmp", textures.wall, "bmp"),
+    ("grass.bmp", textures.grass, "bmp"),
+    ("whitepixel.bmp", textures.white_pixel, "bmp"),
+    ("sky/stars/stars.bmp", textures.stars, "bmp"),
+]
+
+DOCUMENTS = [
+    ("quad.json", meshes.quad),
+    ("quadBackground.json", meshes.quad_background),
+    ("meshes/display/tree.json", meshes.tree),
+    ("meshes/display/wall.json", meshes.wall),
+    ("meshes/colliders/quadCollider.json", meshes.quad_collider),
+]
+
+
+def json_text(document):
+    """Plain JSON with one list element per line: small diffs, still easy to read."""
+    def render(value, indent):
+        pad = "  " * indent
+        if isinstance(value, dict) and any(isinstance(v, (dict, list)) for v in value.values()):
+            items = ",\n".join("%s  %s: %s" % (pad, json.dumps(k), render(v, indent + 1)) for k, v in value.items())
+            return "{\n%s\n%s}" % (items, pad)
+        if isinstance(value, list) and value:
+            items = ",\n".join("%s  %s" % (pad, render(v, indent + 1)) for v in value)
+            return "[\n%s\n%s]" % (items, pad)
+        return json.dumps(value, separators=(", ", ": "))
+    return render(document, 0) + "\n"
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+    print("wrote %s (%d bytes)" % (path, len(data)))
+
+
+def main(argv):
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default=os.path.join(here, "..", "..", "data"), help="data directory to write into")
+    parser.add_argument("--only", action="append", help="write just this file (path under the data directory)")
+    args = parser.parse_args(argv)
+    out = os.path.normpath(args.out)
+    wanted = set(args.only or [])
+    for name, painter, kind in IMAGES:
+        if wanted and name not in wanted:
+            continue
+        pixels = to_bytes(painter())
+        data = imagefiles.bmp24_bytes(pixels) if kind == "bmp" else imagefiles.png_rgba_bytes(pixels)
+        write(os.path.join(out, name), data)
+    for name, builder in DOCUMENTS:
+        if wanted and name not in wanted:
+            continue
+        write(os.path.join(out, name), json_text(builder()).encode("ascii"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
