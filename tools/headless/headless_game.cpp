@@ -1,0 +1,88 @@
+#include "tools/headless/headless_game.h"
+
+#include "app/application.h"
+#include "app/data_directory.h"
+#include "input/input_device.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+HeadlessGame::HeadlessGame() = default;
+
+HeadlessGame::~HeadlessGame()
+{
+    if (scene_)
+        scene_->shutdown();
+    scene_.reset();
+    inputDevice.setKeySource(nullptr);
+    window_.reset();
+}
+
+bool HeadlessGame::start(const Options& options)
+{
+    options_ = options;
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!useDataDirectory())
+        std::fprintf(stderr, "data: no data folder here or beside the program\n");
+    window_ = std::make_unique<GameWindow>();
+    scene_ = std::make_unique<GameScene>();
+    scene_->setRandomSeed(options.seed);
+    window_->setSizeListener(scene_.get());
+    if (!window_->create(options.width, options.height, 32, false)) {
+        std::fprintf(stderr, "Unable to create the offscreen OpenGL context\n");
+        return false;
+    }
+    const GlStartup startup = platformGlStartup();
+    const std::string missing = startup.fetchEntryPoints();
+    if (!missing.empty()) {
+        std::fprintf(stderr, "The GL driver lacks %s\n", missing.c_str());
+        return false;
+    }
+    startup.setRenderState();
+    inputDevice.setKeySource(&keys_);
+    return scene_->init();
+}
+
+void HeadlessGame::update()
+{
+    scene_->update(options_.frameSeconds);
+}
+
+void HeadlessGame::render()
+{
+    scene_->render();
+}
+
+void HeadlessGame::finish()
+{
+    // The offscreen driver does not flush on swap: wait for the frame to be drawn.
+    glFinish();
+}
+
+void HeadlessGame::step()
+{
+    update();
+    render();
+    finish();
+}
+
+RgbaImage HeadlessGame::readFrame() const
+{
+    RgbaImage image;
+    image.width = options_.width;
+    image.height = options_.height;
+    const size_t row = static_cast<size_t>(image.width) * 4;
+    std::vector<uint8_t> bottomUp(row * static_cast<size_t>(image.height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    image.pixels.resize(bottomUp.size());
+    for (int y = 0; y < image.height; ++y)
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(row * static_cast<size_t>(image.height - 1 - y)),
+                    row, image.pixels.begin() + static_cast<std::ptrdiff_t>(row * static_cast<size_t>(y)));
+    // The frame buffer has no alpha channel worth keeping.
+    for (size_t i = 3; i < image.pixels.size(); i += 4)
+        image.pixels[i] = 255;
+    return image;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/game_window.h"
+#include "game/game_scene.h"
+#include "tools/headless/key_script.h"
+#include "tools/headless/png_writer.h"
+
+#include <memory>
+#include <set>
+
+// The real GameScene on an offscreen GL context, stepped by hand with a fixed frame time,
+// a fixed seed and scripted keys. The base of the golden images, the frame benchmark, the
+// README screenshot and the play-through shown on machines without a display.
+class HeadlessGame {
+public:
+    struct Options {
+        int width = 1280;
+        int height = 720;
+        unsigned seed = 1;
+        float frameSeconds = 1.0f / 60.0f;
+    };
+
+    HeadlessGame();
+    ~HeadlessGame();
+
+    // Opens the offscreen window and initialises the scene; false (with a message) if the
+    // context cannot be made.
+    bool start(const Options& options);
+
+    void holdKeys(const std::set<Key>& keys) { keys_.down = keys; }
+    // One active frame: update with the fixed frame time, render, and wait for the GPU.
+    void step();
+    void update();
+    void render();
+    void finish();
+
+    RgbaImage readFrame() const;
+    GameScene& scene() { return *scene_; }
+    GameWindow& window() { return *window_; }
+
+private:
+    Options options_;
+    HeldKeys keys_;
+    // The scene is destroyed before the window, so its GL objects go while the context lives.
+    std::unique_ptr<GameWindow> window_;
+    std::unique_ptr<GameScene> scene_;
+};
