@@ -7,7 +7,8 @@
 
 #include <string>
 
-// The real scene with the project's data on an offscreen context, seed 1.
+// The real scene with the project's data on an offscreen context, seed 1, made afresh for
+// each test suite (and, under ctest, for each test).
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
