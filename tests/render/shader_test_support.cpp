@@ -102,7 +102,8 @@ std::vector<float> bufferFloats(GLuint buffer)
 {
     const std::vector<uint8_t> bytes = bufferBytes(GL_ARRAY_BUFFER, buffer);
     std::vector<float> values(bytes.size() / sizeof(float));
-    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+    if (!values.empty())
+        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
     return values;
 }
 
@@ -110,7 +111,8 @@ std::vector<uint16_t> bufferShorts(GLuint buffer)
 {
     const std::vector<uint8_t> bytes = bufferBytes(GL_ELEMENT_ARRAY_BUFFER, buffer);
     std::vector<uint16_t> values(bytes.size() / sizeof(uint16_t));
-    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(uint16_t));
+    if (!values.empty())
+        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(uint16_t));
     return values;
 }
 
