@@ -272,25 +272,9 @@ TEST(SpritePlacement, WorldPointFollowsTheDrawTransformInThePlane)
     EXPECT_EQ(sprite.previousPosition().y, 20.0f);
 }
 
-TEST(SpritePlacement, InitResetsTheOwnPartsAndTheMatrixOperationsPostMultiply)
+TEST(SpritePlacement, MatrixOperationsPostMultiplySoTheLastStepActsFirst)
 {
     Sprite sprite;
-    EXPECT_EQ(sprite.rotation(), 0.0f);
-    EXPECT_EQ(sprite.collider(), nullptr);
-    sprite.setRotation(45);
-    sprite.setAnchor(3, 4);
-    sprite.setScale(1, 1, 1);
-    Camera camera;
-    Mesh mesh;
-    sprite.init(1, 2, 3, &mesh, nullptr, &camera);
-    EXPECT_EQ(sprite.rotation(), 0.0f);
-    EXPECT_EQ(sprite.anchorX(), 0.0f);
-    EXPECT_EQ(sprite.anchorY(), 0.0f);
-    EXPECT_EQ(sprite.scaleX(), 0.0f);
-    EXPECT_EQ(sprite.scaleZ(), 0.0f);
-    EXPECT_EQ(sprite.mesh(), &mesh);
-    EXPECT_EQ(sprite.camera(), &camera);
-
     // translate then scale: the scale acts on the point first.
     const Mat4 identity = Mat4::identity();
     sprite.loadMatrix(identity.m);
