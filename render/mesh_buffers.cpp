@@ -5,13 +5,24 @@
 #include "math/mat4.h"
 #include "render/shader_locations.h"
 
+#include <algorithm>
+
 namespace {
 
-void fillArrayBuffer(GLuint buffer, int32_t floatCount, const std::vector<float>& data)
+// The counts are public and may be written directly: never upload past the array.
+template <typename Value>
+GLsizeiptr uploadSize(int32_t count, const std::vector<Value>& data)
 {
-    gl.glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    gl.glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(floatCount) * sizeof(float),
-                    data.empty() ? nullptr : data.data(), GL_STATIC_DRAW);
+    const size_t values = count <= 0 ? 0 : std::min(static_cast<size_t>(count), data.size());
+    return static_cast<GLsizeiptr>(values * sizeof(Value));
+}
+
+template <typename Value>
+void fillBuffer(GLenum target, GLuint buffer, int32_t count, const std::vector<Value>& data)
+{
+    gl.glBindBuffer(target, buffer);
+    gl.glBufferData(target, uploadSize(count, data), data.empty() ? nullptr : data.data(),
+                    GL_STATIC_DRAW);
 }
 
 } // namespace
@@ -32,12 +43,10 @@ void Mesh::uploadBuffers()
 {
     if (positionBuffer == 0)
         return;
-    fillArrayBuffer(positionBuffer, positionFloatCount, positions);
-    fillArrayBuffer(colorBuffer, colorFloatCount, colors);
-    gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    gl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * sizeof(uint16_t),
-                    indices.empty() ? nullptr : indices.data(), GL_STATIC_DRAW);
-    fillArrayBuffer(uvBuffer, uvFloatCount, uvs);
+    fillBuffer(GL_ARRAY_BUFFER, positionBuffer, positionFloatCount, positions);
+    fillBuffer(GL_ARRAY_BUFFER, colorBuffer, colorFloatCount, colors);
+    fillBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer, indexCount, indices);
+    fillBuffer(GL_ARRAY_BUFFER, uvBuffer, uvFloatCount, uvs);
 }
 
 void Mesh::deleteBuffers()
@@ -54,6 +63,9 @@ void Mesh::deleteBuffers()
 
 void Mesh::draw(const Mat4* matrix) const
 {
+    // Without buffers, offset 0 would name client memory at address 0: draw nothing.
+    if (indexBuffer == 0 || matrix == nullptr)
+        return;
     const CurrentShaderLocations& at = currentShaderLocations;
     gl.glUniformMatrix4fv(at.finalMatrix, 1, GL_FALSE, matrix->m);
     gl.glUniform1i(at.texture0, 0);

@@ -1,0 +1,328 @@
+#include "render/image_decoders.h"
+
+#include "tests/render/image_test_files.h"
+#include "tests/support/capture.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Decoder = uint8_t* (*)(const char*, uint16_t*, uint16_t*, std::string*);
+
+struct Decoded {
+    std::unique_ptr<uint8_t[]> pixels;
+    uint16_t width = 7;
+    uint16_t height = 7;
+    std::string reason;
+    std::vector<uint8_t> bytes(size_t count) const { return {pixels.get(), pixels.get() + count}; }
+};
+
+Decoded decode(Decoder decoder, const std::string& path)
+{
+    Decoded out;
+    out.pixels.reset(decoder(path.c_str(), &out.width, &out.height, &out.reason));
+    return out;
+}
+
+// The widening the format describes: the pixel block read as consecutive 3-byte pixels,
+// each followed by a copy of its third byte.
+std::vector<uint8_t> widenPixelByPixel(const std::string& block)
+{
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i + 3 <= block.size(); i += 3)
+        out.insert(out.end(), {uint8_t(block[i]), uint8_t(block[i + 1]), uint8_t(block[i + 2]), uint8_t(block[i + 2])});
+    return out;
+}
+
+std::vector<uint8_t> asBytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+} // namespace
+
+TEST(Bmp24Reader, KeepsTheStoredPaddedRowsBottomRowFirst)
+{
+    TempDir dir;
+    for (int width : {1, 2, 3, 4, 5, 7}) {
+        const std::string file = makeBmp24(width, 3);
+        const Decoded d = decode(loadBmp24, dir.write("a.bmp", file));
+        ASSERT_TRUE(d.pixels) << d.reason;
+        EXPECT_EQ(d.width, width);
+        EXPECT_EQ(d.height, 3);
+        EXPECT_EQ(d.bytes(file.size() - 54), asBytes(file.substr(54))) << "width " << width;
+    }
+
+    // An image-size field of 0 means width x height x 3.
+    std::string zeroSize = makeBmp24(4, 2);
+    putLe32(zeroSize, 34, 0);
+    const Decoded d = decode(loadBmp24, dir.write("z.bmp", zeroSize));
+    ASSERT_TRUE(d.pixels) << d.reason;
+    EXPECT_EQ(d.bytes(4 * 2 * 3), asBytes(zeroSize.substr(54)));
+}
+
+TEST(Bmp24Reader, ReadsThePixelsFromTheStatedOffset)
+{
+    TempDir dir;
+    const std::string plain = makeBmp24(5, 2);
+    // A 108-byte information header and a gap before the pixels.
+    std::string shifted = plain.substr(0, 54) + std::string(68 + 10, '\x55') + plain.substr(54);
+    putLe32(shifted, 10, 54 + 68 + 10);
+    putLe32(shifted, 14, 108);
+    for (Decoder decoder : {loadBmp24, loadBmp24WithAlpha}) {
+        const Decoded a = decode(decoder, dir.write("a.bmp", plain));
+        const Decoded b = decode(decoder, dir.write("b.bmp", shifted));
+        ASSERT_TRUE(a.pixels && b.pixels) << a.reason << b.reason;
+        EXPECT_EQ(a.bytes(5 * 2 * 3), b.bytes(5 * 2 * 3));
+    }
+}
+
+TEST(Bmp24Reader, TopDownFilesComeOutBottomRowFirst)
+{
+    TempDir dir;
+    const std::string bottomUp = makeBmp24(3, 4);
+    // The same picture stored top row first, announced by a negative height.
+    std::string topDown = bottomUp.substr(0, 54);
+    putLe32(topDown, 22, static_cast<uint32_t>(-4));
+    for (int row = 3; row >= 0; --row)
+        topDown += bottomUp.substr(54 + row * 12, 12);
+    for (Decoder decoder : {loadBmp24, loadBmp24WithAlpha}) {
+        const Decoded a = decode(decoder, dir.write("up.bmp", bottomUp));
+        const Decoded b = decode(decoder, dir.write("down.bmp", topDown));
+        ASSERT_TRUE(a.pixels && b.pixels) << b.reason;
+        EXPECT_EQ(b.height, 4);
+        EXPECT_EQ(a.bytes(48), b.bytes(48));
+    }
+}
+
+TEST(WideningBmpReader, AddsAnAlphaEqualToRed)
+{
+    TempDir dir;
+    const auto sample = [](int x, int) -> Bgr {
+        const Bgr colors[] = {{10, 20, 200}, {0, 0, 0}, {255, 255, 255}, {1, 2, 3}};
+        return colors[x];
+    };
+    const Decoded d = decode(loadBmp24WithAlpha, dir.write("font.fnt", makeBmp24(4, 1, sample)));
+    ASSERT_TRUE(d.pixels) << d.reason;
+    EXPECT_EQ(d.bytes(16), (std::vector<uint8_t>{10, 20, 200, 200, 0, 0, 0, 0, 255, 255, 255, 255, 1, 2, 3, 3}));
+}
+
+TEST(WideningBmpReader, MatchesPixelByPixelReadingAndSkipsRowPadding)
+{
+    TempDir dir;
+    // Widths that are multiples of 4 have no padding: the result is the plain widening of
+    // the whole block.
+    for (int width : {4, 8, 64}) {
+        const std::string file = makeBmp24(width, 5);
+        const Decoded d = decode(loadBmp24WithAlpha, dir.write("a.fnt", file));
+        ASSERT_TRUE(d.pixels) << d.reason;
+        EXPECT_EQ(d.bytes(width * 5 * 4), widenPixelByPixel(file.substr(54))) << "width " << width;
+    }
+    // Other widths: every row is widened on its own; the padding never becomes a pixel.
+    for (int width : {1, 3, 5, 6}) {
+        const Decoded d = decode(loadBmp24WithAlpha, dir.write("b.fnt", makeBmp24(width, 3)));
+        ASSERT_TRUE(d.pixels) << d.reason;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Bgr c = patternPixel(x, y);
+                const uint8_t* p = d.pixels.get() + (y * width + x) * 4;
+                EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t>{c[0], c[1], c[2], c[2]}))
+                    << width << " " << x << "," << y;
+            }
+    }
+    // Tall images cross the reader's chunk boundaries.
+    const std::string tall = makeBmp24(300, 700);
+    const Decoded t = decode(loadBmp24WithAlpha, dir.write("tall.fnt", tall));
+    ASSERT_TRUE(t.pixels) << t.reason;
+    EXPECT_EQ(t.bytes(300 * 700 * 4), widenPixelByPixel(tall.substr(54)));
+}
+
+TEST(BmpReaders, RefuseDamagedFilesWithAReasonAndLeaveTheSizeAlone)
+{
+    TempDir dir;
+    const std::string good = makeBmp24(5, 3);
+    const auto with32 = [&](size_t offset, uint32_t value) {
+        std::string bytes = good;
+        putLe32(bytes, offset, value);
+        return bytes;
+    };
+    const auto with16 = [&](size_t offset, uint16_t value) {
+        std::string bytes = good;
+        putLe16(bytes, offset, value);
+        return bytes;
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty file", "", "shorter than the BMP headers"},
+        {"headers cut short", good.substr(0, 40), "shorter than the BMP headers"},
+        {"no signature", "XY" + good.substr(2), "\"BM\""},
+        {"small information header", with32(14, 12), "information header of 12 bytes"},
+        {"huge information header", with32(14, 0xFFFFFFF0u), "points into the headers"},
+        {"32 bits per pixel", with16(28, 32), "32 bits per pixel"},
+        {"8 bits per pixel", with16(28, 8), "8 bits per pixel"},
+        {"run-length compressed", with32(30, 1), "compressed"},
+        {"zero width", with32(18, 0), "outside 1 to 65535"},
+        {"negative width", with32(18, static_cast<uint32_t>(-5)), "outside 1 to 65535"},
+        {"zero height", with32(22, 0), "outside 1 to 65535"},
+        {"width above 65535", with32(18, 65536), "outside 1 to 65535"},
+        {"most negative height", with32(22, 0x80000000u), "outside 1 to 65535"},
+        {"pixel offset inside the headers", with32(10, 20), "points into the headers"},
+        {"pixel offset past the end", with32(10, 100000), "runs past the end"},
+        {"pixel offset near 4 GiB", with32(10, 0xFFFFFFFFu), "runs past the end"},
+        {"last row cut short", good.substr(0, good.size() - 1), "runs past the end"},
+        {"large image in a small file", with32(22, 65535), "runs past the end"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.write("bad.bmp", c.bytes);
+        for (Decoder decoder : {loadBmp24, loadBmp24WithAlpha}) {
+            const Decoded d = decode(decoder, path);
+            EXPECT_FALSE(d.pixels) << c.what;
+            EXPECT_NE(d.reason.find(c.reason), std::string::npos) << c.what << ": " << d.reason;
+            EXPECT_EQ(d.width, 7) << c.what;
+            EXPECT_EQ(d.height, 7) << c.what;
+        }
+    }
+    for (Decoder decoder : {loadBmp24, loadBmp24WithAlpha, loadPng}) {
+        const Decoded missing = decode(decoder, (dir.path() / "missing.bmp").string());
+        EXPECT_FALSE(missing.pixels);
+        EXPECT_EQ(missing.reason, "cannot open the file");
+        uint16_t w = 0, h = 0;
+        EXPECT_EQ(decoder(nullptr, &w, &h, nullptr), nullptr);
+    }
+}
+
+TEST(PngReader, DeliversRgbaWithTheTopRowLast)
+{
+    TempDir dir;
+    const Decoded d = decode(loadPng, dir.write("a.png", makeRgbaPng(3, 4)));
+    ASSERT_TRUE(d.pixels) << d.reason;
+    EXPECT_EQ(d.width, 3);
+    EXPECT_EQ(d.height, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const Bgr c = patternPixel(x, y);
+            const uint8_t* p = d.pixels.get() + (y * 3 + x) * 4;
+            EXPECT_EQ(std::vector<uint8_t>(p, p + 4),
+                      (std::vector<uint8_t>{c[2], c[1], c[0], static_cast<uint8_t>(x * 16 + y)}))
+                << x << "," << y;
+        }
+}
+
+TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
+{
+    TempDir dir;
+    struct Case {
+        const char* what;
+        PngSpec spec;
+        std::vector<uint8_t> expected; // bottom row first
+    };
+    std::vector<Case> cases;
+    cases.push_back({"grey", {2, 2, PNG_COLOR_TYPE_GRAY, 8, false, {{10, 20}, {30, 40}}, {}, {}},
+                     {30, 30, 30, 255, 40, 40, 40, 255, 10, 10, 10, 255, 20, 20, 20, 255}});
+    cases.push_back({"grey with alpha", {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, {{90, 7}}, {}, {}},
+                     {90, 90, 90, 7}});
+    cases.push_back({"one-bit grey", {3, 1, PNG_COLOR_TYPE_GRAY, 1, false, {{0xA0}}, {}, {}},
+                     {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255}});
+    cases.push_back({"rgb", {1, 1, PNG_COLOR_TYPE_RGB, 8, false, {{1, 2, 3}}, {}, {}}, {1, 2, 3, 255}});
+    cases.push_back({"16-bit rgba", {1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
+                     {255, 0, 128, 18}});
+    cases.push_back({"palette with transparency",
+                     {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
+                     {200, 100, 50, 255, 9, 8, 7, 33}});
+    PngSpec interlaced;
+    interlaced.width = 9;
+    interlaced.height = 9;
+    interlaced.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    interlaced.interlaced = true;
+    std::vector<uint8_t> expected(9 * 9 * 4);
+    for (int top = 0; top < 9; ++top) {
+        std::vector<uint8_t> row;
+        for (int x = 0; x < 9; ++x) {
+            const uint8_t px[4] = {uint8_t(x), uint8_t(top), uint8_t(x * top), uint8_t(100 + x)};
+            row.insert(row.end(), px, px + 4);
+            std::copy(px, px + 4, expected.begin() + ((8 - top) * 9 + x) * 4);
+        }
+        interlaced.rows.push_back(row);
+    }
+    cases.push_back({"interlaced", interlaced, expected});
+
+    for (const Case& c : cases) {
+        const std::string file = makePng(c.spec);
+        ASSERT_FALSE(file.empty()) << c.what;
+        const Decoded d = decode(loadPng, dir.write("c.png", file));
+        ASSERT_TRUE(d.pixels) << c.what << ": " << d.reason;
+        EXPECT_EQ(d.width, c.spec.width) << c.what;
+        EXPECT_EQ(d.bytes(c.expected.size()), c.expected) << c.what;
+    }
+}
+
+TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
+{
+    TempDir dir;
+    const std::string good = makeRgbaPng(16, 16);
+    CapturedStream err(CapturedStream::Err);
+
+    // Not a PNG at all: no buffer, no output written.
+    Decoded d = decode(loadPng, dir.write("bmp.png", makeBmp24(2, 2)));
+    EXPECT_FALSE(d.pixels);
+    EXPECT_EQ(d.reason, "not a PNG file (bad signature)");
+    EXPECT_EQ(d.width, 7);
+
+    // Every truncation of a good file that cuts into the image fails; the closing 12-byte
+    // end chunk is never read, so losing it costs nothing.
+    const Decoded whole = decode(loadPng, dir.write("good.png", good));
+    ASSERT_TRUE(whole.pixels);
+    for (size_t length = 0; length < good.size(); ++length) {
+        d = decode(loadPng, dir.write("cut.png", good.substr(0, length)));
+        if (length < good.size() - 12) {
+            EXPECT_FALSE(d.pixels) << "cut at " << length;
+            EXPECT_FALSE(d.reason.empty());
+            EXPECT_EQ(d.width, 7);
+        } else {
+            ASSERT_TRUE(d.pixels) << "cut at " << length;
+            EXPECT_EQ(d.bytes(16 * 16 * 4), whole.bytes(16 * 16 * 4));
+        }
+    }
+
+    // Damaged bytes in the header and in the image data.
+    std::string badCrc = good;
+    badCrc[29] ^= 1;
+    d = decode(loadPng, dir.write("crc.png", badCrc));
+    EXPECT_FALSE(d.pixels);
+    EXPECT_NE(d.reason.find("libpng: "), std::string::npos) << d.reason;
+
+    // Sizes past the limits; the header's CRC is made to match so only the size is wrong.
+    const auto withSize = [&](uint32_t width, uint32_t height) {
+        std::string bytes = good;
+        for (int i = 0; i < 4; ++i) {
+            bytes[16 + i] = static_cast<char>(width >> (24 - 8 * i));
+            bytes[20 + i] = static_cast<char>(height >> (24 - 8 * i));
+        }
+        const uint32_t crc = static_cast<uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17));
+        for (int i = 0; i < 4; ++i)
+            bytes[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+        return bytes;
+    };
+    d = decode(loadPng, dir.write("wide.png", withSize(65536, 16)));
+    EXPECT_FALSE(d.pixels);
+    EXPECT_NE(d.reason.find("IHDR"), std::string::npos) << d.reason;
+    d = decode(loadPng, dir.write("huge.png", withSize(60000, 60000)));
+    EXPECT_FALSE(d.pixels);
+    EXPECT_NE(d.reason.find("needs more than 256 MiB"), std::string::npos) << d.reason;
+    // Within the limits but the image data does not fill the claimed size.
+    d = decode(loadPng, dir.write("short.png", withSize(16, 300)));
+    EXPECT_FALSE(d.pixels);
+    EXPECT_NE(d.reason.find("libpng: "), std::string::npos) << d.reason;
+
+    EXPECT_EQ(err.text(), "");
+}

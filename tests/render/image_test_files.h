@@ -1,0 +1,43 @@
+#pragma once
+
+// Writers for the image fixtures of the texture and decoder tests.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+using Bgr = std::array<uint8_t, 3>;
+using Rgb = std::array<uint8_t, 3>;
+// Colour of pixel (x, y), y counted from the bottom row.
+using BgrAt = std::function<Bgr(int x, int y)>;
+
+// A distinct, irregular colour for every pixel.
+Bgr patternPixel(int x, int y);
+
+// A 24-bit BMP as the usual writers make it: 14-byte file header, 40-byte information
+// header, pixel data at offset 54, rows bottom to top padded to 4 bytes, the image-size
+// field holding the padded block size.
+std::string makeBmp24(int width, int height, const BgrAt& pixel = patternPixel);
+
+void putLe16(std::string& bytes, size_t offset, uint16_t value);
+void putLe32(std::string& bytes, size_t offset, uint32_t value);
+
+// A PNG written by libpng from raw rows (top row first, already packed for the bit depth,
+// 16-bit samples big-endian); palette and paletteAlpha (its tRNS chunk) for palette images.
+struct PngSpec {
+    int width = 0;
+    int height = 0;
+    int colorType = 0;
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<std::vector<uint8_t>> rows;
+    std::vector<Rgb> palette;
+    std::vector<uint8_t> paletteAlpha;
+};
+std::string makePng(const PngSpec& spec);
+
+// An 8-bit RGBA PNG whose pixel (x, y), y from the bottom, is patternPixel's colour as
+// red, green, blue with alpha x * 16 + y.
+std::string makeRgbaPng(int width, int height);

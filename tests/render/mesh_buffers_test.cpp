@@ -1,0 +1,248 @@
+#include "app/game_window.h"
+#include "app/gl_functions.h"
+#include "math/mat4.h"
+#include "render/shader_locations.h"
+#include "render/mesh.h"
+#include "tests/render/shader_test_support.h"
+#include "tests/support/gl_test_context.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int kSide = 64;
+
+// Two quads side by side in clip space: the left one covers x -1..0, the right one 0..1,
+// both red. Vertex colours, texture coordinates and indices all differ per vertex so a
+// shifted upload shows.
+Mesh twoQuads()
+{
+    Mesh mesh;
+    for (int quad = 0; quad < 2; ++quad) {
+        const float left = quad == 0 ? -1.0f : 0.0f;
+        mesh.addPosition(left, -1, 0);
+        mesh.addPosition(left + 1, -1, 0);
+        mesh.addPosition(left, 1, 0);
+        mesh.addPosition(left + 1, 1, 0);
+        for (int corner = 0; corner < 4; ++corner) {
+            mesh.addColor(1, 0.125f * corner, 0.0625f * quad);
+            mesh.addTexCoord(0.25f * corner, 0.5f * quad);
+        }
+        const auto first = static_cast<uint16_t>(4 * quad);
+        mesh.addTriangle(first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2));
+        mesh.addTriangle(static_cast<uint16_t>(first + 2), static_cast<uint16_t>(first + 1),
+                         static_cast<uint16_t>(first + 3));
+    }
+    mesh.updateCounts();
+    return mesh;
+}
+
+class MeshBuffers : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!context_.ok())
+            GTEST_SKIP() << "no offscreen GL context on this machine";
+        buildProgram(program_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
+        program_.bind();
+        glViewport(0, 0, kSide, kSide);
+        glDisable(GL_CULL_FACE);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+
+    int redAfterDrawing(const Mesh& mesh)
+    {
+        glClear(GL_COLOR_BUFFER_BIT);
+        const Mat4 identity = Mat4::identity();
+        mesh.draw(&identity);
+        return readPixels(kSide, kSide).countRed();
+    }
+
+    GlTestContext context_{kSide, kSide};
+    TempDir dir_;
+    ShaderProgram program_;
+};
+
+} // namespace
+
+TEST(MeshEditing, BuildingAQuadCountsEveryArrayAndSetCountsStaysInsideThem)
+{
+    Mesh mesh;
+    for (int i = 0; i < 4; ++i) {
+        mesh.addPosition(1.0f * i, 2, 3);
+        mesh.addColor(0.5f, 0.25f, 1);
+        mesh.addTexCoord(0, 0.5f * i);
+    }
+    mesh.addTriangle(0, 1, 2);
+    mesh.addTriangle(2, 1, 3);
+    EXPECT_EQ(mesh.positionFloatCount, 0);
+    mesh.updateCounts();
+    EXPECT_EQ(mesh.positionFloatCount, 12);
+    EXPECT_EQ(mesh.colorFloatCount, 12);
+    EXPECT_EQ(mesh.indexCount, 6);
+    EXPECT_EQ(mesh.uvFloatCount, 8);
+    EXPECT_EQ(mesh.colorCount(), 12);
+    EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));
+
+    mesh.setColor(3, 9, 8, 7);
+    mesh.setTexCoord(2, 6, 5);
+    EXPECT_EQ(std::vector<float>(mesh.colors.begin() + 9, mesh.colors.end()), (std::vector<float>{9, 8, 7}));
+    EXPECT_EQ(mesh.uvs[4], 6);
+    EXPECT_EQ(mesh.uvs[5], 5);
+    // Vertices that do not exist are left alone.
+    mesh.setColor(4, 1, 1, 1);
+    mesh.setTexCoord(4, 1, 1);
+    EXPECT_EQ(mesh.colors.size(), 12u);
+    EXPECT_EQ(mesh.uvs.size(), 8u);
+
+    mesh.setCounts(3, 6, 3, 4);
+    EXPECT_EQ(mesh.positionFloatCount, 3);
+    EXPECT_EQ(mesh.colorFloatCount, 6);
+    EXPECT_EQ(mesh.indexCount, 3);
+    EXPECT_EQ(mesh.uvFloatCount, 4);
+    mesh.setCounts(100, -1, 7, 8);
+    EXPECT_EQ(mesh.positionFloatCount, 12);
+    EXPECT_EQ(mesh.colorFloatCount, 0);
+    EXPECT_EQ(mesh.indexCount, 6);
+    EXPECT_EQ(mesh.uvFloatCount, 8);
+}
+
+TEST_F(MeshBuffers, CreateAndUploadPutTheArraysUpToTheCountsIntoTheFourBuffers)
+{
+    Mesh mesh = twoQuads();
+    mesh.createBuffers();
+    ASSERT_NE(mesh.positionBuffer, 0u);
+    EXPECT_EQ(bufferFloats(mesh.positionBuffer), mesh.positions);
+    EXPECT_EQ(bufferFloats(mesh.colorBuffer), mesh.colors);
+    EXPECT_EQ(bufferShorts(mesh.indexBuffer), mesh.indices);
+    EXPECT_EQ(bufferFloats(mesh.uvBuffer), mesh.uvs);
+
+    // Edits reach the same buffers on the next upload; the names do not change.
+    const GLuint names[4] = {mesh.positionBuffer, mesh.colorBuffer, mesh.indexBuffer, mesh.uvBuffer};
+    mesh.setColor(5, 0.75f, 0.5f, 0.25f);
+    mesh.setTexCoord(7, 0.125f, 0.875f);
+    mesh.uploadBuffers();
+    EXPECT_EQ(bufferFloats(mesh.colorBuffer), mesh.colors);
+    EXPECT_EQ(bufferFloats(mesh.uvBuffer)[15], 0.875f);
+    const GLuint after[4] = {mesh.positionBuffer, mesh.colorBuffer, mesh.indexBuffer, mesh.uvBuffer};
+    EXPECT_TRUE(std::equal(names, names + 4, after));
+
+    // Smaller counts upload only the leading part of each array.
+    mesh.setCounts(12, 12, 6, 8);
+    mesh.uploadBuffers();
+    EXPECT_EQ(bufferFloats(mesh.positionBuffer),
+              std::vector<float>(mesh.positions.begin(), mesh.positions.begin() + 12));
+    EXPECT_EQ(bufferShorts(mesh.indexBuffer).size(), 6u);
+    EXPECT_EQ(bufferFloats(mesh.uvBuffer).size(), 8u);
+
+    // Counts written straight into the fields never upload past the arrays.
+    mesh.indexCount = 1000;
+    mesh.positionFloatCount = -5;
+    mesh.uploadBuffers();
+    EXPECT_EQ(bufferShorts(mesh.indexBuffer), mesh.indices);
+    EXPECT_TRUE(bufferFloats(mesh.positionBuffer).empty());
+}
+
+TEST_F(MeshBuffers, DrawShowsIndexCountIndicesAndAnEmptyMeshShowsNothing)
+{
+    Mesh mesh = twoQuads();
+    mesh.createBuffers();
+    const int whole = redAfterDrawing(mesh);
+    EXPECT_EQ(whole, kSide * kSide);
+
+    // Six of twelve indices: the left quad only.
+    mesh.setCounts(24, 24, 6, 16);
+    EXPECT_EQ(redAfterDrawing(mesh), kSide * kSide / 2);
+    const Pixels pixels = readPixels(kSide, kSide);
+    EXPECT_GT(pixels.at(10, 32)[0], 127);
+    EXPECT_EQ(pixels.at(54, 32)[0], 0);
+
+    // The colour attribute reaches the shader: corner 3 of the left quad (top right) is
+    // (1, 0.375, 0), so green rises from left to right and bottom to top.
+    EXPECT_LT(pixels.at(1, 1)[1], pixels.at(30, 62)[1]);
+
+    Mesh empty;
+    empty.createBuffers();
+    EXPECT_NE(empty.indexBuffer, 0u);
+    EXPECT_TRUE(bufferFloats(empty.positionBuffer).empty());
+    EXPECT_TRUE(bufferShorts(empty.indexBuffer).empty());
+    EXPECT_EQ(redAfterDrawing(empty), 0);
+
+    // A mesh whose buffers were never made draws nothing instead of reading address 0.
+    const Mesh unbuffered = twoQuads();
+    EXPECT_EQ(redAfterDrawing(unbuffered), 0);
+}
+
+TEST_F(MeshBuffers, DrawLeavesNoAttributeArrayEnabled)
+{
+    // A program in which all three attributes are active.
+    ShaderProgram textured;
+    buildProgram(textured, dir_, shaders::kVertexPlain, shaders::kFragmentTextured);
+    textured.bind();
+    Mesh mesh = twoQuads();
+    mesh.createBuffers();
+    redAfterDrawing(mesh);
+    for (GLint location : {currentShaderLocations.inVertex, currentShaderLocations.inNormal,
+                           currentShaderLocations.inTexCoord}) {
+        ASSERT_GE(location, 0);
+        GLint enabled = -1;
+        auto getAttrib = reinterpret_cast<PFNGLGETVERTEXATTRIBIVPROC>(
+            GameWindow::glProcAddress("glGetVertexAttribiv"));
+        getAttrib(static_cast<GLuint>(location), GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+        EXPECT_EQ(enabled, GL_FALSE) << location;
+    }
+}
+
+TEST_F(MeshBuffers, BuffersAreReleasedOnceByTheirOwnerOnly)
+{
+    GLuint first = 0;
+    {
+        Mesh mesh = twoQuads();
+        mesh.createBuffers();
+        first = mesh.positionBuffer;
+        EXPECT_TRUE(isBuffer(first));
+        mesh.deleteBuffers();
+        EXPECT_EQ(mesh.positionBuffer, 0u);
+        EXPECT_FALSE(isBuffer(first));
+        mesh.deleteBuffers();
+    }
+
+    // Moving hands the buffers over; the moved-from mesh releases nothing.
+    Mesh owner;
+    {
+        Mesh source = twoQuads();
+        source.createBuffers();
+        owner = std::move(source);
+        EXPECT_EQ(source.positionBuffer, 0u);
+        EXPECT_TRUE(source.positions.empty());
+    }
+    EXPECT_TRUE(isBuffer(owner.positionBuffer));
+    EXPECT_TRUE(isBuffer(owner.indexBuffer));
+    EXPECT_EQ(bufferShorts(owner.indexBuffer), owner.indices);
+    EXPECT_EQ(redAfterDrawing(owner), kSide * kSide);
+
+    // A second createBuffers replaces the first set instead of leaking it.
+    // (GL may hand the freed names out again.)
+    const GLuint old[4] = {owner.positionBuffer, owner.colorBuffer, owner.indexBuffer, owner.uvBuffer};
+    owner.createBuffers();
+    const GLuint renewed[4] = {owner.positionBuffer, owner.colorBuffer, owner.indexBuffer,
+                               owner.uvBuffer};
+    for (GLuint name : old)
+        EXPECT_TRUE(!isBuffer(name) || std::find(renewed, renewed + 4, name) != renewed + 4) << name;
+}
+
+TEST(MeshBuffersLifetime, AMeshOutlivingItsContextReleasesNothing)
+{
+    auto context = std::make_unique<GlTestContext>();
+    ZORBEL_REQUIRE_GL(*context);
+    Mesh mesh = twoQuads();
+    mesh.createBuffers();
+    context.reset();
+    mesh.deleteBuffers();
+    EXPECT_EQ(mesh.positionBuffer, 0u);
+    EXPECT_EQ(mesh.uvBuffer, 0u);
+}

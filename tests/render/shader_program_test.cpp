@@ -1,0 +1,265 @@
+#include "app/gl_functions.h"
+#include "render/mesh.h"
+#include "render/shader_locations.h"
+#include "render/shader_program.h"
+#include "math/mat4.h"
+#include "tests/render/shader_test_support.h"
+#include "tests/support/capture.h"
+#include "tests/support/gl_test_context.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+namespace {
+
+GLint shaderInt(GLuint shader, GLenum what)
+{
+    GLint value = -1;
+    gl.glGetShaderiv(shader, what, &value);
+    return value;
+}
+
+GLint linkStatus(GLuint program)
+{
+    GLint value = -1;
+    gl.glGetProgramiv(program, GL_LINK_STATUS, &value);
+    return value;
+}
+
+const char* const kBrokenVertex = "#version 120\nvoid main() { gl_Position = vec4(1.0) + ; }\n";
+const char* const kBrokenFragment = "#version 120\nvoid main() { gl_FragColor = nonsense; }\n";
+
+} // namespace
+
+TEST(ShaderProgram, AGoodPairBuildsSilentlyAndLinks)
+{
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    TempDir dir;
+    ShaderProgram program;
+    EXPECT_EQ(program.programName(), 0u);
+
+    CapturedStream out(CapturedStream::Out);
+    CapturedStream err(CapturedStream::Err);
+    buildProgram(program, dir, shaders::kVertexWithMvMat, shaders::kFragmentTextured);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(err.text(), "");
+    ASSERT_NE(program.programName(), 0u);
+    EXPECT_NE(program.vertexShaderName(), 0u);
+    EXPECT_NE(program.fragmentShaderName(), 0u);
+    EXPECT_EQ(linkStatus(program.programName()), GL_TRUE);
+    EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+}
+
+TEST(ShaderProgram, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoesThroughTheBuild)
+{
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    TempDir dir;
+    const std::string missing = (dir.path() / "nowhere.vert").string();
+    const std::string fragment = dir.write("good.frag", shaders::kFragmentColour);
+
+    ShaderProgram program;
+    CapturedStream out(CapturedStream::Out);
+    CapturedStream err(CapturedStream::Err);
+    EXPECT_TRUE(program.load(missing, fragment));
+    const GLuint vertexShader = program.vertexShaderName();
+    EXPECT_TRUE(program.compileAndLink());
+    const std::string report = out.text();
+    EXPECT_EQ(err.text(), "Could not load shader: " + missing + "\n");
+
+    // The empty source compiles or fails as the driver sees fit; a failure with a log is
+    // reported under the vertex label with the type value 35633, and the shader is dropped.
+    const bool compiled = shaderInt(vertexShader, GL_COMPILE_STATUS) == GL_TRUE;
+    if (compiled) {
+        EXPECT_EQ(program.vertexShaderName(), vertexShader);
+        EXPECT_EQ(report.find("Could not compile"), std::string::npos) << report;
+    } else {
+        EXPECT_EQ(report.rfind("Could not compile vertexShader 35633:\n", 0), 0u) << report;
+        EXPECT_EQ(program.vertexShaderName(), 0u);
+    }
+    // Either way the program goes on to the link with whatever shaders it still has.
+    EXPECT_EQ(attachedShaderCount(program.programName()), compiled ? 2 : 1);
+    const bool linked = linkStatus(program.programName()) == GL_TRUE;
+    EXPECT_EQ(report.find("programme non linke\n") != std::string::npos, !linked) << report;
+}
+
+TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
+{
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    TempDir dir;
+
+    {
+        ShaderProgram program;
+        CapturedStream out(CapturedStream::Out);
+        buildProgram(program, dir, kBrokenVertex, shaders::kFragmentColour);
+        const std::string report = out.text();
+        const std::string head = "Could not compile vertexShader 35633:\n";
+        ASSERT_EQ(report.rfind(head, 0), 0u) << report;
+        // label, type value, colon, line break, the driver's log, one more line break. A
+        // compatibility context links the fragment stage alone, so no link report follows.
+        EXPECT_GT(report.size(), head.size() + 1);
+        EXPECT_EQ(report.back(), '\n');
+        EXPECT_NE(report.find("error", head.size()), std::string::npos) << report;
+        EXPECT_EQ(report.find("programme non linke"), std::string::npos) << report;
+        EXPECT_EQ(program.vertexShaderName(), 0u);
+        EXPECT_NE(program.fragmentShaderName(), 0u);
+        EXPECT_EQ(attachedShaderCount(program.programName()), 1);
+    }
+    {
+        ShaderProgram program;
+        CapturedStream out(CapturedStream::Out);
+        buildProgram(program, dir, shaders::kVertexPlain, kBrokenFragment);
+        const std::string report = out.text();
+        EXPECT_EQ(report.rfind("Could not compile fragmentShader 35632:\n", 0), 0u) << report;
+        EXPECT_EQ(report.find("vertexShader"), std::string::npos) << report;
+        EXPECT_NE(program.vertexShaderName(), 0u);
+        EXPECT_EQ(program.fragmentShaderName(), 0u);
+    }
+}
+
+TEST(ShaderProgram, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
+{
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    TempDir dir;
+    ShaderProgram program;
+    CapturedStream out(CapturedStream::Out);
+    // Compiles, but a vertex stage without main cannot link.
+    buildProgram(program, dir, "#version 120\nvoid helper() {}\n", shaders::kFragmentColour);
+    EXPECT_EQ(out.text(), "programme non linke\n");
+    EXPECT_NE(program.vertexShaderName(), 0u);
+    EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+
+    program.bind();
+    EXPECT_EQ(currentShaderLocations.finalMatrix, -1);
+    EXPECT_EQ(currentShaderLocations.inVertex, -1);
+    EXPECT_EQ(currentShaderLocations.mvMat, -1);
+}
+
+TEST(ShaderProgram, WarningsAreNotReported)
+{
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    TempDir dir;
+    // A source never seen before, so the driver's shader cache cannot skip the compile and
+    // with it the warning.
+    const std::string warned = "#version 120\n#extension GL_ZORBEL_unknown : warn\n// " +
+                               std::to_string(std::random_device()()) + "\n" +
+                               (shaders::kVertexPlain + std::string(shaders::kVertexPlain).find('\n') + 1);
+    ShaderProgram program;
+    CapturedStream out(CapturedStream::Out);
+    buildProgram(program, dir, warned, shaders::kFragmentColour);
+    EXPECT_EQ(out.text(), "");
+    ASSERT_NE(program.vertexShaderName(), 0u);
+    EXPECT_EQ(shaderInt(program.vertexShaderName(), GL_COMPILE_STATUS), GL_TRUE);
+    // The driver did have something to say.
+    EXPECT_GT(shaderInt(program.vertexShaderName(), GL_INFO_LOG_LENGTH), 1);
+}
+
+TEST(ShaderProgram, WindowsLineEndsLoadLikeUnixOnes)
+{
+    TempDir dir;
+    const std::string path = dir.write("crlf.vert", "line one\r\nline two\r\n\rkept\r");
+    EXPECT_EQ(readShaderFile(path), "line one\nline two\n\rkept\r");
+
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    std::string vertex = shaders::kVertexPlain;
+    std::string crlf;
+    for (char c : vertex)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    ShaderProgram program;
+    CapturedStream out(CapturedStream::Out);
+    buildProgram(program, dir, crlf, shaders::kFragmentColour);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(linkStatus(program.programName()), GL_TRUE);
+}
+
+TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
+{
+    GlTestContext context;
+    ZORBEL_REQUIRE_GL(context);
+    TempDir dir;
+    ShaderProgram full;
+    ShaderProgram plain;
+    buildProgram(full, dir, shaders::kVertexWithMvMat, shaders::kFragmentTextured);
+    buildProgram(plain, dir, shaders::kVertexPlain, shaders::kFragmentColour);
+
+    full.bind();
+    const CurrentShaderLocations a = currentShaderLocations;
+    EXPECT_EQ(currentProgram(), static_cast<GLint>(full.programName()));
+    EXPECT_EQ(a.finalMatrix, gl.glGetUniformLocation(full.programName(), "finalMatrix"));
+    EXPECT_GE(a.finalMatrix, 0);
+    EXPECT_GE(a.texture0, 0);
+    EXPECT_GE(a.mvMat, 0);
+    EXPECT_GE(a.inVertex, 0);
+    EXPECT_GE(a.inNormal, 0);
+    EXPECT_GE(a.inTexCoord, 0);
+
+    // B lacks "mvMat" and an active "texture0": those read -1, nothing of A survives.
+    plain.bind();
+    const CurrentShaderLocations& b = currentShaderLocations;
+    EXPECT_EQ(currentProgram(), static_cast<GLint>(plain.programName()));
+    EXPECT_EQ(b.mvMat, -1);
+    EXPECT_EQ(b.texture0, -1);
+    EXPECT_EQ(b.finalMatrix, gl.glGetUniformLocation(plain.programName(), "finalMatrix"));
+    EXPECT_EQ(b.inVertex, gl.glGetAttribLocation(plain.programName(), "inVertex"));
+    EXPECT_EQ(b.inNormal, gl.glGetAttribLocation(plain.programName(), "inNormal"));
+    EXPECT_EQ(b.inTexCoord, gl.glGetAttribLocation(plain.programName(), "inTexCoord"));
+
+    // A draw after the second bind feeds B's "finalMatrix".
+    Mesh mesh;
+    mesh.addPosition(0, 0, 0);
+    mesh.addColor(1, 1, 1);
+    mesh.addTexCoord(0, 0);
+    mesh.addTriangle(0, 0, 0);
+    mesh.updateCounts();
+    mesh.createBuffers();
+    const Mat4 matrix = Mat4::translation(0.25f, 0.5f, 0.75f);
+    mesh.draw(&matrix);
+    const std::vector<float> seen = uniformFloats(plain.programName(), b.finalMatrix, 16);
+    EXPECT_EQ(seen, std::vector<float>(matrix.m, matrix.m + 16));
+}
+
+TEST(ShaderProgram, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
+{
+    auto context = std::make_unique<GlTestContext>();
+    ZORBEL_REQUIRE_GL(*context);
+    TempDir dir;
+
+    // Destruction leaves no program current and detaches both shaders.
+    GLuint name = 0;
+    {
+        ShaderProgram program;
+        buildProgram(program, dir, shaders::kVertexPlain, shaders::kFragmentColour);
+        name = program.programName();
+        program.bind();
+    }
+    EXPECT_EQ(currentProgram(), 0);
+    EXPECT_EQ(attachedShaderCount(name), 0);
+
+    // A moved-from program releases nothing: the new owner stays current and attached.
+    ShaderProgram owner;
+    {
+        ShaderProgram source;
+        buildProgram(source, dir, shaders::kVertexPlain, shaders::kFragmentColour);
+        owner = std::move(source);
+        EXPECT_EQ(source.programName(), 0u);
+        owner.bind();
+    }
+    EXPECT_EQ(currentProgram(), static_cast<GLint>(owner.programName()));
+    EXPECT_EQ(attachedShaderCount(owner.programName()), 2);
+    ShaderProgram moved(std::move(owner));
+    EXPECT_EQ(owner.programName(), 0u);
+    EXPECT_NE(moved.programName(), 0u);
+
+    // A never-loaded program makes no GL call at all; after the context is gone neither does
+    // a built one.
+    { ShaderProgram never; }
+    EXPECT_EQ(currentProgram(), static_cast<GLint>(moved.programName()));
+    context.reset();
+}

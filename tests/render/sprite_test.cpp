@@ -1,0 +1,293 @@
+#include "math/camera.h"
+#include "math/mat4.h"
+#include "render/mesh.h"
+#include "render/shader_locations.h"
+#include "render/sprite.h"
+#include "render/texture.h"
+#include "tests/render/shader_test_support.h"
+#include "tests/support/gl_test_context.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kSide = 64;
+
+// Column-major helpers written out element by element, apart from the math library.
+using Matrix = std::vector<float>;
+
+Matrix product(const Matrix& a, const Matrix& b)
+{
+    Matrix out(16, 0.0f);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            for (int k = 0; k < 4; ++k)
+                out[4 * c + r] += a[4 * k + r] * b[4 * c + k];
+    return out;
+}
+
+Matrix translated(float x, float y, float z)
+{
+    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+}
+
+Matrix scaled(float x, float y, float z)
+{
+    return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1};
+}
+
+Matrix turnedDegrees(float degrees)
+{
+    const double a = degrees * 3.14159265358979 / 180.0;
+    const auto c = static_cast<float>(std::cos(a));
+    const auto s = static_cast<float>(std::sin(a));
+    return {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+}
+
+Matrix asMatrix(const float* values)
+{
+    return Matrix(values, values + 16);
+}
+
+void expectNear(const Matrix& actual, const Matrix& expected)
+{
+    ASSERT_EQ(actual.size(), 16u);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-4f * (1.0f + std::fabs(expected[i]))) << "element " << i;
+}
+
+// The unit quad 0..1 in x and y, red, with texture coordinates matching its corners.
+Mesh unitQuad()
+{
+    Mesh mesh;
+    const float corners[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    for (const auto& corner : corners) {
+        mesh.addPosition(corner[0], corner[1], 0);
+        mesh.addColor(1, 0, 0);
+        mesh.addTexCoord(corner[0], corner[1]);
+    }
+    mesh.addTriangle(0, 1, 2);
+    mesh.addTriangle(2, 1, 3);
+    mesh.updateCounts();
+    return mesh;
+}
+
+class SpriteDrawing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!context_.ok())
+            GTEST_SKIP() << "no offscreen GL context on this machine";
+        buildProgram(plain_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
+        buildProgram(withMvMat_, dir_, shaders::kVertexWithMvMat, shaders::kFragmentColour);
+        quad_ = unitQuad();
+        quad_.createBuffers();
+        glViewport(0, 0, kSide, kSide);
+        glDisable(GL_CULL_FACE);
+        glClearColor(0, 0, 0, 1);
+    }
+
+    // One screen unit per pixel, the origin at the bottom left.
+    void useScreenCamera()
+    {
+        camera_.resetView();
+        camera_.resetProjection();
+        camera_.ortho(0, kSide, 0, kSide, 1, 1000);
+    }
+
+    Pixels drawn(Sprite& sprite)
+    {
+        glClear(GL_COLOR_BUFFER_BIT);
+        sprite.draw();
+        return readPixels(kSide, kSide);
+    }
+
+    GlTestContext context_{kSide, kSide};
+    TempDir dir_;
+    ShaderProgram plain_;
+    ShaderProgram withMvMat_;
+    Mesh quad_;
+    Camera camera_;
+};
+
+} // namespace
+
+TEST_F(SpriteDrawing, TheMatricesReachFinalMatrixAndMvMatAsTheBoundProgramAsks)
+{
+    camera_.resetView();
+    camera_.resetProjection();
+    camera_.perspective(40, 1.7777778f, 1, 1000);
+    camera_.lookAt(1, -2, 20, 0, 5.46237f, -5, 0, 10, 0);
+
+    Sprite sprite;
+    sprite.init(3, -4, -1, &quad_, nullptr, &camera_);
+    sprite.setScale(2.5f, 7, 1.5f);
+    sprite.setAnchor(0.5f, 0.25f);
+    sprite.setRotation(30);
+
+    const Matrix model = product(product(product(translated(3, -4, -1), turnedDegrees(30)),
+                                         scaled(2.5f, 7, 1.5f)),
+                                 translated(-0.5f, -0.25f, 0));
+    const Matrix viewModel = product(asMatrix(camera_.viewMatrix()), model);
+    const Matrix full = product(asMatrix(camera_.projectionMatrix()), viewModel);
+
+    // Without "mvMat" the projection is folded into "finalMatrix".
+    plain_.bind();
+    sprite.draw();
+    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16), full);
+    expectNear(asMatrix(sprite.matrix().m), full);
+
+    // With it, both receive view times model.
+    withMvMat_.bind();
+    sprite.draw();
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16), viewModel);
+
+    // The matrix is rebuilt from the view on every draw: earlier operations do not pile up.
+    sprite.translate(100, 100, 100);
+    sprite.rotateAxis(1.0f, 0, 1, 0);
+    sprite.draw();
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16), viewModel);
+}
+
+TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
+{
+    useScreenCamera();
+    plain_.bind();
+    Sprite sprite;
+    sprite.init(32, 20, -5, &quad_, nullptr, &camera_);
+
+    // Scale 0 after init: a point, nothing shows.
+    EXPECT_EQ(drawn(sprite).countRed(), 0);
+
+    // Centred on (32, 20): x 24..40, y 16..24.
+    sprite.setScale(16, 8, 1);
+    sprite.setAnchor(0.5f, 0.5f);
+    Pixels pixels = drawn(sprite);
+    EXPECT_EQ(pixels.countRed(), 16 * 8);
+    EXPECT_GT(pixels.at(24, 16)[0], 127);
+    EXPECT_GT(pixels.at(39, 23)[0], 127);
+    EXPECT_EQ(pixels.at(23, 20)[0], 0);
+    EXPECT_EQ(pixels.at(32, 24)[0], 0);
+
+    // A quarter turn about the anchor: x 28..36, y 12..28.
+    sprite.setRotation(90);
+    pixels = drawn(sprite);
+    EXPECT_EQ(pixels.countRed(), 16 * 8);
+    EXPECT_GT(pixels.at(32, 27)[0], 127);
+    EXPECT_GT(pixels.at(28, 12)[0], 127);
+    EXPECT_EQ(pixels.at(26, 20)[0], 0);
+
+    // Anchor at the mesh origin: the quad's bottom-left corner sits on the position.
+    sprite.setRotation(0);
+    sprite.setAnchor(0, 0);
+    pixels = drawn(sprite);
+    EXPECT_EQ(pixels.countRed(), 16 * 8);
+    EXPECT_GT(pixels.at(32, 20)[0], 127);
+    EXPECT_GT(pixels.at(47, 27)[0], 127);
+    EXPECT_EQ(pixels.at(31, 20)[0], 0);
+
+    // Two draws at two positions in one frame: two independent placements.
+    glClear(GL_COLOR_BUFFER_BIT);
+    sprite.setScale(4, 4, 1);
+    sprite.x = 4;
+    sprite.y = 4;
+    sprite.draw();
+    sprite.x = 50;
+    sprite.y = 50;
+    sprite.draw();
+    pixels = readPixels(kSide, kSide);
+    EXPECT_EQ(pixels.countRed(), 32);
+    EXPECT_GT(pixels.at(5, 5)[0], 127);
+    EXPECT_GT(pixels.at(52, 52)[0], 127);
+}
+
+TEST_F(SpriteDrawing, TheSpriteBindsItsTextureAndAnIncompleteSpriteDrawsNothing)
+{
+    useScreenCamera();
+    ShaderProgram textured;
+    buildProgram(textured, dir_, shaders::kVertexPlain, shaders::kFragmentTextured);
+    textured.bind();
+
+    // A 1x1 white texture made by hand; the red vertices let only the red channel through.
+    Texture white;
+    glGenTextures(1, &white.name);
+    glBindTexture(GL_TEXTURE_2D, white.name);
+    const unsigned char texel[4] = {255, 255, 255, 255};
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    Sprite sprite;
+    sprite.init(0, 0, -5, &quad_, &white, &camera_);
+    sprite.setScale(kSide, kSide, 1);
+    EXPECT_EQ(drawn(sprite).countRed(), kSide * kSide);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, static_cast<GLint>(white.name));
+
+    // Without a texture the sampler reads whatever is bound (nothing here: black).
+    glBindTexture(GL_TEXTURE_2D, 0);
+    Sprite untextured;
+    untextured.init(0, 0, -5, &quad_, nullptr, &camera_);
+    untextured.setScale(kSide, kSide, 1);
+    EXPECT_EQ(drawn(untextured).countRed(), 0);
+
+    // Never initialised: no mesh and no camera, so no draw at all.
+    Sprite blank;
+    EXPECT_EQ(drawn(blank).countRed(), 0);
+}
+
+TEST(SpritePlacement, WorldPointFollowsTheDrawTransformInThePlane)
+{
+    Sprite sprite;
+    sprite.init(10, 20, -1, nullptr, nullptr, nullptr);
+    sprite.setScale(2, 3, 99);
+    sprite.setAnchor(0.5f, 0.5f);
+
+    // The anchor itself: the position, for any rotation and scale.
+    const Vec2 anchor = sprite.worldPoint(0.5f, 0.5f, std::sin(1.0f), std::cos(1.0f));
+    EXPECT_EQ(anchor.x, 10.0f);
+    EXPECT_EQ(anchor.y, 20.0f);
+
+    // No rotation: position + scale * (local - anchor).
+    Vec2 p = sprite.worldPoint(1, 0, 0, 1);
+    EXPECT_FLOAT_EQ(p.x, 10 + 2 * 0.5f);
+    EXPECT_FLOAT_EQ(p.y, 20 + 3 * -0.5f);
+
+    // A quarter turn counter-clockwise sends the local offset (1, -1.5) to (1.5, 1).
+    p = sprite.worldPoint(1, 0, 1, 0);
+    EXPECT_FLOAT_EQ(p.x, 11.5f);
+    EXPECT_FLOAT_EQ(p.y, 21.0f);
+
+    // z and the z scale play no part; the previous position is what was remembered.
+    sprite.z = 500;
+    EXPECT_FLOAT_EQ(sprite.worldPoint(1, 0, 1, 0).x, 11.5f);
+    sprite.rememberPosition();
+    sprite.x = 0;
+    sprite.y = 0;
+    EXPECT_EQ(sprite.previousPosition().x, 10.0f);
+    EXPECT_EQ(sprite.previousPosition().y, 20.0f);
+}
+
+TEST(SpritePlacement, MatrixOperationsPostMultiplySoTheLastStepActsFirst)
+{
+    Sprite sprite;
+    // translate then scale: the scale acts on the point first.
+    const Mat4 identity = Mat4::identity();
+    sprite.loadMatrix(identity.m);
+    sprite.translate(5, 0, 0);
+    sprite.applyScale(2, 2, 2);
+    expectNear(asMatrix(sprite.matrix().m), product(translated(5, 0, 0), scaled(2, 2, 2)));
+    sprite.rotateZ(static_cast<float>(90 * kDegToRad));
+    expectNear(asMatrix(sprite.matrix().m),
+               product(product(translated(5, 0, 0), scaled(2, 2, 2)), turnedDegrees(90)));
+
+    // multiplyMatrix may read the sprite's own matrix.
+    const Mat4 shift = Mat4::translation(0, 7, 0);
+    const Matrix before = asMatrix(sprite.matrix().m);
+    sprite.multiplyMatrix(shift, sprite.matrix());
+    expectNear(asMatrix(sprite.matrix().m), product(translated(0, 7, 0), before));
+}
