@@ -39,12 +39,12 @@ struct ByteClasses {
     std::uint8_t of[256];
     constexpr ByteClasses() : of() {
         for (int c = 0; c < 256; ++c) of[c] = (c >= 33 && c <= 126) ? kCopy : kStop;
-        of[' '] = of['\t'] = of['\n'] = of['\r'] = kDrop;
-        of['"'] = kQuote;
-        of['#'] = kHash;
-        of['/'] = kSlash;
-        of['['] = of['{'] = kOpen;
-        of[']'] = of['}'] = kClose;
+        for (unsigned char c : {' ', '\t', '\n', '\r'}) of[c] = kDrop;
+        of[unsigned('"')] = kQuote;
+        of[unsigned('#')] = kHash;
+        of[unsigned('/')] = kSlash;
+        of[unsigned('[')] = of[unsigned('{')] = kOpen;
+        of[unsigned(']')] = of[unsigned('}')] = kClose;
     }
 };
 
