@@ -1,0 +1,736 @@
+// The reader of the game's JSON dialect: compaction of the whole text once,
+// then lazy, one-level-at-a-time interpretation of each record.
+
+#include "json/json_reader.h"
+
+#include "json/json_node.h"
+#include "json/json_node_data.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kNoPos = kJsonNoPosition;
+
+bool gBracketIndexEnabled = true;
+
+// ---------------------------------------------------------------------------
+// Compaction
+
+enum ByteClass : std::uint8_t {
+    kDrop = 0,   // white space outside strings
+    kCopy = 1,   // ordinary printable byte
+    kQuote,
+    kHash,
+    kSlash,
+    kOpen,
+    kClose,
+    kStop,  // control bytes, 127 and above: the output ends
+};
+
+struct ByteClasses {
+    std::uint8_t of[256];
+    constexpr ByteClasses() : of() {
+        for (int c = 0; c < 256; ++c) of[c] = (c >= 33 && c <= 126) ? kCopy : kStop;
+        for (unsigned char c : {' ', '\t', '\n', '\r'}) of[c] = kDrop;
+        of[unsigned('"')] = kQuote;
+        of[unsigned('#')] = kHash;
+        of[unsigned('/')] = kSlash;
+        of[unsigned('[')] = of[unsigned('{')] = kOpen;
+        of[unsigned(']')] = of[unsigned('}')] = kClose;
+    }
+};
+
+constexpr ByteClasses kClasses;
+
+// Records the structural brackets of the text being compacted, so that scans
+// can later jump over a nested level instead of walking it. The jump target of
+// an opener is exactly where the byte-walking skip of findNextTopLevel would
+// stop: the closer of its own kind at depth zero, counting only that kind, and
+// no target at all if a string holding a byte 0 lies on the way (the walking
+// skip gives up there) or the opener is never closed.
+class BracketIndexer {
+public:
+    explicit BracketIndexer(std::vector<JsonBracket>& out) : out_(out) {}
+
+    void open(std::size_t pos, char c) {
+        int kind = c == '[' ? 0 : 1;
+        stack_[kind].push_back(static_cast<std::uint32_t>(out_.size()));
+        out_.push_back({static_cast<std::uint32_t>(pos), kJsonNoBracket, 0});
+    }
+
+    void close(std::size_t pos, char c) {
+        int kind = c == ']' ? 0 : 1;
+        std::vector<std::uint32_t>& stack = stack_[kind];
+        if (stack.empty()) return;
+        std::size_t depth = stack.size() - 1;
+        std::uint32_t index = stack.back();
+        stack.pop_back();
+        bool poisoned = depth < poisonedBelow_[kind];
+        if (poisonedBelow_[kind] > depth) poisonedBelow_[kind] = depth;
+        if (poisoned) return;
+        out_[index].end = static_cast<std::uint32_t>(pos);
+        out_[index].next = static_cast<std::uint32_t>(out_.size());
+    }
+
+    // A string holding a byte 0 was closed: every open bracket loses its target.
+    void poisonOpen() {
+        poisonedBelow_[0] = stack_[0].size();
+        poisonedBelow_[1] = stack_[1].size();
+    }
+
+private:
+    std::vector<JsonBracket>& out_;
+    std::vector<std::uint32_t> stack_[2];
+    std::size_t poisonedBelow_[2] = {0, 0};
+};
+
+// Compacts `input` into `text`, which has room for input.size() + 1 bytes.
+template <bool Index>
+void compactInto(std::string_view input, JsonText* text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(input.data());
+    const unsigned char* end = p + input.size();
+    char* const out = text->bytes();
+    char* w = out;
+    BracketIndexer indexer(text->brackets);
+
+    for (;;) {
+        // White space and ordinary bytes: the write pointer only moves for
+        // kept bytes (kCopy is 1, kDrop is 0). w never passes p, so the
+        // store of a dropped byte stays inside the buffer.
+        unsigned char c = 0;
+        std::uint8_t cls = kDrop;
+        while (p < end) {
+            c = *p;
+            cls = kClasses.of[c];
+            if (cls > kCopy) break;
+            *w = static_cast<char>(c);
+            w += cls;
+            ++p;
+        }
+        if (p >= end) break;
+
+        switch (cls) {
+            case kOpen:
+                if constexpr (Index) indexer.open(std::size_t(w - out), static_cast<char>(c));
+                *w++ = static_cast<char>(c);
+                ++p;
+                continue;
+            case kClose:
+                if constexpr (Index) indexer.close(std::size_t(w - out), static_cast<char>(c));
+                *w++ = static_cast<char>(c);
+                ++p;
+                continue;
+            case kQuote: {
+                *w++ = '"';
+                ++p;
+                bool holdsZero = false;
+                for (;;) {
+                    if (p >= end) goto done;  // unterminated string: the output ends
+                    unsigned char s = *p;
+                    if (s == '"') {
+                        *w++ = '"';
+                        ++p;
+                        break;
+                    }
+                    if (s == '\\') {
+                        if (p + 1 >= end) goto done;
+                        unsigned char escaped = p[1];
+                        *w++ = '\\';
+                        // A protected quote: later scans never see it as the
+                        // end of the string; decoding turns it back.
+                        *w++ = escaped == '"' ? char(1) : static_cast<char>(escaped);
+                        holdsZero |= escaped == 0;
+                        p += 2;
+                        continue;
+                    }
+                    holdsZero |= s == 0;
+                    *w++ = static_cast<char>(s);
+                    ++p;
+                }
+                if constexpr (Index) {
+                    if (holdsZero) indexer.poisonOpen();
+                }
+                continue;
+            }
+            case kHash:
+            line_comment: {
+                const void* lineEnd = std::memchr(p, '\n', std::size_t(end - p));
+                p = lineEnd ? static_cast<const unsigned char*>(lineEnd) + 1 : end;
+                continue;
+            }
+            case kSlash:
+                if (p + 1 < end && p[1] == '/') goto line_comment;
+                if (p + 1 < end && p[1] == '*') {
+                    const unsigned char* q = p + 2;
+                    for (;;) {
+                        const void* star = std::memchr(q, '*', std::size_t(end - q));
+                        if (!star) goto done;  // unterminated block comment
+                        q = static_cast<const unsigned char*>(star) + 1;
+                        if (q < end && *q == '/') break;
+                    }
+                    p = q + 1;
+                    continue;
+                }
+                goto done;
+            default:
+                goto done;
+        }
+    }
+done:
+    text->size = std::size_t(w - out);
+    out[text->size] = '\0';
+}
+
+JsonText* compactToText(std::string_view input) {
+    JsonText* text = JsonText::allocate(input.size());
+    try {
+        if (gBracketIndexEnabled && input.size() < kJsonNoBracket)
+            compactInto<true>(input, text);
+        else
+            compactInto<false>(input, text);
+    } catch (...) {
+        JsonText::release(text);
+        throw;
+    }
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// Scanning one level
+
+// Position of the quote that closes the string opened at `pos`, or kNoPos.
+inline std::size_t skipString(const char* t, std::size_t n, std::size_t pos) {
+    for (++pos; pos < n; ++pos) {
+        char c = t[pos];
+        if (c == '"') return pos;
+        if (c == '\0') return kNoPos;
+    }
+    return kNoPos;
+}
+
+// Walks a bracketed level byte by byte, counting only its own bracket kind.
+std::size_t walkLevel(const char* t, std::size_t n, std::size_t pos) {
+    const char open = t[pos];
+    const char close = open == '[' ? ']' : '}';
+    std::size_t depth = 0;
+    for (; pos < n; ++pos) {
+        char c = t[pos];
+        if (c == open) {
+            ++depth;
+        } else if (c == close) {
+            if (--depth == 0) return pos;
+        } else if (c == '"') {
+            pos = skipString(t, n, pos);
+            if (pos == kNoPos) return kNoPos;
+        } else if (c == '\0') {
+            return kNoPos;
+        }
+    }
+    return kNoPos;
+}
+
+// One record's text while it is being split. `cursor` is the bracket index
+// entry expected for the next structural opener met at this level;
+// kJsonNoBracket once the index cannot be used.
+struct Scan {
+    const char* t;
+    std::size_t n;
+    const JsonBracket* index = nullptr;
+    std::uint32_t indexSize = 0;
+    std::size_t base = 0;  // offset of t in the indexed text
+    std::uint32_t cursor = kJsonNoBracket;
+
+    std::size_t skipLevel(std::size_t pos) {
+        if (cursor < indexSize) {
+            const JsonBracket& b = index[cursor];
+            if (b.pos == base + pos) {
+                if (b.end == kJsonNoBracket || b.end - base >= n) return kNoPos;
+                cursor = b.next;
+                return b.end - base;
+            }
+        }
+        cursor = kJsonNoBracket;
+        return walkLevel(t, n, pos);
+    }
+
+    // findNextTopLevel over this text. With TrackColon, also reports whether
+    // a top-level `:` was passed on the way.
+    template <bool TrackColon>
+    std::size_t next(char wanted, std::size_t pos, bool* sawColon = nullptr) {
+        for (; pos < n; ++pos) {
+            char c = t[pos];
+            if (c == wanted) return pos;
+            switch (c) {
+                case ']':
+                case '}':
+                    return kNoPos;
+                case '"':
+                    pos = skipString(t, n, pos);
+                    if (pos == kNoPos) return kNoPos;
+                    break;
+                case '[':
+                case '{':
+                    pos = skipLevel(pos);
+                    if (pos == kNoPos) return kNoPos;
+                    break;
+                case ':':
+                    if constexpr (TrackColon) *sawColon = true;
+                    break;
+                default:
+                    break;
+            }
+        }
+        return kNoPos;
+    }
+};
+
+Scan scanOf(const JsonNodeData& d) {
+    Scan s{d.text, d.textSize};
+    JsonText* store = d.textStore;
+    if (store && !store->brackets.empty() && d.bracket != kJsonNoBracket) {
+        s.index = store->brackets.data();
+        s.indexSize = static_cast<std::uint32_t>(store->brackets.size());
+        s.base = std::size_t(d.text - store->bytes());
+        s.cursor = d.bracket + 1;
+    }
+    return s;
+}
+
+struct Piece {
+    std::size_t keyPos;
+    std::size_t keySize;
+    std::size_t valuePos;
+    std::size_t valueSize;
+    std::uint32_t bracket;  // index entry expected for the value's first byte
+};
+
+std::vector<Piece>& scratchPieces() {
+    thread_local std::vector<Piece> pieces;
+    pieces.clear();
+    return pieces;
+}
+
+void buildFromPieces(JsonNodeData& d, const std::vector<Piece>& pieces) {
+    if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
+    JsonText* store = d.textStore;
+    const char* t = d.text;
+    d.buildChildren(static_cast<std::uint32_t>(pieces.size()), [&](JsonNodeData& child, std::uint32_t i) {
+        const Piece& p = pieces[i];
+        child.fromNameAndValue(store, t + p.keyPos, p.keySize, t + p.valuePos, p.valueSize, p.bracket);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Splitting containers
+
+void splitArrayText(JsonNodeData& d) {
+    const char* t = d.text;
+    std::size_t n = d.textSize;
+    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return d.makeNull();
+    if (n > 2) {
+        std::vector<Piece>& pieces = scratchPieces();
+        Scan scan = scanOf(d);
+        std::size_t start = 1;
+        for (;;) {
+            std::uint32_t cursorAtStart = scan.cursor;
+            // One walk finds the element's end and whether it holds a
+            // top-level `:`; a separate walk over the element would visit
+            // the same top-level bytes up to the same place.
+            bool sawColon = false;
+            std::size_t comma = scan.next<true>(',', start, &sawColon);
+            if (sawColon) return d.makeNull();
+            std::size_t stop = comma == kNoPos ? n - 1 : comma;
+            pieces.push_back({0, 0, start, stop - start, cursorAtStart});
+            if (comma == kNoPos) break;
+            start = comma + 1;
+        }
+        buildFromPieces(d, pieces);
+    }
+    d.setText("", 0, nullptr);
+}
+
+void splitObjectText(JsonNodeData& d) {
+    const char* t = d.text;
+    std::size_t n = d.textSize;
+    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
+    if (n > 2) {
+        std::vector<Piece>& pieces = scratchPieces();
+        Scan scan = scanOf(d);
+        std::size_t start = 1;
+        for (;;) {
+            std::size_t colon = scan.next<false>(':', start);
+            if (colon == kNoPos) return d.makeNull();
+            // The key runs from the member start to the byte before the
+            // colon (the closing quote is left out; the opening one is
+            // dropped when the child is made).
+            std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
+            std::uint32_t cursorAtValue = scan.cursor;
+            std::size_t comma = scan.next<false>(',', colon);
+            std::size_t stop = comma == kNoPos ? n - 1 : comma;
+            pieces.push_back({start, keySize, colon + 1, stop - colon - 1, cursorAtValue});
+            if (comma == kNoPos) break;
+            start = comma + 1;
+        }
+        buildFromPieces(d, pieces);
+    }
+    d.setText("", 0, nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Escapes and numbers
+
+// Decodes `n` bytes of `s` into `out` (room for n bytes); returns the length.
+std::size_t decodeEscapesInto(const char* s, std::size_t n, char* out) {
+    char* w = out;
+    std::size_t i = 0;
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c != '\\') {
+            *w++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        if (i + 1 >= n) break;  // a trailing backslash is dropped
+        unsigned char e = static_cast<unsigned char>(s[i + 1]);
+        std::size_t rest = n - (i + 2);  // bytes after the escape letter
+        switch (e) {
+            case 1: *w++ = '"'; i += 2; break;
+            case 'b': *w++ = '\b'; i += 2; break;
+            case 'f': *w++ = '\f'; i += 2; break;
+            case 'n': *w++ = '\n'; i += 2; break;
+            case 'r': *w++ = '\r'; i += 2; break;
+            case 't': *w++ = '\t'; i += 2; break;
+            case 'v': *w++ = '\v'; i += 2; break;
+            case 'u':
+                if (rest >= 4) {
+                    // Only the last two of the four digits make the byte.
+                    *w++ = static_cast<char>((hexDigitValue(s[i + 4]) << 4) | hexDigitValue(s[i + 5]));
+                    i += 6;
+                } else {
+                    *w++ = '\0';
+                    i += 2;
+                }
+                break;
+            case 'x':
+                if (rest >= 2) {
+                    *w++ = static_cast<char>((hexDigitValue(s[i + 2]) << 4) | hexDigitValue(s[i + 3]));
+                    i += 4;
+                } else {
+                    *w++ = '\0';
+                    i += 2;
+                }
+                break;
+            case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7':
+                if (rest >= 2) {
+                    unsigned a = static_cast<unsigned char>(e - 48);
+                    unsigned b = static_cast<unsigned char>(s[i + 2] - 48);
+                    unsigned d = static_cast<unsigned char>(s[i + 3] - 48);
+                    *w++ = static_cast<char>(((a << 6) | (b << 3) | d) & 0xFF);
+                    i += 4;
+                } else {
+                    *w++ = '\0';
+                    i += 2;
+                }
+                break;
+            default:  // `/`, `\`, `'` and every other byte stand for themselves
+                *w++ = static_cast<char>(e);
+                i += 2;
+                break;
+        }
+    }
+    return std::size_t(w - out);
+}
+
+// A JsonText holding the decoded bytes, reference count 1.
+JsonText* decodedText(const char* s, std::size_t n) {
+    JsonText* text = JsonText::allocate(n);
+    text->size = decodeEscapesInto(s, n, text->bytes());
+    text->bytes()[text->size] = '\0';
+    return text;
+}
+
+locale_t cLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return locale;
+}
+
+// atof in the "C" locale of the bytes up to the first byte 0.
+float cStringToFloat(std::string_view text) {
+    std::size_t len = text.find('\0');
+    if (len == std::string_view::npos) len = text.size();
+    char small[64];
+    std::unique_ptr<char[]> large;
+    char* copy = small;
+    if (len >= sizeof small) {
+        large.reset(new char[len + 1]);
+        copy = large.get();
+    }
+    std::memcpy(copy, text.data(), len);
+    copy[len] = '\0';
+    locale_t locale = cLocale();
+    double value = locale ? strtod_l(copy, nullptr, locale) : std::strtod(copy, nullptr);
+    return static_cast<float>(value);
+}
+
+// atof of a text that isNumericText accepted, as a float. Decimal shapes go
+// through std::from_chars, which rounds exactly as the C library does;
+// hexadecimal and out-of-range texts take the C library itself.
+float numberTextToFloat(const char* s, std::size_t n) {
+    const char* b = s;
+    const char* e = s + n;
+    if (b != e && *b == '+') ++b;
+    bool hex = e - b >= 2 && b[0] == '0' && (b[1] == 'x' || b[1] == 'X');
+    if (!hex) {
+        double value;
+        std::from_chars_result r = std::from_chars(b, e, value);
+        if (r.ec == std::errc()) return static_cast<float>(value);
+        if (r.ec == std::errc::invalid_argument) return 0.0f;  // "." and ".e5": no digits
+    }
+    return cStringToFloat(std::string_view(s, n));
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Records made by the reader
+
+JsonNodeData* JsonNodeData::fromText(JsonText* store) {
+    JsonNodeData* d = new JsonNodeData();
+    d->text = store->bytes();
+    d->textSize = store->size;
+    d->textStore = store;
+    char first = store->size ? store->bytes()[0] : '\0';
+    if (first == '[' || first == '{') {
+        d->type = first == '[' ? JsonType::Array : JsonType::Object;
+        d->hasChildren = true;
+        if (!store->brackets.empty() && store->brackets[0].pos == 0) d->bracket = 0;
+    } else {
+        d->makeNull();
+    }
+    return d;
+}
+
+void JsonNodeData::fromNameAndValue(JsonText* store, const char* key, std::size_t keySize,
+                                    const char* valueText, std::size_t valueSize, std::uint32_t valueBracket) {
+    if (keySize > 0) {
+        ++key;  // the opening quote
+        --keySize;
+    }
+    if (keySize > 0) {
+        if (std::memchr(key, '\\', keySize)) {
+            JsonText* decoded = decodedText(key, keySize);
+            setName(decoded->bytes(), decoded->size, decoded);
+            JsonText::release(decoded);
+        } else {
+            setName(key, keySize, store);
+        }
+    }
+    if (valueSize == 0) {
+        type = JsonType::Null;
+        parsed = true;
+        return;
+    }
+    setText(valueText, valueSize, store);
+    const char first = valueText[0];
+    const char last = valueText[valueSize - 1];
+    std::string_view whole(valueText, valueSize);
+    switch (first) {
+        case '"':
+            if (last != '"') return makeNull();
+            type = JsonType::String;
+            return;
+        case 't':
+        case 'T':
+            if (whole != "true") return makeNull();
+            type = JsonType::Bool;
+            value = 1.0f;
+            parsed = true;
+            return;
+        case 'f':
+        case 'F':
+            if (whole != "false") return makeNull();
+            type = JsonType::Bool;
+            parsed = true;
+            return;
+        case 'n':
+        case 'N':
+            if (whole != "null") return makeNull();
+            type = JsonType::Null;
+            parsed = true;
+            return;
+        case '[':
+        case '{': {
+            if (last != (first == '[' ? ']' : '}')) return makeNull();
+            type = first == '[' ? JsonType::Array : JsonType::Object;
+            hasChildren = true;
+            const std::vector<JsonBracket>& index = store->brackets;
+            if (valueBracket < index.size() && index[valueBracket].pos == std::size_t(valueText - store->bytes()))
+                bracket = valueBracket;
+            return;
+        }
+        default:
+            if (!isNumericText(whole)) return makeNull();
+            type = JsonType::Number;
+            return;
+    }
+}
+
+void JsonNodeData::interpret() {
+    switch (type) {
+        case JsonType::String: {
+            if (textSize < 2 || text[0] != '"' || text[textSize - 1] != '"') return makeNull();
+            const char* inner = text + 1;
+            std::size_t innerSize = textSize - 2;
+            if (std::memchr(inner, '\\', innerSize)) {
+                JsonText* decoded = decodedText(inner, innerSize);
+                setText(decoded->bytes(), decoded->size, decoded);
+                JsonText::release(decoded);
+            } else {
+                text = inner;
+                textSize = innerSize;
+            }
+            break;
+        }
+        case JsonType::Number:
+            value = numberTextToFloat(text, textSize);
+            break;
+        case JsonType::Array:
+            splitArrayText(*this);
+            break;
+        case JsonType::Object:
+            splitObjectText(*this);
+            break;
+        default:
+            return makeNull();
+    }
+    parsed = true;
+}
+
+JsonNode JsonNode::parse(std::string_view input) {
+    JsonText* text = compactToText(input);
+    const char* b = text->bytes();
+    std::size_t n = text->size;
+    bool bracketed = n > 0 && ((b[0] == '[' && b[n - 1] == ']') || (b[0] == '{' && b[n - 1] == '}'));
+    if (!bracketed) {
+        JsonText::release(text);
+        return JsonNode(JsonType::Null);
+    }
+    JsonNodeData* root;
+    try {
+        root = JsonNodeData::fromText(text);
+    } catch (...) {
+        JsonText::release(text);
+        throw;
+    }
+    return JsonNode(root);
+}
+
+// ---------------------------------------------------------------------------
+// Helpers exposed for tests
+
+std::string compactJsonText(std::string_view input) {
+    JsonText* text = compactToText(input);
+    std::string out(text->bytes(), text->size);
+    JsonText::release(text);
+    return out;
+}
+
+std::size_t findNextTopLevel(std::string_view text, char wanted, std::size_t start) {
+    Scan scan{text.data(), text.size()};
+    return scan.next<false>(wanted, start);
+}
+
+std::string decodeEscapes(std::string_view text) {
+    std::string out(text.size(), '\0');
+    out.resize(decodeEscapesInto(text.data(), text.size(), out.data()));
+    return out;
+}
+
+std::uint8_t hexDigitValue(unsigned char c) {
+    std::uint8_t d = static_cast<std::uint8_t>(c - 48);
+    if (d > 48) return static_cast<std::uint8_t>(d - 39);
+    if (d > 9) return static_cast<std::uint8_t>(d - 7);
+    return d;
+}
+
+bool isNumericText(std::string_view text) {
+    const std::size_t n = text.size();
+    if (n == 0) return false;
+    const char* s = text.data();
+    bool point = false;
+    bool exponent = false;
+    std::size_t i;
+    const char first = s[0];
+    if (first == '0') {
+        if (n == 1) return true;
+        const char second = s[1];
+        if (second == '.') {
+            point = true;
+            i = 2;
+        } else if (second == 'e' || second == 'E') {
+            exponent = true;
+            if (n < 3 || !(isDigit(s[2]) || s[2] == '+' || s[2] == '-')) return false;
+            i = 3;
+        } else if (second == 'x') {
+            for (i = 2; i < n; ++i)
+                if (!std::strchr("0123456789ABCDEFabcdef", s[i]) || s[i] == '\0') return false;
+            return true;
+        } else if (second >= '1' && second <= '7') {
+            for (i = 1; i < n; ++i)
+                if (s[i] < '0' || s[i] > '7') return false;
+            return true;
+        } else {
+            return false;
+        }
+    } else if (first == '+' || first == '-') {
+        if (n == 1) return false;
+        const char second = s[1];
+        if (second == '.' || second == 'e' || second == 'E') return false;
+        i = second == '0' ? 2 : 1;
+    } else if (first >= '1' && first <= '9') {
+        i = 1;
+    } else if (first == '.') {
+        point = true;
+        i = 1;
+    } else {
+        return false;
+    }
+    while (i < n) {
+        const char c = s[i];
+        if (isDigit(c)) {
+            ++i;
+        } else if (c == '.') {
+            if (point || exponent) return false;
+            point = true;
+            ++i;
+        } else if (c == 'e' || c == 'E') {
+            if (exponent) return false;
+            exponent = true;
+            ++i;
+            if (i < n && isDigit(s[i])) {
+                ++i;
+            } else if (i + 1 < n && (s[i] == '+' || s[i] == '-') && isDigit(s[i + 1])) {
+                i += 2;
+            } else {
+                return false;
+            }
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+float jsonTextToFloat(std::string_view text) { return cStringToFloat(text); }
+
+void setJsonBracketIndexEnabled(bool enabled) { gBracketIndexEnabled = enabled; }
