@@ -28,13 +28,31 @@ protected:
 
 } // namespace
 
-TEST_F(GameRules, ZoneBoundsAreStrictAndAsymmetric)
+// The bounds are double constants compared with the float x, strictly. A float written as
+// 0.84 is 0.8399999737 (below the bound, so still centre); the floats on either side of
+// each bound show which zone owns it.
+TEST_F(GameRules, ZoneBoundsAreStrictDoubleConstantsAndAsymmetric)
 {
+    auto above = [](double bound) {
+        float x = static_cast<float>(bound);
+        while (static_cast<double>(x) <= bound)
+            x = std::nextafter(x, 1e9f);
+        return x;
+    };
+    auto below = [](double bound) {
+        float x = static_cast<float>(bound);
+        while (static_cast<double>(x) >= bound)
+            x = std::nextafter(x, -1e9f);
+        return x;
+    };
     const struct {
         float x;
         float multiplier;
-    } cases[] = {{0.0f, 3}, {0.84f, 2}, {0.83f, 3}, {-1.05f, 2}, {-1.04f, 3},
-                 {4.09f, 1}, {4.08f, 2}, {-4.37f, 1}, {-4.36f, 2}, {-100.0f, 1}};
+    } cases[] = {{0.0f, 3},          {below(0.84), 3},   {above(0.84), 2},
+                 {above(-1.05), 3},  {below(-1.05), 2},  {below(4.09), 2},
+                 {above(4.09), 1},   {above(-4.37), 2},  {below(-4.37), 1},
+                 {0.84f, 3},         {4.09f, 1},         {-1.05f, 3},
+                 {-4.37f, 2},        {-100.0f, 1},       {100.0f, 1}};
     for (const auto& c : cases) {
         scene().player().x = c.x;
         updateWith({}, 0.015f);
