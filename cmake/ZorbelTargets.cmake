@@ -25,7 +25,7 @@ function(zorbel_test name)
     return()
   endif()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} zorbel_test_support GTest::gtest)
   target_compile_definitions(${name} PRIVATE
     ZORBEL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     ZORBEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
