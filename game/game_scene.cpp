@@ -2,7 +2,9 @@
 
 #include "app/gl_functions.h"
 #include "game/fallback_mesh.h"
+#include "game/fallback_programs.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -168,12 +170,33 @@ void GameScene::createLabels()
 
 void GameScene::loadPrograms()
 {
-    basicProgram_.load("data/shaders/basic-fixed.vert", "data/shaders/basic-fixed.frag");
-    basicProgram_.compileAndLink();
-    conveyorProgram_.load("data/shaders/conveyor-map.vert", "data/shaders/conveyor-map.frag");
-    conveyorProgram_.compileAndLink();
-    gameOverProgram_.load("data/shaders/gameover-fixed.vert", "data/shaders/gameover-fixed.frag");
-    gameOverProgram_.compileAndLink();
+    const struct {
+        ShaderProgram* program;
+        const char* vertex;
+        const char* fragment;
+        void (*fallback)(ShaderProgram&);
+    } programs[] = {
+        {&basicProgram_, "data/shaders/basic-fixed.vert", "data/shaders/basic-fixed.frag",
+         &useFallbackBasicProgram},
+        {&conveyorProgram_, "data/shaders/conveyor-map.vert", "data/shaders/conveyor-map.frag",
+         &useFallbackConveyorProgram},
+        // Never drawn with, so it needs no stand-in.
+        {&gameOverProgram_, "data/shaders/gameover-fixed.vert", "data/shaders/gameover-fixed.frag",
+         nullptr},
+    };
+    for (const auto& entry : programs) {
+        entry.program->load(entry.vertex, entry.fragment);
+        entry.program->compileAndLink();
+        // A stage that failed to compile is dropped, and the driver may still link what is
+        // left; either way the program does not draw what its files describe.
+        const bool built = entry.program->linked() && entry.program->vertexShaderName() != 0 &&
+                           entry.program->fragmentShaderName() != 0;
+        if (entry.fallback != nullptr && !built) {
+            std::fprintf(stderr, "%s, %s: the program does not build; drawing with a placeholder\n",
+                         entry.vertex, entry.fragment);
+            entry.fallback(*entry.program);
+        }
+    }
 }
 
 void GameScene::shutdown()

@@ -80,19 +80,30 @@ void ShaderProgram::release()
 
 bool ShaderProgram::load(const std::string& vertexPath, const std::string& fragmentPath)
 {
+    return loadSources(readShaderFile(vertexPath), readShaderFile(fragmentPath));
+}
+
+bool ShaderProgram::loadSources(const std::string& vertexText, const std::string& fragmentText)
+{
     release();
     vertexShader_ = gl.glCreateShader(GL_VERTEX_SHADER);
     fragmentShader_ = gl.glCreateShader(GL_FRAGMENT_SHADER);
     program_ = gl.glCreateProgram();
 
-    const std::string vertexText = readShaderFile(vertexPath);
     const char* vertexSource = vertexText.c_str();
     gl.glShaderSource(vertexShader_, 1, &vertexSource, nullptr);
-
-    const std::string fragmentText = readShaderFile(fragmentPath);
     const char* fragmentSource = fragmentText.c_str();
     gl.glShaderSource(fragmentShader_, 1, &fragmentSource, nullptr);
     return true;
+}
+
+bool ShaderProgram::linked() const
+{
+    if (program_ == 0)
+        return false;
+    GLint status = 0;
+    gl.glGetProgramiv(program_, GL_LINK_STATUS, &status);
+    return status != 0;
 }
 
 bool ShaderProgram::compileAndLink()

@@ -28,7 +28,11 @@ public:
     bool load(const std::string& vertexPath, const std::string& fragmentPath);
     // Compiles both shaders, attaches them and links. A shader whose compile fails with a
     // log is reported, deleted and attached as 0; one that fails with an empty log stays.
+    // The same as load, from source texts in memory (built-in programs).
+    bool loadSources(const std::string& vertexText, const std::string& fragmentText);
     bool compileAndLink();
+    // Whether the last link succeeded.
+    bool linked() const;
     // Makes the program current and refreshes every field of currentShaderLocations.
     void bind() const;
 
