@@ -18,20 +18,23 @@ inline std::string dumpJsonTree(const JsonNode& root) {
     while (!stack.empty()) {
         auto [node, depth] = stack.back();
         stack.pop_back();
-        out.append(std::to_string(depth)).append(" ");
-        out.append(std::to_string(int(node->type()))).append(" [").append(node->name()).append("] ");
-        if (node->type() == JsonType::Array || node->type() == JsonType::Object) {
-            std::size_t size = node->size();
-            out.append(std::to_string(int(node->type()))).append(" #").append(std::to_string(size)).append("\n");
+        // Every read that fetches comes before type(), so the type shown does
+        // not depend on whether the tree was read before.
+        std::size_t size = node->size();
+        float f = node->asFloat();
+        std::string scalar = node->asString();
+        JsonType type = node->type();
+        out.append(std::to_string(depth)).append(" ").append(std::to_string(int(type)));
+        out.append(" [").append(node->name()).append("] ");
+        if (type == JsonType::Array || type == JsonType::Object) {
+            out.append("#").append(std::to_string(size)).append("\n");
             std::vector<const JsonNode*> children;
             for (JsonIterator it = node->cbegin(); it != node->cend(); ++it) children.push_back(&*it);
             for (auto c = children.rbegin(); c != children.rend(); ++c) stack.emplace_back(*c, depth + 1);
         } else {
-            float f = node->asFloat();
             std::uint32_t bits;
             std::memcpy(&bits, &f, sizeof bits);
-            out.append(node->asString()).append(" ").append(std::to_string(bits)).append(" ");
-            out.append(std::to_string(int(node->type()))).append("\n");
+            out.append(scalar).append(" ").append(std::to_string(bits)).append("\n");
         }
     }
     return out;
