@@ -24,13 +24,60 @@ void JsonText::release(JsonText* text) {
     ::operator delete(text);
 }
 
+namespace {
+
+constexpr std::size_t kChunkBytes = 64 * 1024;
+
+JsonChunk* newChunk(std::size_t capacity) {
+    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity));
+    chunk->live = 0;
+    chunk->used = 0;
+    chunk->capacity = capacity;
+    return chunk;
+}
+
+}  // namespace
+
+JsonText::~JsonText() { ::operator delete(chunk); }
+
+void* JsonText::allocateBlockMemory(std::size_t bytes, JsonChunk*& owner) {
+    bytes = (bytes + 15) & ~std::size_t(15);
+    if (bytes > kChunkBytes / 8) {
+        owner = newChunk(bytes);  // a chunk of its own, freed with the block
+        owner->live = 1;
+        return owner->bytes();
+    }
+    if (!chunk || chunk->capacity - chunk->used < bytes) {
+        JsonChunk* fresh = newChunk(kChunkBytes);
+        if (chunk && chunk->live == 0) ::operator delete(chunk);
+        chunk = fresh;
+    }
+    void* memory = chunk->bytes() + chunk->used;
+    chunk->used += bytes;
+    ++chunk->live;
+    owner = chunk;
+    return memory;
+}
+
+void JsonText::freeBlockMemory(JsonChunk* owner) {
+    if (--owner->live != 0) return;
+    if (owner == chunk)
+        owner->used = 0;  // the current chunk is emptied for reuse
+    else
+        ::operator delete(owner);
+}
+
 JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store) {
-    void* memory = ::operator new(sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)));
+    JsonChunk* chunk;
+    void* memory = store->allocateBlockMemory(
+        sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)), chunk);
     JsonBlock* block = static_cast<JsonBlock*>(memory);
     block->live = 1;
     block->count = count;
     block->store = store;
+    block->chunk = chunk;
     block->recordArea = nullptr;
+    block->recordAreaChunk = nullptr;
     JsonText::retain(store);
     JsonNode* slots = block->slots();
     for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
@@ -39,13 +86,16 @@ JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store) {
 
 void JsonBlock::drop() {
     if (--live != 0) return;
-    JsonText::release(store);
-    ::operator delete(recordArea);
-    ::operator delete(this);
+    JsonText* text = store;
+    if (recordAreaChunk) text->freeBlockMemory(recordAreaChunk);
+    text->freeBlockMemory(chunk);
+    JsonText::release(text);
 }
 
 JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
-    if (!recordArea) recordArea = static_cast<JsonNodeData*>(::operator new(std::size_t(count) * sizeof(JsonNodeData)));
+    if (!recordArea)
+        recordArea = static_cast<JsonNodeData*>(
+            store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData), recordAreaChunk));
     JsonNodeData* record = new (recordArea + i) JsonNodeData();
     record->block = this;
     ++live;
@@ -309,7 +359,8 @@ JsonIterator JsonNode::find(std::string_view wanted) const {
             name = "";
             nameSize = 0;
         }
-        if (nameSize == size && std::memcmp(name, wanted.data(), size) == 0) break;
+        if (nameSize == size && (size == 0 || (name[0] == wanted[0] && std::memcmp(name, wanted.data(), size) == 0)))
+            break;
     }
     return JsonIterator(slot);
 }

@@ -37,14 +37,34 @@ struct JsonBracket {
     std::uint32_t next;
 };
 
+// Memory for the children blocks cut from one text. Blocks are made and
+// freed by the hundred thousand when a big file is read; carving them from
+// chunks and freeing a chunk when its last block goes costs far less than one
+// heap call per block.
+struct JsonChunk {
+    std::uint32_t live;  // blocks carved from this chunk and not yet freed
+    std::size_t used;
+    std::size_t capacity;
+
+    char* bytes() { return reinterpret_cast<char*>(this + 1); }
+};
+
 struct JsonText {
     std::uint32_t refs;
     std::size_t size;
     // Empty when the text is not indexed (decoded strings, or texts too large
     // for 32-bit positions); scans then walk every byte.
     std::vector<JsonBracket> brackets;
+    JsonChunk* chunk = nullptr;  // chunk that new blocks are carved from
+
+    ~JsonText();
 
     char* bytes() { return reinterpret_cast<char*>(this + 1); }
+
+    // Memory for one block of the children of a record over this text; the
+    // chunk it came from is returned in `owner` for freeBlockMemory.
+    void* allocateBlockMemory(std::size_t bytes, JsonChunk*& owner);
+    void freeBlockMemory(JsonChunk* owner);
 
     // A text of `size` bytes plus a terminating 0, reference count 1.
     static JsonText* allocate(std::size_t size);
@@ -149,7 +169,9 @@ struct JsonBlock {
     std::uint32_t live;  // 1 while the slot array is in use, + records alive
     std::uint32_t count;
     JsonText* store;            // the text the pieces point into (one reference)
+    JsonChunk* chunk;           // where this block's memory came from
     JsonNodeData* recordArea;   // null until a child becomes a record
+    JsonChunk* recordAreaChunk;
 
     // A block of `count` children over `store` (retained); every slot is
     // null. `live` is 1.

@@ -657,11 +657,44 @@ void splitObjectText(JsonNodeData& d) {
     d.setText("", 0, nullptr);
 }
 
+// The plain decimal shape -?(0|[1-9][0-9]*)(.[0-9]+)? with at most 15
+// digits, which isNumericText always accepts and which converts exactly in
+// double arithmetic: the common case of data files, read in one pass.
+bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = s;
+    const char* const e = s + n;
+    const bool negative = p < e && *p == '-';
+    p += negative;
+    if (p == e || !isDigit(*p)) return false;
+    if (e - p > 16) return false;  // up to 15 digits and a point
+    std::uint64_t mantissa = std::uint64_t(*p - '0');
+    const bool leadingZero = *p == '0';
+    ++p;
+    if (!leadingZero) {
+        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+    }
+    int fraction = 0;
+    if (p < e) {
+        if (*p != '.' || p + 1 == e) return false;
+        const char* digits = ++p;
+        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+        if (p != e) return false;
+        fraction = int(p - digits);
+    }
+    double value = fraction ? double(mantissa) / kPowersOfTen[fraction] : double(mantissa);
+    out = static_cast<float>(negative ? -value : value);
+    return true;
+}
+
 // Checks a Number piece's shape on its first read; a failed check makes it
 // Null, as fetching the record would.
 void checkNumber(JsonPiece& piece) {
     if (piece.checked) return;
-    if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
+    if (plainDecimalToFloat(piece.value, piece.valueSize, piece.number)) {
+        piece.checked = true;
+    } else if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
         piece.number = numberTextToFloat(piece.value, piece.valueSize);
         piece.checked = true;
     } else {
