@@ -250,6 +250,8 @@ BENCHMARK(BM_LoadBinaryMesh)->Unit(benchmark::kMillisecond);
 // Prints as usual and keeps each benchmark's mean time per iteration for the summary.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
+    RecordingReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

@@ -3,8 +3,7 @@
 #include "json/json_node_data.h"
 #include "json/json_reader.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -27,31 +26,88 @@ void JsonText::release(JsonText* text) {
 
 namespace {
 
-constexpr std::size_t roundUp(std::size_t n, std::size_t a) { return (n + a - 1) / a * a; }
+constexpr std::size_t kChunkBytes = 64 * 1024;
 
-constexpr std::size_t kBlockHeader = roundUp(sizeof(JsonBlock), alignof(JsonNodeData));
+JsonChunk* newChunk(std::size_t capacity) {
+    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity));
+    chunk->live = 0;
+    chunk->used = 0;
+    chunk->capacity = capacity;
+    return chunk;
+}
 
 }  // namespace
 
-JsonBlock* JsonBlock::allocate(std::uint32_t count) {
-    static_assert(sizeof(JsonNodeData) % alignof(JsonNode) == 0);
-    std::size_t bytes = kBlockHeader + std::size_t(count) * (sizeof(JsonNodeData) + sizeof(JsonNode));
-    JsonBlock* block = static_cast<JsonBlock*>(::operator new(bytes));
-    block->live = 0;
+JsonText::~JsonText() { ::operator delete(chunk); }
+
+void* JsonText::allocateBlockMemory(std::size_t bytes, JsonChunk*& owner) {
+    bytes = (bytes + 15) & ~std::size_t(15);
+    if (bytes > kChunkBytes / 8) {
+        owner = newChunk(bytes);  // a chunk of its own, freed with the block
+        owner->live = 1;
+        return owner->bytes();
+    }
+    if (!chunk || chunk->capacity - chunk->used < bytes) {
+        JsonChunk* fresh = newChunk(kChunkBytes);
+        if (chunk && chunk->live == 0) ::operator delete(chunk);
+        chunk = fresh;
+    }
+    void* memory = chunk->bytes() + chunk->used;
+    chunk->used += bytes;
+    ++chunk->live;
+    owner = chunk;
+    return memory;
+}
+
+void JsonText::freeBlockMemory(JsonChunk* owner) {
+    if (--owner->live != 0) return;
+    if (owner == chunk)
+        owner->used = 0;  // the current chunk is emptied for reuse
+    else
+        ::operator delete(owner);
+}
+
+JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store) {
+    JsonChunk* chunk;
+    void* memory = store->allocateBlockMemory(
+        sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)), chunk);
+    JsonBlock* block = static_cast<JsonBlock*>(memory);
+    block->live = 1;
+    block->count = count;
+    block->store = store;
+    block->chunk = chunk;
+    block->recordArea = nullptr;
+    block->recordAreaChunk = nullptr;
+    JsonText::retain(store);
+    JsonNode* slots = block->slots();
+    for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
     return block;
 }
 
-JsonNodeData* JsonBlock::records() {
-    return reinterpret_cast<JsonNodeData*>(reinterpret_cast<char*>(this) + kBlockHeader);
-}
-
-JsonNode* JsonBlock::slots(std::uint32_t count) {
-    return reinterpret_cast<JsonNode*>(reinterpret_cast<char*>(this) + kBlockHeader +
-                                       std::size_t(count) * sizeof(JsonNodeData));
-}
-
 void JsonBlock::drop() {
-    if (--live == 0) ::operator delete(this);
+    if (--live != 0) return;
+    JsonText* text = store;
+    if (recordAreaChunk) text->freeBlockMemory(recordAreaChunk);
+    text->freeBlockMemory(chunk);
+    JsonText::release(text);
+}
+
+JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
+    if (!recordArea)
+        recordArea = static_cast<JsonNodeData*>(
+            store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData), recordAreaChunk));
+    JsonNodeData* record = new (recordArea + i) JsonNodeData();
+    record->block = this;
+    ++live;
+    return record;
+}
+
+JsonNodeData* recordFromPiece(JsonPiece* piece) {
+    JsonBlock* block = JsonBlock::of(piece);
+    JsonNodeData* record = block->newRecord(piece->index);
+    fillFromPiece(*record, *piece, block->store);
+    JsonNodeData::dataOf(block->slots()[piece->index]) = record;
+    return record;
 }
 
 // ---------------------------------------------------------------------------
@@ -81,28 +137,20 @@ void JsonNodeData::makeNull() {
 
 namespace {
 
-JsonNodeData* newRecord() { return new JsonNodeData(); }
-
 // Frees one dead record's own storage and its slot array. Children whose last
 // reference this drops are pushed onto `dead` instead of being freed here, so
 // that no depth of nesting ever recurses.
 void destroyOne(JsonNodeData* data, JsonNodeData*& dead) {
     JsonChildren& children = data->children;
     for (std::uint32_t i = 0; i < children.count; ++i) {
-        JsonNodeData*& child = JsonNodeData::dataOf(children.items[i]);
-        JsonNodeData* c = child;
-        child = nullptr;
-        if (c && --c->refCount == 0) {
-            c->nextDead = dead;
-            dead = c;
+        JsonNodeData* child = JsonNodeData::dataOf(children.items[i]);
+        if (!child || isPieceHandle(child)) continue;
+        if (--child->refCount == 0) {
+            child->nextDead = dead;
+            dead = child;
         }
     }
-    if (children.items) {
-        if (children.itemsBlock)
-            children.itemsBlock->drop();
-        else
-            std::free(children.items);
-    }
+    if (children.block) children.block->drop();
     JsonText::release(data->textStore);
     JsonText::release(data->nameStore);
     JsonBlock* block = data->block;
@@ -124,6 +172,20 @@ void copyFields(JsonNodeData& to, const JsonNodeData& from) {
     to.setName(from.name, from.nameSize, from.nameStore);
 }
 
+void releaseHandle(JsonNodeData* data) {
+    if (data && !isPieceHandle(data)) JsonNodeData::release(data);
+}
+
+// The fetched container behind a record, or null for scalars and for a
+// container whose text failed to split.
+JsonNodeData* fetchedContainer(JsonNodeData* data) {
+    if (!data || !data->isContainer()) return nullptr;
+    data->fetch();
+    return data->isContainer() ? data : nullptr;
+}
+
+bool isContainerType(JsonType type) { return type == JsonType::Array || type == JsonType::Object; }
+
 }  // namespace
 
 void JsonNodeData::release(JsonNodeData* data) {
@@ -137,8 +199,14 @@ void JsonNodeData::release(JsonNodeData* data) {
     }
 }
 
+void JsonNodeData::dropChildren() {
+    for (std::uint32_t i = 0; i < children.count; ++i) releaseHandle(std::exchange(dataOf(children.items[i]), nullptr));
+    if (children.block) children.block->drop();
+    children = JsonChildren();
+}
+
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
-    JsonNodeData* root = newRecord();
+    JsonNodeData* root = new JsonNodeData();
     // Pairs whose children still have to be copied; a worklist instead of
     // recursion keeps any depth safe.
     std::vector<std::pair<const JsonNodeData*, JsonNodeData*>> pending;
@@ -149,12 +217,22 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
             auto [from, to] = pending.back();
             pending.pop_back();
             const JsonChildren& src = from->children;
-            to->buildChildren(src.count, [&](JsonNodeData& child, std::uint32_t i) {
-                copyFields(child, *dataOf(src.items[i]));
-            });
+            if (src.count == 0) continue;
+            JsonBlock* block = JsonBlock::allocate(src.count, src.block->store);
+            std::memcpy(static_cast<void*>(block->pieces()), src.block->pieces(), src.count * sizeof(JsonPiece));
+            to->children = {block->slots(), src.count, src.count, block};
+            JsonNode* slots = block->slots();
             for (std::uint32_t i = 0; i < src.count; ++i) {
-                if (dataOf(src.items[i])->children.count != 0)
-                    pending.emplace_back(dataOf(src.items[i]), dataOf(to->children.items[i]));
+                const JsonNodeData* child = dataOf(src.items[i]);
+                if (!child) continue;
+                if (isPieceHandle(child)) {
+                    dataOf(slots[i]) = pieceHandle(block->pieces() + i);
+                    continue;
+                }
+                JsonNodeData* copy = block->newRecord(i);
+                dataOf(slots[i]) = copy;
+                copyFields(*copy, *child);
+                if (child->children.count != 0) pending.emplace_back(child, copy);
             }
         }
     } catch (...) {
@@ -167,67 +245,85 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
 // ---------------------------------------------------------------------------
 // Handles
 
-JsonNode::JsonNode(JsonType type) : data_(newRecord()) {
+JsonNode::JsonNode(JsonType type) : data_(new JsonNodeData()) {
     data_->type = type;
     data_->parsed = true;
     data_->hasChildren = data_->isContainer();
 }
 
-JsonNode::JsonNode(const JsonNode& other) : data_(other.data_) {
+JsonNode::JsonNode(const JsonNode& other) : data_(other.record()) {
     if (data_) ++data_->refCount;
 }
 
+JsonNode::JsonNode(JsonNode&& other) {
+    if (isPieceHandle(other.data_)) {
+        // A container slot keeps its child: moving from it shares instead.
+        data_ = other.record();
+        ++data_->refCount;
+    } else {
+        data_ = std::exchange(other.data_, nullptr);
+    }
+}
+
 JsonNode& JsonNode::operator=(const JsonNode& other) {
-    if (data_ == other.data_) return *this;
-    if (other.data_) ++other.data_->refCount;
-    JsonNodeData::release(std::exchange(data_, other.data_));
+    JsonNodeData* data = other.record();
+    if (data == data_) return *this;
+    if (data) ++data->refCount;
+    releaseHandle(std::exchange(data_, data));
     return *this;
 }
 
-JsonNode& JsonNode::operator=(JsonNode&& other) noexcept {
-    if (this != &other) JsonNodeData::release(std::exchange(data_, std::exchange(other.data_, nullptr)));
+JsonNode& JsonNode::operator=(JsonNode&& other) {
+    if (this == &other) return *this;
+    if (isPieceHandle(other.data_)) return *this = static_cast<const JsonNode&>(other);
+    releaseHandle(std::exchange(data_, std::exchange(other.data_, nullptr)));
     return *this;
 }
 
-JsonNode::~JsonNode() { JsonNodeData::release(data_); }
+JsonNode::~JsonNode() { releaseHandle(data_); }
+
+JsonNodeData* JsonNode::record() const {
+    if (isPieceHandle(data_)) data_ = recordFromPiece(pieceOf(data_));
+    return data_;
+}
 
 void JsonNode::makeUnique() {
-    if (!data_ || data_->refCount <= 1) return;
+    if (!data_ || isPieceHandle(data_) || data_->refCount <= 1) return;
     JsonNodeData* copy = JsonNodeData::deepCopy(data_);
     --data_->refCount;
     data_ = copy;
 }
 
-JsonType JsonNode::type() const { return data_ ? data_->type : JsonType::Null; }
+JsonType JsonNode::type() const {
+    if (!data_) return JsonType::Null;
+    if (isPieceHandle(data_)) return pieceType(*pieceOf(data_));
+    return data_->type;
+}
 
 std::string JsonNode::name() const {
-    return data_ ? std::string(data_->name, data_->nameSize) : std::string();
+    if (!data_) return std::string();
+    if (isPieceHandle(data_)) {
+        const JsonPiece* piece = pieceOf(data_);
+        return std::string(piece->name(), piece->nameSize);
+    }
+    return std::string(data_->name, data_->nameSize);
 }
-
-namespace {
-
-// The fetched container behind a handle, or null for scalars, for a null
-// handle and for a container whose text failed to split.
-JsonNodeData* fetchedContainer(JsonNodeData* data) {
-    if (!data || !data->isContainer()) return nullptr;
-    data->fetch();
-    return data->isContainer() ? data : nullptr;
-}
-
-}  // namespace
 
 std::size_t JsonNode::size() const {
-    JsonNodeData* data = fetchedContainer(data_);
+    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return 0;
+    JsonNodeData* data = fetchedContainer(record());
     return data ? data->children.count : 0;
 }
 
 JsonIterator JsonNode::begin() const {
-    JsonNodeData* data = fetchedContainer(data_);
+    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
+    JsonNodeData* data = fetchedContainer(record());
     return JsonIterator(data ? data->children.items : nullptr);
 }
 
 JsonIterator JsonNode::end() const {
-    JsonNodeData* data = fetchedContainer(data_);
+    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
+    JsonNodeData* data = fetchedContainer(record());
     return JsonIterator(data ? data->children.items + data->children.count : nullptr);
 }
 
@@ -242,14 +338,28 @@ JsonIterator JsonNode::end() {
 }
 
 JsonIterator JsonNode::find(std::string_view wanted) const {
-    JsonNodeData* data = fetchedContainer(data_);
+    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
+    JsonNodeData* data = fetchedContainer(record());
     if (!data) return JsonIterator();
     JsonNode* slot = data->children.items;
     JsonNode* last = slot + data->children.count;
+    const std::size_t size = wanted.size();
     for (; slot != last; ++slot) {
         const JsonNodeData* child = slot->data_;
-        if (child->nameSize == wanted.size() &&
-            std::string_view(child->name, child->nameSize) == wanted)
+        const char* name;
+        std::size_t nameSize;
+        if (isPieceHandle(child)) {
+            const JsonPiece* piece = pieceOf(child);
+            name = piece->name();
+            nameSize = piece->nameSize;
+        } else if (child) {
+            name = child->name;
+            nameSize = child->nameSize;
+        } else {
+            name = "";
+            nameSize = 0;
+        }
+        if (nameSize == size && (size == 0 || (name[0] == wanted[0] && std::memcmp(name, wanted.data(), size) == 0)))
             break;
     }
     return JsonIterator(slot);
@@ -257,15 +367,20 @@ JsonIterator JsonNode::find(std::string_view wanted) const {
 
 float JsonNode::asFloat() const {
     if (!data_) return 0.0f;
-    data_->fetch();
-    switch (data_->type) {
+    if (isPieceHandle(data_)) {
+        JsonPiece* piece = pieceOf(data_);
+        if (!isContainerType(piece->type)) return pieceFloat(*piece);
+    }
+    JsonNodeData* data = record();
+    data->fetch();
+    switch (data->type) {
         case JsonType::Null:
             return 0.0f;
         case JsonType::String:
-            data_->value = jsonTextToFloat(std::string_view(data_->text, data_->textSize));
-            return data_->value;
+            data->value = jsonTextToFloat(std::string_view(data->text, data->textSize));
+            return data->value;
         default:
-            return data_->value;
+            return data->value;
     }
 }
 
@@ -273,31 +388,41 @@ std::int64_t JsonNode::asInt() const {
     float value = asFloat();
     // Outside this range (and for NaN) the conversion is undefined in C++;
     // x86 yields the "integer indefinite" value, which is kept here.
-    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f))
-        return INT64_MIN;
+    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
     return static_cast<std::int64_t>(value);
 }
 
 std::string JsonNode::asString() const {
     if (!data_) return std::string();
-    data_->fetch();
-    return std::string(data_->text, data_->textSize);
+    if (isPieceHandle(data_)) {
+        JsonPiece* piece = pieceOf(data_);
+        if (!isContainerType(piece->type)) return pieceString(*piece);
+    }
+    JsonNodeData* data = record();
+    data->fetch();
+    return std::string(data->text, data->textSize);
 }
 
 JsonNode JsonNode::asArray() const {
     JsonType t = type();
     if (t == JsonType::Array) return *this;
     if (t != JsonType::Object) return JsonNode(JsonType::Array);
-    data_->fetch();
+    JsonNodeData* data = record();
+    data->fetch();
     // An object whose text failed to split is Null now and converts as one.
-    if (data_->type != JsonType::Object) return JsonNode(JsonType::Array);
+    if (data->type != JsonType::Object) return JsonNode(JsonType::Array);
     JsonNode copy(*this);
     copy.makeUnique();
     copy.data_->type = JsonType::Array;
     JsonChildren& children = copy.data_->children;
     for (std::uint32_t i = 0; i < children.count; ++i) {
-        children.items[i].makeUnique();
-        children.items[i].data_->setName("", 0, nullptr);
+        JsonNodeData* child = children.items[i].data_;
+        if (isPieceHandle(child)) {
+            pieceOf(child)->nameSize = 0;
+        } else if (child) {
+            children.items[i].makeUnique();
+            children.items[i].data_->setName("", 0, nullptr);
+        }
     }
     return copy;
 }

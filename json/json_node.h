@@ -68,9 +68,12 @@ public:
     // value 0; an empty container for Array and Object.
     explicit JsonNode(JsonType type);
     JsonNode(const JsonNode& other);
-    JsonNode(JsonNode&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
+    // Moving from a container slot shares its child instead (the slot keeps
+    // it), which may need an allocation; from any other handle it is a plain
+    // pointer move that leaves the source a null handle.
+    JsonNode(JsonNode&& other);
     JsonNode& operator=(const JsonNode& other);
-    JsonNode& operator=(JsonNode&& other) noexcept;
+    JsonNode& operator=(JsonNode&& other);
     // Releasing is iterative: a tree of any depth is freed without recursion.
     ~JsonNode();
 
@@ -125,10 +128,16 @@ public:
 
 private:
     friend struct JsonNodeData;
-    friend struct JsonChildren;
+    friend struct JsonBlock;
     explicit JsonNode(JsonNodeData* data) : data_(data) {}
+    // The record behind this handle, made from its piece first if the handle
+    // is a container slot that has not needed a record yet; null for a null
+    // handle.
+    JsonNodeData* record() const;
 
-    JsonNodeData* data_ = nullptr;
+    // Mutable: a container slot is given its record on first need, also
+    // through const access.
+    mutable JsonNodeData* data_ = nullptr;
 };
 
 inline JsonIterator& JsonIterator::operator++() {

@@ -4,14 +4,18 @@
 //
 // Text is never copied per child. A compacted file text lives in one
 // reference-counted JsonText; every record cut from it holds a view into it
-// and a reference, so a child "owns its piece of text" without a copy. Decoded
-// strings and names that contained escapes get a JsonText of their own. All
-// JsonText bytes are immutable once written, which is what lets a deep copy
-// share them and still behave as an independent copy.
+// and a reference. Decoded strings and names that contained escapes get a
+// JsonText of their own. JsonText bytes never change once written, so a deep
+// copy can share them and still behave as an independent copy.
 //
-// The records of one container's children are built together in one JsonBlock
-// together with the container's slot array; the block is freed when its last
-// record has died and the slot array has been released.
+// The children of a split container live in one JsonBlock: a slot array of
+// handles (what a JsonIterator walks) and, per child, a JsonPiece that says
+// where the child's value and name lie in the container's text. A child
+// becomes a full JsonNodeData record only when something needs one (it is
+// copied, shared, split, or given a new state); until then its slot holds a
+// tagged pointer to its piece and the scalar reads are answered from the
+// text directly. Nothing observable depends on when that happens: a piece
+// reads exactly as the record made from it would.
 
 #include "json/json_node.h"
 
@@ -33,14 +37,34 @@ struct JsonBracket {
     std::uint32_t next;
 };
 
+// Memory for the children blocks cut from one text. Blocks are made and
+// freed by the hundred thousand when a big file is read; carving them from
+// chunks and freeing a chunk when its last block goes costs far less than one
+// heap call per block.
+struct JsonChunk {
+    std::uint32_t live;  // blocks carved from this chunk and not yet freed
+    std::size_t used;
+    std::size_t capacity;
+
+    char* bytes() { return reinterpret_cast<char*>(this + 1); }
+};
+
 struct JsonText {
     std::uint32_t refs;
     std::size_t size;
     // Empty when the text is not indexed (decoded strings, or texts too large
     // for 32-bit positions); scans then walk every byte.
     std::vector<JsonBracket> brackets;
+    JsonChunk* chunk = nullptr;  // chunk that new blocks are carved from
+
+    ~JsonText();
 
     char* bytes() { return reinterpret_cast<char*>(this + 1); }
+
+    // Memory for one block of the children of a record over this text; the
+    // chunk it came from is returned in `owner` for freeBlockMemory.
+    void* allocateBlockMemory(std::size_t bytes, JsonChunk*& owner);
+    void freeBlockMemory(JsonChunk* owner);
 
     // A text of `size` bytes plus a terminating 0, reference count 1.
     static JsonText* allocate(std::size_t size);
@@ -50,6 +74,27 @@ struct JsonText {
     static void release(JsonText* text);
 };
 
+// A child not yet made into a record. Its name, when it has one, is the
+// `nameSize` bytes that end two bytes before `value` (the closing quote and
+// the colon lie between).
+struct JsonPiece {
+    const char* value;
+    std::size_t valueSize;
+    std::uint32_t nameSize;
+    std::uint32_t index;  // position in its block
+    union {
+        std::uint32_t bracket;  // Array, Object: index entry of the opening bracket
+        float number;           // Number, once converted
+    };
+    JsonType type;
+    // Number: whether the shape has been checked and `number` converted.
+    bool checked;
+
+    const char* name() const { return value - 2 - nameSize; }
+};
+
+static_assert(sizeof(JsonPiece) == 32);
+
 struct JsonBlock;
 
 struct JsonChildren {
@@ -57,9 +102,7 @@ struct JsonChildren {
     JsonNode* items = nullptr;
     std::uint32_t count = 0;
     std::uint32_t capacity = 0;
-    // Block that holds `items` (and the children's records), or null when
-    // `items` was allocated alone.
-    JsonBlock* itemsBlock = nullptr;
+    JsonBlock* block = nullptr;  // holds `items`; null when there are none
 };
 
 struct JsonNodeData {
@@ -85,14 +128,14 @@ struct JsonNodeData {
     JsonText* nameStore = nullptr;
 
     JsonChildren children;
-    JsonBlock* block = nullptr;  // block holding this record, or null
+    JsonBlock* block = nullptr;  // block whose record area holds this record
 
     JsonNodeData() : text("") {}
 
     bool isContainer() const { return type == JsonType::Array || type == JsonType::Object; }
 
-    // Interprets the text once (see json_reader.cpp); a failure leaves the
-    // record parsed and Null.
+    // Interprets the text once (json_reader.cpp); a failure leaves the record
+    // parsed and Null.
     void fetch() {
         if (!parsed) interpret();
     }
@@ -104,16 +147,9 @@ struct JsonNodeData {
 
     // A new root record from a whole compacted text (takes over `store`).
     static JsonNodeData* fromText(JsonText* store);
-    // Fills this (freshly constructed) record from a key and a value cut from
-    // `store`; `bracket` is the index of the value's opening bracket, if any.
-    void fromNameAndValue(JsonText* store, const char* key, std::size_t keySize,
-                          const char* valueText, std::size_t valueSize, std::uint32_t valueBracket);
 
-    // Builds `count` children in one block; `init(record, i)` fills record i.
-    // If `init` throws, the records made so far are destroyed and the block
-    // freed; the container is left unchanged.
-    template <class Init>
-    void buildChildren(std::uint32_t count, Init&& init);
+    // Releases the children and leaves the container empty.
+    void dropChildren();
 
     // Deep copy, independent at every depth; iterative.
     static JsonNodeData* deepCopy(const JsonNodeData* source);
@@ -121,48 +157,59 @@ struct JsonNodeData {
     // when it was the last.
     static void release(JsonNodeData* data);
 
-    static JsonNode handleOf(JsonNodeData* data) { return JsonNode(data); }
-    static JsonNodeData* dataOf(const JsonNode& node) { return node.data_; }
     static JsonNodeData*& dataOf(JsonNode& node) { return node.data_; }
+    static JsonNodeData* dataOf(const JsonNode& node) { return node.data_; }
 };
 
-// Raw memory for `count` records followed by their `count` slots.
+// Children of one container: header, `count` pieces, `count` slots, and a
+// record area of `count` records allocated when the first child becomes a
+// record. Freed when the slot array has been released and every record made
+// in it has died.
 struct JsonBlock {
-    std::uint32_t live;  // records alive + 1 while the slot array is in use
+    std::uint32_t live;  // 1 while the slot array is in use, + records alive
+    std::uint32_t count;
+    JsonText* store;            // the text the pieces point into (one reference)
+    JsonChunk* chunk;           // where this block's memory came from
+    JsonNodeData* recordArea;   // null until a child becomes a record
+    JsonChunk* recordAreaChunk;
 
-    static JsonBlock* allocate(std::uint32_t count);
-    JsonNodeData* records();
-    JsonNode* slots(std::uint32_t count);
+    // A block of `count` children over `store` (retained); every slot is
+    // null. `live` is 1.
+    static JsonBlock* allocate(std::uint32_t count, JsonText* store);
+    JsonPiece* pieces() { return reinterpret_cast<JsonPiece*>(this + 1); }
+    JsonNode* slots() { return reinterpret_cast<JsonNode*>(pieces() + count); }
     void drop();
+
+    // Record made for child i: constructed in the record area, owned by the
+    // caller's reference (count 1).
+    JsonNodeData* newRecord(std::uint32_t i);
+
+    static JsonBlock* of(JsonPiece* piece) {
+        return reinterpret_cast<JsonBlock*>(piece - piece->index) - 1;
+    }
 };
 
-template <class Init>
-void JsonNodeData::buildChildren(std::uint32_t count, Init&& init) {
-    if (count == 0) return;
-    JsonBlock* block = JsonBlock::allocate(count);
-    JsonNodeData* records = block->records();
-    JsonNode* slots = block->slots(count);
-    std::uint32_t made = 0;
-    try {
-        for (; made < count; ++made) {
-            JsonNodeData* record = new (records + made) JsonNodeData();
-            record->block = block;
-            init(*record, made);
-        }
-    } catch (...) {
-        // Records made so far hold only text references; destroy them as a
-        // group. The one being built when `init` threw is included.
-        for (std::uint32_t i = 0; i <= made && i < count; ++i) {
-            JsonText::release(records[i].textStore);
-            JsonText::release(records[i].nameStore);
-        }
-        ::operator delete(block);
-        throw;
-    }
-    for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode(handleOf(records + i));
-    block->live = count + 1;
-    children.items = slots;
-    children.count = count;
-    children.capacity = count;
-    children.itemsBlock = block;
+static_assert(sizeof(JsonBlock) % alignof(JsonPiece) == 0);
+
+// Tagged slot values: a slot whose handle has not been made into a record
+// points at its piece with the low bit set.
+inline bool isPieceHandle(const JsonNodeData* data) {
+    return (reinterpret_cast<std::uintptr_t>(data) & 1u) != 0;
 }
+inline JsonPiece* pieceOf(const JsonNodeData* data) {
+    return reinterpret_cast<JsonPiece*>(reinterpret_cast<std::uintptr_t>(data) & ~std::uintptr_t(1));
+}
+inline JsonNodeData* pieceHandle(JsonPiece* piece) {
+    return reinterpret_cast<JsonNodeData*>(reinterpret_cast<std::uintptr_t>(piece) | 1u);
+}
+
+// Makes child `piece` a record (json_node.cpp). The slot keeps pointing at it.
+JsonNodeData* recordFromPiece(JsonPiece* piece);
+
+// Reads of a piece without making it a record (json_reader.cpp). A piece whose
+// text turns out invalid on its first read becomes Null, as a record would.
+JsonType pieceType(JsonPiece& piece);
+float pieceFloat(JsonPiece& piece);
+std::string pieceString(JsonPiece& piece);
+// Fills a fresh record from a piece (json_reader.cpp).
+void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store);

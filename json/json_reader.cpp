@@ -206,6 +206,16 @@ JsonText* compactToText(std::string_view input) {
 // ---------------------------------------------------------------------------
 // Scanning one level
 
+// Bytes a top-level scan has to look at; everything else is passed over.
+struct StructuralBytes {
+    bool of[256];
+    constexpr StructuralBytes() : of() {
+        for (unsigned char c : {',', ':', '"', '[', ']', '{', '}'}) of[c] = true;
+    }
+};
+
+constexpr StructuralBytes kStructural;
+
 // Position of the quote that closes the string opened at `pos`, or kNoPos.
 inline std::size_t skipString(const char* t, std::size_t n, std::size_t pos) {
     for (++pos; pos < n; ++pos) {
@@ -261,12 +271,20 @@ struct Scan {
         return walkLevel(t, n, pos);
     }
 
+    // Whether `cursor` is the index entry of a structural opener at `pos`.
+    std::uint32_t bracketAt(std::size_t pos, std::uint32_t at) const {
+        return at < indexSize && index[at].pos == base + pos ? at : kJsonNoBracket;
+    }
+
     // findNextTopLevel over this text. With TrackColon, also reports whether
     // a top-level `:` was passed on the way.
     template <bool TrackColon>
     std::size_t next(char wanted, std::size_t pos, bool* sawColon = nullptr) {
-        for (; pos < n; ++pos) {
-            char c = t[pos];
+        const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
+        for (;; ++pos) {
+            while (pos < n && !kStructural.of[u[pos]]) ++pos;
+            if (pos >= n) return kNoPos;
+            const char c = t[pos];
             if (c == wanted) return pos;
             switch (c) {
                 case ']':
@@ -288,7 +306,6 @@ struct Scan {
                     break;
             }
         }
-        return kNoPos;
     }
 };
 
@@ -302,86 +319,6 @@ Scan scanOf(const JsonNodeData& d) {
         s.cursor = d.bracket + 1;
     }
     return s;
-}
-
-struct Piece {
-    std::size_t keyPos;
-    std::size_t keySize;
-    std::size_t valuePos;
-    std::size_t valueSize;
-    std::uint32_t bracket;  // index entry expected for the value's first byte
-};
-
-std::vector<Piece>& scratchPieces() {
-    thread_local std::vector<Piece> pieces;
-    pieces.clear();
-    return pieces;
-}
-
-void buildFromPieces(JsonNodeData& d, const std::vector<Piece>& pieces) {
-    if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
-    JsonText* store = d.textStore;
-    const char* t = d.text;
-    d.buildChildren(static_cast<std::uint32_t>(pieces.size()), [&](JsonNodeData& child, std::uint32_t i) {
-        const Piece& p = pieces[i];
-        child.fromNameAndValue(store, t + p.keyPos, p.keySize, t + p.valuePos, p.valueSize, p.bracket);
-    });
-}
-
-// ---------------------------------------------------------------------------
-// Splitting containers
-
-void splitArrayText(JsonNodeData& d) {
-    const char* t = d.text;
-    std::size_t n = d.textSize;
-    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return d.makeNull();
-    if (n > 2) {
-        std::vector<Piece>& pieces = scratchPieces();
-        Scan scan = scanOf(d);
-        std::size_t start = 1;
-        for (;;) {
-            std::uint32_t cursorAtStart = scan.cursor;
-            // One walk finds the element's end and whether it holds a
-            // top-level `:`; a separate walk over the element would visit
-            // the same top-level bytes up to the same place.
-            bool sawColon = false;
-            std::size_t comma = scan.next<true>(',', start, &sawColon);
-            if (sawColon) return d.makeNull();
-            std::size_t stop = comma == kNoPos ? n - 1 : comma;
-            pieces.push_back({0, 0, start, stop - start, cursorAtStart});
-            if (comma == kNoPos) break;
-            start = comma + 1;
-        }
-        buildFromPieces(d, pieces);
-    }
-    d.setText("", 0, nullptr);
-}
-
-void splitObjectText(JsonNodeData& d) {
-    const char* t = d.text;
-    std::size_t n = d.textSize;
-    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
-    if (n > 2) {
-        std::vector<Piece>& pieces = scratchPieces();
-        Scan scan = scanOf(d);
-        std::size_t start = 1;
-        for (;;) {
-            std::size_t colon = scan.next<false>(':', start);
-            if (colon == kNoPos) return d.makeNull();
-            // The key runs from the member start to the byte before the
-            // colon (the closing quote is left out; the opening one is
-            // dropped when the child is made).
-            std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
-            std::uint32_t cursorAtValue = scan.cursor;
-            std::size_t comma = scan.next<false>(',', colon);
-            std::size_t stop = comma == kNoPos ? n - 1 : comma;
-            pieces.push_back({start, keySize, colon + 1, stop - colon - 1, cursorAtValue});
-            if (comma == kNoPos) break;
-            start = comma + 1;
-        }
-        buildFromPieces(d, pieces);
-    }
-    d.setText("", 0, nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -480,26 +417,368 @@ float cStringToFloat(std::string_view text) {
     return static_cast<float>(value);
 }
 
-// atof of a text that isNumericText accepted, as a float. Decimal shapes go
-// through std::from_chars, which rounds exactly as the C library does;
-// hexadecimal and out-of-range texts take the C library itself.
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// atof of a text that isNumericText accepted, as a float. The common shapes
+// (at most 19 significant digits, value below 2^53 before scaling, a power of
+// ten up to 22) are exact in double arithmetic with one rounding, which is
+// what a correctly rounding strtod returns; the rest goes through
+// std::from_chars (also correctly rounded) or, for hexadecimal and
+// out-of-range texts, the C library itself.
 float numberTextToFloat(const char* s, std::size_t n) {
-    const char* b = s;
-    const char* e = s + n;
-    if (b != e && *b == '+') ++b;
-    bool hex = e - b >= 2 && b[0] == '0' && (b[1] == 'x' || b[1] == 'X');
-    if (!hex) {
-        double value;
-        std::from_chars_result r = std::from_chars(b, e, value);
-        if (r.ec == std::errc()) return static_cast<float>(value);
-        if (r.ec == std::errc::invalid_argument) return 0.0f;  // "." and ".e5": no digits
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = s;
+    const char* const e = s + n;
+    bool negative = false;
+    if (p < e && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
     }
+    const char* const unsignedStart = p;
+    if (e - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return cStringToFloat(std::string_view(s, n));
+
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int exponent = 0;
+    bool anyDigit = false;
+    for (; p < e && isDigit(*p); ++p) {
+        anyDigit = true;
+        if (digits >= 19) goto general;
+        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+        digits += mantissa != 0;
+    }
+    if (p < e && *p == '.') {
+        for (++p; p < e && isDigit(*p); ++p) {
+            anyDigit = true;
+            if (digits >= 19) goto general;
+            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+            digits += mantissa != 0;
+            --exponent;
+        }
+    }
+    if (!anyDigit) return 0.0f;  // "." and ".e5": nothing converts
+    if (p < e && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negativeExponent = false;
+        if (q < e && (*q == '+' || *q == '-')) {
+            negativeExponent = *q == '-';
+            ++q;
+        }
+        if (q < e && isDigit(*q)) {  // otherwise the exponent is not part of the number
+            int value = 0;
+            for (; q < e && isDigit(*q); ++q) {
+                if (value > 100000) goto general;
+                value = value * 10 + (*q - '0');
+            }
+            exponent += negativeExponent ? -value : value;
+        }
+    }
+    if (mantissa == 0) return negative ? -0.0f : 0.0f;
+    if (mantissa <= (std::uint64_t(1) << 53) && exponent >= -22 && exponent <= 22) {
+        double value = double(mantissa);
+        value = exponent < 0 ? value / kPowersOfTen[-exponent] : value * kPowersOfTen[exponent];
+        return static_cast<float>(negative ? -value : value);
+    }
+general:
+    double value;
+    const char* first = negative ? unsignedStart - 1 : unsignedStart;
+    std::from_chars_result r = std::from_chars(first, e, value);
+    if (r.ec == std::errc()) return static_cast<float>(value);
     return cStringToFloat(std::string_view(s, n));
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+
+
+// ---------------------------------------------------------------------------
+// Splitting containers into pieces
+
+std::vector<JsonPiece>& scratchPieces() {
+    thread_local std::vector<JsonPiece> pieces;
+    pieces.clear();
+    return pieces;
+}
+
+// A child whose name cannot live in its piece (it holds escapes, or is longer
+// than a piece can say): it is made a record as soon as the block exists.
+struct OddName {
+    std::uint32_t index;
+    const char* bytes;
+    std::size_t size;
+};
+
+std::vector<OddName>& scratchOddNames() {
+    thread_local std::vector<OddName> names;
+    names.clear();
+    return names;
+}
+
+bool holdsBackslash(const char* s, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (s[i] == '\\') return true;
+    return false;
+}
+
+// Types a value text the way a record made from it is typed (first and last
+// byte, exact literals). Number shapes are checked when first read.
+void classifyValue(JsonPiece& piece, const char* value, std::size_t size, std::uint32_t bracket) {
+    piece.value = value;
+    piece.valueSize = size;
+    piece.bracket = kJsonNoBracket;
+    piece.checked = false;
+    if (size == 0) {
+        piece.type = JsonType::Null;
+        return;
+    }
+    const char first = value[0];
+    const char last = value[size - 1];
+    std::string_view whole(value, size);
+    switch (first) {
+        case '"':
+            piece.type = last == '"' ? JsonType::String : JsonType::Null;
+            return;
+        case 't':
+        case 'T':
+            piece.type = whole == "true" ? JsonType::Bool : JsonType::Null;
+            return;
+        case 'f':
+        case 'F':
+            piece.type = whole == "false" ? JsonType::Bool : JsonType::Null;
+            return;
+        case 'n':
+        case 'N':
+            piece.type = JsonType::Null;  // "null" itself, or a failed literal: both read as null
+            return;
+        case '[':
+            piece.type = last == ']' ? JsonType::Array : JsonType::Null;
+            piece.bracket = bracket;
+            return;
+        case '{':
+            piece.type = last == '}' ? JsonType::Object : JsonType::Null;
+            piece.bracket = bracket;
+            return;
+        default:
+            piece.type = JsonType::Number;  // shape checked on first read
+            return;
+    }
+}
+
+// Gives `d` its children: one block over d's text holding the pieces.
+void adoptPieces(JsonNodeData& d, const std::vector<JsonPiece>& pieces, const std::vector<OddName>& oddNames) {
+    if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
+    const std::uint32_t count = static_cast<std::uint32_t>(pieces.size());
+    JsonBlock* block = JsonBlock::allocate(count, d.textStore);
+    std::memcpy(static_cast<void*>(block->pieces()), pieces.data(), count * sizeof(JsonPiece));
+    JsonNode* slots = block->slots();
+    for (std::uint32_t i = 0; i < count; ++i) JsonNodeData::dataOf(slots[i]) = pieceHandle(block->pieces() + i);
+    d.children = {slots, count, count, block};
+    try {
+        for (const OddName& odd : oddNames) {
+            JsonNodeData* record = recordFromPiece(block->pieces() + odd.index);
+            if (holdsBackslash(odd.bytes, odd.size)) {
+                JsonText* decoded = decodedText(odd.bytes, odd.size);
+                record->setName(decoded->bytes(), decoded->size, decoded);
+                JsonText::release(decoded);
+            } else {
+                record->setName(odd.bytes, odd.size, d.textStore);
+            }
+        }
+    } catch (...) {
+        d.dropChildren();
+        throw;
+    }
+}
+
+void splitArrayText(JsonNodeData& d) {
+    const char* t = d.text;
+    const std::size_t n = d.textSize;
+    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return d.makeNull();
+    if (n > 2) {
+        std::vector<JsonPiece>& pieces = scratchPieces();
+        Scan scan = scanOf(d);
+        std::size_t start = 1;
+        for (;;) {
+            const std::uint32_t cursorAtStart = scan.cursor;
+            // One walk finds the element's end and whether it holds a
+            // top-level `:`; a separate walk over the element would visit
+            // the same top-level bytes up to the same place.
+            bool sawColon = false;
+            const std::size_t comma = scan.next<true>(',', start, &sawColon);
+            if (sawColon) return d.makeNull();
+            const std::size_t stop = comma == kNoPos ? n - 1 : comma;
+            JsonPiece& piece = pieces.emplace_back();
+            piece.index = static_cast<std::uint32_t>(pieces.size() - 1);
+            piece.nameSize = 0;
+            classifyValue(piece, t + start, stop - start, scan.bracketAt(start, cursorAtStart));
+            if (comma == kNoPos) break;
+            start = comma + 1;
+        }
+        adoptPieces(d, pieces, scratchOddNames());
+    }
+    d.setText("", 0, nullptr);
+}
+
+void splitObjectText(JsonNodeData& d) {
+    const char* t = d.text;
+    const std::size_t n = d.textSize;
+    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
+    if (n > 2) {
+        std::vector<JsonPiece>& pieces = scratchPieces();
+        std::vector<OddName>& oddNames = scratchOddNames();
+        Scan scan = scanOf(d);
+        std::size_t start = 1;
+        for (;;) {
+            const std::size_t colon = scan.next<false>(':', start);
+            if (colon == kNoPos) return d.makeNull();
+            const std::uint32_t cursorAtValue = scan.cursor;
+            const std::size_t comma = scan.next<false>(',', colon);
+            const std::size_t stop = comma == kNoPos ? n - 1 : comma;
+            JsonPiece& piece = pieces.emplace_back();
+            piece.index = static_cast<std::uint32_t>(pieces.size() - 1);
+            classifyValue(piece, t + colon + 1, stop - colon - 1, scan.bracketAt(colon + 1, cursorAtValue));
+            // The key text runs from the member start to the byte before the
+            // colon (so a closing quote is left out); its first byte, the
+            // opening quote when there is one, is dropped.
+            const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
+            const std::size_t nameSize = keySize > 0 ? keySize - 1 : 0;
+            const char* name = t + start + 1;
+            piece.nameSize = 0;
+            if (nameSize > 0xFFFFFFFFu || holdsBackslash(name, nameSize))
+                oddNames.push_back({piece.index, name, nameSize});
+            else
+                piece.nameSize = static_cast<std::uint32_t>(nameSize);
+            if (comma == kNoPos) break;
+            start = comma + 1;
+        }
+        adoptPieces(d, pieces, oddNames);
+    }
+    d.setText("", 0, nullptr);
+}
+
+// The plain decimal shape -?(0|[1-9][0-9]*)(.[0-9]+)? with at most 15
+// digits, which isNumericText always accepts and which converts exactly in
+// double arithmetic: the common case of data files, read in one pass.
+bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = s;
+    const char* const e = s + n;
+    const bool negative = p < e && *p == '-';
+    p += negative;
+    if (p == e || !isDigit(*p)) return false;
+    if (e - p > 16) return false;  // up to 15 digits and a point
+    std::uint64_t mantissa = std::uint64_t(*p - '0');
+    const bool leadingZero = *p == '0';
+    ++p;
+    if (!leadingZero) {
+        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+    }
+    int fraction = 0;
+    if (p < e) {
+        if (*p != '.' || p + 1 == e) return false;
+        const char* digits = ++p;
+        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+        if (p != e) return false;
+        fraction = int(p - digits);
+    }
+    double value = fraction ? double(mantissa) / kPowersOfTen[fraction] : double(mantissa);
+    out = static_cast<float>(negative ? -value : value);
+    return true;
+}
+
+// Checks a Number piece's shape on its first read; a failed check makes it
+// Null, as fetching the record would.
+void checkNumber(JsonPiece& piece) {
+    if (piece.checked) return;
+    if (plainDecimalToFloat(piece.value, piece.valueSize, piece.number)) {
+        piece.checked = true;
+    } else if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
+        piece.number = numberTextToFloat(piece.value, piece.valueSize);
+        piece.checked = true;
+    } else {
+        piece.type = JsonType::Null;
+    }
+}
+
+// The decoded bytes of a String piece; a String text too short to hold both
+// quotes makes the piece Null.
+bool decodeStringPiece(JsonPiece& piece, std::string& out) {
+    if (piece.valueSize < 2) {
+        piece.type = JsonType::Null;
+        return false;
+    }
+    out = decodeEscapes(std::string_view(piece.value + 1, piece.valueSize - 2));
+    return true;
+}
 
 }  // namespace
+
+JsonType pieceType(JsonPiece& piece) {
+    if (piece.type == JsonType::Number) checkNumber(piece);
+    return piece.type;
+}
+
+float pieceFloat(JsonPiece& piece) {
+    switch (piece.type) {
+        case JsonType::Bool:
+            return piece.value[0] == 't' ? 1.0f : 0.0f;
+        case JsonType::Number:
+            checkNumber(piece);
+            return piece.type == JsonType::Number ? piece.number : 0.0f;
+        case JsonType::String: {
+            std::string decoded;
+            return decodeStringPiece(piece, decoded) ? jsonTextToFloat(decoded) : 0.0f;
+        }
+        default:
+            return 0.0f;
+    }
+}
+
+std::string pieceString(JsonPiece& piece) {
+    switch (piece.type) {
+        case JsonType::Number:
+            checkNumber(piece);
+            if (piece.type != JsonType::Number) return "null";
+            [[fallthrough]];
+        case JsonType::Bool:
+            return std::string(piece.value, piece.valueSize);
+        case JsonType::String: {
+            std::string decoded;
+            return decodeStringPiece(piece, decoded) ? decoded : std::string("null");
+        }
+        default:  // Null: "null" for a written or failed value, empty for an empty one
+            return piece.valueSize ? std::string("null") : std::string();
+    }
+}
+
+void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {
+    if (piece.nameSize) record.setName(piece.name(), piece.nameSize, store);
+    record.type = pieceType(piece);
+    switch (record.type) {
+        case JsonType::Null:
+            record.parsed = true;
+            if (piece.valueSize) record.setText("null", 4, nullptr);
+            return;
+        case JsonType::Bool:
+            record.parsed = true;
+            record.value = piece.value[0] == 't' ? 1.0f : 0.0f;
+            break;
+        case JsonType::Number:
+            record.parsed = true;
+            record.value = piece.number;
+            break;
+        case JsonType::String:
+            break;
+        case JsonType::Array:
+        case JsonType::Object:
+            record.hasChildren = true;
+            record.bracket = piece.bracket;
+            break;
+    }
+    record.setText(piece.value, piece.valueSize, store);
+}
 
 // ---------------------------------------------------------------------------
 // Records made by the reader
@@ -509,7 +788,7 @@ JsonNodeData* JsonNodeData::fromText(JsonText* store) {
     d->text = store->bytes();
     d->textSize = store->size;
     d->textStore = store;
-    char first = store->size ? store->bytes()[0] : '\0';
+    const char first = store->size ? store->bytes()[0] : '\0';
     if (first == '[' || first == '{') {
         d->type = first == '[' ? JsonType::Array : JsonType::Object;
         d->hasChildren = true;
@@ -520,78 +799,13 @@ JsonNodeData* JsonNodeData::fromText(JsonText* store) {
     return d;
 }
 
-void JsonNodeData::fromNameAndValue(JsonText* store, const char* key, std::size_t keySize,
-                                    const char* valueText, std::size_t valueSize, std::uint32_t valueBracket) {
-    if (keySize > 0) {
-        ++key;  // the opening quote
-        --keySize;
-    }
-    if (keySize > 0) {
-        if (std::memchr(key, '\\', keySize)) {
-            JsonText* decoded = decodedText(key, keySize);
-            setName(decoded->bytes(), decoded->size, decoded);
-            JsonText::release(decoded);
-        } else {
-            setName(key, keySize, store);
-        }
-    }
-    if (valueSize == 0) {
-        type = JsonType::Null;
-        parsed = true;
-        return;
-    }
-    setText(valueText, valueSize, store);
-    const char first = valueText[0];
-    const char last = valueText[valueSize - 1];
-    std::string_view whole(valueText, valueSize);
-    switch (first) {
-        case '"':
-            if (last != '"') return makeNull();
-            type = JsonType::String;
-            return;
-        case 't':
-        case 'T':
-            if (whole != "true") return makeNull();
-            type = JsonType::Bool;
-            value = 1.0f;
-            parsed = true;
-            return;
-        case 'f':
-        case 'F':
-            if (whole != "false") return makeNull();
-            type = JsonType::Bool;
-            parsed = true;
-            return;
-        case 'n':
-        case 'N':
-            if (whole != "null") return makeNull();
-            type = JsonType::Null;
-            parsed = true;
-            return;
-        case '[':
-        case '{': {
-            if (last != (first == '[' ? ']' : '}')) return makeNull();
-            type = first == '[' ? JsonType::Array : JsonType::Object;
-            hasChildren = true;
-            const std::vector<JsonBracket>& index = store->brackets;
-            if (valueBracket < index.size() && index[valueBracket].pos == std::size_t(valueText - store->bytes()))
-                bracket = valueBracket;
-            return;
-        }
-        default:
-            if (!isNumericText(whole)) return makeNull();
-            type = JsonType::Number;
-            return;
-    }
-}
-
 void JsonNodeData::interpret() {
     switch (type) {
         case JsonType::String: {
             if (textSize < 2 || text[0] != '"' || text[textSize - 1] != '"') return makeNull();
             const char* inner = text + 1;
-            std::size_t innerSize = textSize - 2;
-            if (std::memchr(inner, '\\', innerSize)) {
+            const std::size_t innerSize = textSize - 2;
+            if (holdsBackslash(inner, innerSize)) {
                 JsonText* decoded = decodedText(inner, innerSize);
                 setText(decoded->bytes(), decoded->size, decoded);
                 JsonText::release(decoded);
@@ -602,6 +816,7 @@ void JsonNodeData::interpret() {
             break;
         }
         case JsonType::Number:
+            if (!isNumericText(std::string_view(text, textSize))) return makeNull();
             value = numberTextToFloat(text, textSize);
             break;
         case JsonType::Array:

@@ -1,0 +1,245 @@
+// Loads a mesh-shaped JSON text of about 5 MB the way the mesh loader does
+// (parse, find each list, convert it to an array, iterate, find each member,
+// read it as a float or an integer) with our reader, RapidJSON (DOM) and
+// nlohmann::json, and prints each throughput and ours as a ratio to the others.
+
+#include "json/json_node.h"
+
+#include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
+#include <rapidjson/document.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kVertices = 31000;
+constexpr int kTriangles = 52000;
+
+struct MeshArrays {
+    std::vector<float> positions;
+    std::vector<float> uvs;
+    std::vector<float> colors;
+    std::vector<std::uint16_t> indices;
+
+    double checksum() const {
+        double sum = 0;
+        for (float f : positions) sum += f;
+        for (float f : uvs) sum += f * 3;
+        for (float f : colors) sum += f * 7;
+        for (std::uint16_t i : indices) sum += i;
+        return sum;
+    }
+};
+
+// A model laid out as an exporter writes it: one element per line, members
+// as objects of named numbers.
+std::string makeMeshText() {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    auto coordinate = [&] { return (double(next() % 2000001) - 1000000.0) / 250000.0; };
+    auto unit = [&] { return double(next() % 1000001) / 1000000.0; };
+
+    std::string text = "{\n  \"model\": {\n    \"vertices\": [\n";
+    char line[160];
+    for (int i = 0; i < kVertices; ++i) {
+        std::snprintf(line, sizeof line, "      {\"x\": %.5f, \"y\": %.5f, \"z\": %.5f}%s\n", coordinate(),
+                      coordinate(), coordinate(), i + 1 < kVertices ? "," : "");
+        text += line;
+    }
+    text += "    ],\n    \"uvs\": [\n";
+    for (int i = 0; i < kVertices; ++i) {
+        std::snprintf(line, sizeof line, "      {\"u\": %.5f, \"v\": %.5f}%s\n", unit(), unit(),
+                      i + 1 < kVertices ? "," : "");
+        text += line;
+    }
+    text += "    ],\n    \"colors\": [\n";
+    for (int i = 0; i < kVertices; ++i) {
+        std::snprintf(line, sizeof line, "      {\"r\": %.4f, \"g\": %.4f, \"b\": %.4f}%s\n", unit(), unit(),
+                      unit(), i + 1 < kVertices ? "," : "");
+        text += line;
+    }
+    text += "    ],\n    \"indices\": [\n";
+    for (int i = 0; i < kTriangles; ++i) {
+        std::snprintf(line, sizeof line, "      {\"a\": %u, \"b\": %u, \"c\": %u}%s\n", next() % kVertices,
+                      next() % kVertices, next() % kVertices, i + 1 < kTriangles ? "," : "");
+        text += line;
+    }
+    text += "    ]\n  }\n}\n";
+    return text;
+}
+
+const std::string& meshText() {
+    static const std::string text = makeMeshText();
+    return text;
+}
+
+// --- ours ------------------------------------------------------------------
+
+template <std::size_t N>
+void readFloats(JsonNode& model, const char* key, const char* const (&names)[N], std::vector<float>& out) {
+    JsonNode list = (*model.find(key)).asArray();
+    out.resize(N * list.size());
+    std::size_t w = 0;
+    for (JsonIterator it = list.begin(); it != list.end(); ++it)
+        for (const char* name : names) out[w++] = (*(*it).find(name)).asFloat();
+}
+
+void loadOurs(const std::string& text, MeshArrays& mesh) {
+    JsonNode root = JsonNode::parse(text);
+    for (JsonIterator it = root.begin(); it != root.end(); ++it) {
+        if ((*it).name() != "model") continue;
+        JsonNode& model = *it;
+        static const char* const xyz[] = {"x", "y", "z"};
+        static const char* const uv[] = {"u", "v"};
+        static const char* const rgb[] = {"r", "g", "b"};
+        static const char* const abc[] = {"a", "b", "c"};
+        readFloats(model, "vertices", xyz, mesh.positions);
+        readFloats(model, "uvs", uv, mesh.uvs);
+        readFloats(model, "colors", rgb, mesh.colors);
+        JsonNode list = (*model.find("indices")).asArray();
+        mesh.indices.resize(3 * list.size());
+        std::size_t w = 0;
+        for (JsonIterator e = list.begin(); e != list.end(); ++e)
+            for (const char* name : abc) mesh.indices[w++] = static_cast<std::uint16_t>((*(*e).find(name)).asInt());
+    }
+}
+
+// --- RapidJSON -------------------------------------------------------------
+
+template <std::size_t N>
+void readFloats(const rapidjson::Value& model, const char* key, const char* const (&names)[N],
+                std::vector<float>& out) {
+    const rapidjson::Value& list = model.FindMember(key)->value;
+    out.resize(N * list.Size());
+    std::size_t w = 0;
+    for (const rapidjson::Value& element : list.GetArray())
+        for (const char* name : names) out[w++] = element.FindMember(name)->value.GetFloat();
+}
+
+void loadRapid(const std::string& text, MeshArrays& mesh) {
+    rapidjson::Document root;
+    root.Parse(text.c_str(), text.size());
+    for (auto& member : root.GetObject()) {
+        if (std::string_view(member.name.GetString(), member.name.GetStringLength()) != "model") continue;
+        const rapidjson::Value& model = member.value;
+        static const char* const xyz[] = {"x", "y", "z"};
+        static const char* const uv[] = {"u", "v"};
+        static const char* const rgb[] = {"r", "g", "b"};
+        static const char* const abc[] = {"a", "b", "c"};
+        readFloats(model, "vertices", xyz, mesh.positions);
+        readFloats(model, "uvs", uv, mesh.uvs);
+        readFloats(model, "colors", rgb, mesh.colors);
+        const rapidjson::Value& list = model.FindMember("indices")->value;
+        mesh.indices.resize(3 * list.Size());
+        std::size_t w = 0;
+        for (const rapidjson::Value& element : list.GetArray())
+            for (const char* name : abc)
+                mesh.indices[w++] = static_cast<std::uint16_t>(element.FindMember(name)->value.GetInt64());
+    }
+}
+
+// --- nlohmann::json --------------------------------------------------------
+
+template <std::size_t N>
+void readFloats(const nlohmann::json& model, const char* key, const char* const (&names)[N],
+                std::vector<float>& out) {
+    const nlohmann::json& list = *model.find(key);
+    out.resize(N * list.size());
+    std::size_t w = 0;
+    for (const nlohmann::json& element : list)
+        for (const char* name : names) out[w++] = element.find(name)->get<float>();
+}
+
+void loadNlohmann(const std::string& text, MeshArrays& mesh) {
+    nlohmann::json root = nlohmann::json::parse(text);
+    for (auto member = root.begin(); member != root.end(); ++member) {
+        if (member.key() != "model") continue;
+        const nlohmann::json& model = member.value();
+        static const char* const xyz[] = {"x", "y", "z"};
+        static const char* const uv[] = {"u", "v"};
+        static const char* const rgb[] = {"r", "g", "b"};
+        static const char* const abc[] = {"a", "b", "c"};
+        readFloats(model, "vertices", xyz, mesh.positions);
+        readFloats(model, "uvs", uv, mesh.uvs);
+        readFloats(model, "colors", rgb, mesh.colors);
+        const nlohmann::json& list = *model.find("indices");
+        mesh.indices.resize(3 * list.size());
+        std::size_t w = 0;
+        for (const nlohmann::json& element : list)
+            for (const char* name : abc)
+                mesh.indices[w++] = static_cast<std::uint16_t>(element.find(name)->get<std::int64_t>());
+    }
+}
+
+template <void (*Load)(const std::string&, MeshArrays&)>
+void benchLoad(benchmark::State& state) {
+    const std::string& text = meshText();
+    for (auto _ : state) {
+        MeshArrays mesh;
+        Load(text, mesh);
+        benchmark::DoNotOptimize(mesh.positions.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+
+// Console output as usual, plus the throughput of each run kept for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            auto it = run.counters.find("bytes_per_second");
+            if (it != run.counters.end()) mbPerSecond[run.benchmark_name()] = it->second.value / 1e6;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> mbPerSecond;
+};
+
+}  // namespace
+
+BENCHMARK(benchLoad<loadOurs>)->Name("mesh_load/zorbel_json")->Unit(benchmark::kMillisecond);
+BENCHMARK(benchLoad<loadRapid>)->Name("mesh_load/rapidjson_dom")->Unit(benchmark::kMillisecond);
+BENCHMARK(benchLoad<loadNlohmann>)->Name("mesh_load/nlohmann_json")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    const std::string& text = meshText();
+    MeshArrays ours, rapid, nlohmann;
+    loadOurs(text, ours);
+    loadRapid(text, rapid);
+    loadNlohmann(text, nlohmann);
+    std::printf("mesh text: %.2f MB, %d vertices, %d triangles\n", text.size() / 1e6, kVertices, kTriangles);
+    std::printf("checksums: zorbel %.6f  rapidjson %.6f  nlohmann %.6f%s\n", ours.checksum(), rapid.checksum(),
+                nlohmann.checksum(),
+                ours.positions == nlohmann.positions && ours.uvs == nlohmann.uvs && ours.colors == nlohmann.colors &&
+                        ours.indices == nlohmann.indices
+                    ? ""
+                    : "  (MISMATCH with nlohmann)");
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    auto rate = [&](const char* name) {
+        auto it = reporter.mbPerSecond.find(name);
+        return it == reporter.mbPerSecond.end() ? 0.0 : it->second;
+    };
+    double zorbel = rate("mesh_load/zorbel_json");
+    double rapidjson = rate("mesh_load/rapidjson_dom");
+    double nl = rate("mesh_load/nlohmann_json");
+    std::printf("\nthroughput MB/s: zorbel_json %.1f  rapidjson %.1f  nlohmann %.1f\n", zorbel, rapidjson, nl);
+    if (rapidjson > 0) std::printf("ratio zorbel/rapidjson: %.2f\n", zorbel / rapidjson);
+    if (nl > 0) std::printf("ratio zorbel/nlohmann:  %.2f\n", zorbel / nl);
+    return 0;
+}

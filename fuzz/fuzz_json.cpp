@@ -1,0 +1,34 @@
+// Parses arbitrary bytes as JSON, reads everything there is to read, converts
+// every node with asArray, copies and releases the tree. A second parse with
+// the bracket index switched off must give the same tree.
+
+#include "json/json_node.h"
+#include "json/json_reader.h"
+
+#include "tests/json/json_test_walk.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+
+    setJsonBracketIndexEnabled(true);
+    JsonNode root = JsonNode::parse(text);
+    if (walkJsonTree(root) == 0) std::abort();  // size and iteration disagree
+
+    JsonNode copy = root;
+    copy.makeUnique();
+    std::string tree = dumpJsonTree(root);
+    if (dumpJsonTree(copy) != tree) std::abort();
+    JsonNode array = copy.asArray();
+    if (array.size() != copy.size()) std::abort();
+
+    setJsonBracketIndexEnabled(false);
+    JsonNode walked = JsonNode::parse(text);
+    setJsonBracketIndexEnabled(true);
+    if (dumpJsonTree(walked) != tree) std::abort();
+    return 0;
+}

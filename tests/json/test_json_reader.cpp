@@ -1,0 +1,193 @@
+// The reader of the relaxed JSON dialect: compaction, splitting, escapes,
+// number shapes and literals.
+
+#include "json/json_node.h"
+#include "json/json_reader.h"
+
+#include "tests/json/json_test_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+std::vector<JsonType> typesOf(const JsonNode& node) {
+    std::vector<JsonType> types;
+    for (JsonIterator it = node.cbegin(); it != node.cend(); ++it) types.push_back((*it).type());
+    return types;
+}
+
+std::vector<std::string> namesOf(const JsonNode& node) {
+    std::vector<std::string> names;
+    for (JsonIterator it = node.cbegin(); it != node.cend(); ++it) names.push_back((*it).name());
+    return names;
+}
+
+JsonType typeOfValue(const std::string& value) {
+    JsonNode root = JsonNode::parse("[" + value + "]");
+    return root.size() == 1 ? (*root.cbegin()).type() : JsonType(255);
+}
+
+}  // namespace
+
+TEST(JsonReader, RootMustBeOneBracketedValue) {
+    EXPECT_EQ(JsonNode::parse("{}").type(), JsonType::Object);
+    EXPECT_EQ(JsonNode::parse("{}").size(), 0u);
+    EXPECT_EQ(JsonNode::parse(" [ ] ").type(), JsonType::Array);
+    EXPECT_EQ(JsonNode::parse("[]").size(), 0u);
+    for (const std::string& text : {""s, "   "s, "\xEF\xBB\xBF[1]"s, "1"s, "\"s\""s, "[1"s, "{]"s, "[1]x"s,
+                                   "// only a comment"s, "["s, "[1\x01]"s})
+        EXPECT_EQ(JsonNode::parse(text).type(), JsonType::Null) << text;
+    // Output stops at the control byte, so the bracket after it never counts.
+    EXPECT_EQ(JsonNode::parse("[1]\0]"s).type(), JsonType::Array);
+}
+
+TEST(JsonReader, CommentsAndWhiteSpaceVanishOutsideStrings) {
+    const std::string text =
+        "// header line\n"
+        "{ \"a\" : 1 , # hash comment\n"
+        "  /* block\n comment */ \"b\" : \"x # y // z /* w */\" ,\n"
+        "  \"c\" : [ 1 , 2 ] } // trailing, no line feed";
+    JsonNode root = JsonNode::parse(text);
+    EXPECT_EQ(namesOf(root), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ((*root.find("b")).asString(), "x # y // z /* w */");
+    EXPECT_EQ((*root.find("c")).size(), 2u);
+
+    EXPECT_EQ(compactJsonText("[ \"a b\" ,\t1 ]\r\n"), "[\"a b\",1]");
+    EXPECT_EQ(compactJsonText("[1]/"), "[1]");
+    EXPECT_EQ(compactJsonText("[1]/x]"), "[1]");
+    EXPECT_EQ(compactJsonText("[1/*]"), "[1");
+    EXPECT_EQ(compactJsonText("[1/*/]"), "[1");
+    EXPECT_EQ(compactJsonText("[1/**/]"), "[1]");
+    EXPECT_EQ(compactJsonText("[1#]\n]"), "[1]");
+}
+
+TEST(JsonReader, CompactionKeepsStringsByteForByte) {
+    // Escaped quotes are protected as backslash + byte 1 for the scans.
+    EXPECT_EQ(compactJsonText(R"(["a\"b", "c\\"])"), "[\"a\\\x01" "b\",\"c\\\\\"]");
+    // Control bytes, bytes above 127 and white space survive inside strings
+    // and stop the output outside them.
+    EXPECT_EQ(compactJsonText("[\"\t\x01\xC3\xA9 \"]"), "[\"\t\x01\xC3\xA9 \"]");
+    EXPECT_EQ(compactJsonText("[1,\x7F,2]"), "[1,");
+    EXPECT_EQ(compactJsonText("[1,\xC3\xA9]"), "[1,");
+    // An unterminated string or escape ends the output.
+    EXPECT_EQ(compactJsonText("[\"ab"), "[\"ab");
+    EXPECT_EQ(compactJsonText("[\"ab\\"), "[\"ab");
+    // A raw byte 0 inside a string is kept.
+    EXPECT_EQ(compactJsonText("[\"a\0b\"]"s), "[\"a\0b\"]"s);
+}
+
+TEST(JsonReader, EscapesDecodeToSingleBytes) {
+    EXPECT_EQ(decodeEscapes("\\\x01" "a\\nb"), "\"a\nb");
+    JsonNode root = JsonNode::parse(R"(["\"a\nb", "\u0041", "\x41", "\101", "x\u0041", "\u20AC", "\q\'\/\\",
+                                       "\b\f\n\r\t\v"])");
+    std::vector<std::string> expected = {"\"a\nb", "A", "A", "A", "xA", "\xAC", "q'/\\", "\b\f\n\r\t\v"};
+    ASSERT_EQ(root.size(), expected.size());
+    std::size_t i = 0;
+    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it, ++i) EXPECT_EQ((*it).asString(), expected[i]) << i;
+
+    // Too few characters left: a byte 0, and decoding goes on after the letter.
+    EXPECT_EQ(decodeEscapes("\\x4"), "\0" "4"s);
+    EXPECT_EQ(decodeEscapes("\\u12a"), "\0" "12a"s);
+    EXPECT_EQ(decodeEscapes("\\12"), "\0" "2"s);
+    EXPECT_EQ(decodeEscapes("ab\\"), "ab");
+    // Digits are not validated: the formula decides.
+    EXPECT_EQ(hexDigitValue('a'), 10);
+    EXPECT_EQ(hexDigitValue('F'), 15);
+    EXPECT_EQ(hexDigitValue('g'), 16);
+    EXPECT_EQ(decodeEscapes("\\xgg"), "\x10"s);
+    EXPECT_EQ(decodeEscapes("\\777"), "\xFF"s);
+    EXPECT_EQ(decodeEscapes("\\19z"), std::string(1, char(((1 << 6) | (9 << 3) | ('z' - 48)) & 0xFF)));
+}
+
+TEST(JsonReader, NumberShapes) {
+    for (const char* number : {"1", "-2.5", "+3", ".5", "5.", "1e5", "1E-5", "0", "-0", "012", "0e+", "0x", "0x1F",
+                               "017", ".", "0.", "1e+5", "-012"}) {
+        EXPECT_TRUE(isNumericText(number)) << number;
+        EXPECT_EQ(typeOfValue(number), JsonType::Number) << number;
+    }
+    for (const char* notNumber : {"-.5", "08", "00", "0X1F", "1e", "1.2.3", "--1", "1e5.5", "-", "+e1", "0e", "0x1G",
+                                  "019", "1e+", "1-", "abc", "0e5.1", "-0x1"}) {
+        EXPECT_FALSE(isNumericText(notNumber)) << notNumber;
+        EXPECT_EQ(typeOfValue(notNumber), JsonType::Null) << notNumber;
+    }
+    JsonNode values = JsonNode::parse("[017, -012, 5., .5, 0e+, ., 1.5e3, -0.25, 123456789012345678901234]");
+    std::vector<float> expected = {17, -12, 5, 0.5f, 0, 0, 1500, -0.25f, static_cast<float>(123456789012345678901234.0)};
+    std::size_t i = 0;
+    for (JsonIterator it = values.cbegin(); it != values.cend(); ++it, ++i) EXPECT_EQ((*it).asFloat(), expected[i]) << i;
+}
+
+TEST(JsonReader, LiteralsAreExact) {
+    JsonNode root = JsonNode::parse("[true, false, null, True, FALSE, Null, nul, truex, \"x]");
+    EXPECT_EQ(typesOf(root), (std::vector<JsonType>{JsonType::Bool, JsonType::Bool, JsonType::Null, JsonType::Null,
+                                                    JsonType::Null, JsonType::Null, JsonType::Null, JsonType::Null,
+                                                    JsonType::Null}));
+    EXPECT_EQ((*root.cbegin()).asInt(), 1);
+    EXPECT_EQ((*++root.cbegin()).asInt(), 0);
+}
+
+TEST(JsonReader, ContainersSplitOnlyAtTheirOwnLevel) {
+    JsonNode root = JsonNode::parse(R"({"a": 1, "b": {"c": [1, 2]}, "d": "x,y:z}"})");
+    EXPECT_EQ(namesOf(root), (std::vector<std::string>{"a", "b", "d"}));
+    EXPECT_EQ((*(*root.find("b")).find("c")).size(), 2u);
+    EXPECT_EQ((*root.find("d")).asString(), "x,y:z}");
+
+    JsonNode empties = JsonNode::parse("[1,,2]");
+    EXPECT_EQ(typesOf(empties), (std::vector<JsonType>{JsonType::Number, JsonType::Null, JsonType::Number}));
+    EXPECT_EQ(JsonNode::parse("[1,]").size(), 2u);
+    EXPECT_EQ(JsonNode::parse("[,]").size(), 2u);
+
+    // A top-level closing bracket ends the search for commas early.
+    JsonNode early = JsonNode::parse("[1]2,3]");
+    EXPECT_EQ(typesOf(early), (std::vector<JsonType>{JsonType::Null}));
+    // Each bracket kind counts only itself while a level is skipped.
+    JsonNode mixed = JsonNode::parse("[[{]},1]");
+    EXPECT_EQ(typesOf(mixed), (std::vector<JsonType>{JsonType::Null}));
+}
+
+TEST(JsonReader, KeysAreTheBytesBetweenFirstByteAndTheOneBeforeTheColon) {
+    JsonNode root = JsonNode::parse(R"({"abc": 1, abc: 2, a: 3, :4, "": 5, "a\"b": 6, "x\ny": 7, "a": 8, "a": 9})");
+    EXPECT_EQ(namesOf(root), (std::vector<std::string>{"abc", "b", "", "", "", "a\"b", "x\ny", "a", "a"}));
+    EXPECT_EQ((*root.find("a")).asInt(), 8);
+    EXPECT_EQ((*root.find("a\"b")).asInt(), 6);
+
+    EXPECT_EQ(JsonNode::parse(R"({"a": 1, "b"})").size(), 0u);
+    EXPECT_EQ(JsonNode::parse(R"({"a" 1})").size(), 0u);
+}
+
+TEST(JsonReader, TopLevelSearchSkipsStringsAndLevels) {
+    EXPECT_EQ(findNextTopLevel(R"("a,b",c)", ',', 0), 5u);
+    EXPECT_EQ(findNextTopLevel("[1,2],3", ',', 0), 5u);
+    EXPECT_EQ(findNextTopLevel("{\"a\":[1,2]},3", ',', 0), 11u);
+    EXPECT_EQ(findNextTopLevel("1]2,3", ',', 0), kJsonNoPosition);
+    EXPECT_EQ(findNextTopLevel("\"a\0\",1"s, ',', 0), kJsonNoPosition);
+    EXPECT_EQ(findNextTopLevel("[1,2", ',', 0), kJsonNoPosition);
+    EXPECT_EQ(findNextTopLevel("a:b", ':', 0), 1u);
+    EXPECT_EQ(findNextTopLevel("abc", ',', 0), kJsonNoPosition);
+}
+
+TEST(JsonReader, BracketIndexChangesNoResult) {
+    const std::vector<std::string> texts = {
+        R"({"model": {"vertices": [{"x": 1, "y": 2}, {"x": 3}], "s": "a]b}c"}, "k": [[1, [2]], {}]})",
+        R"([[{]}, 1, {[}], 2, "[", [1, "\"]"], {"a": [}, ]})",
+        "[[\"a\0b\", [1]], [2], {\"k\": \"\0\"}, 3]"s,
+        "[[1, \"open], 2]",
+        "{\"a\": [1, 2}, \"b\": {\"c\": ]}, \"d\": [[]]}",
+        "[1, {\"a\": 1, \"b\"}, [1, x: 2], {\"a\":{\"b\":{\"c\":[1,{\"d\":2}]}}}]",
+        "[[[[[[]]]]], [[[]]], [[]]]",
+        "{\"a\": {\"b\": 1]}, \"c\": 2}",
+    };
+    for (const std::string& text : texts) {
+        setJsonBracketIndexEnabled(false);
+        JsonNode walked = JsonNode::parse(text);
+        std::string expected = dumpJsonTree(walked);
+        setJsonBracketIndexEnabled(true);
+        JsonNode indexed = JsonNode::parse(text);
+        EXPECT_EQ(dumpJsonTree(indexed), expected) << text;
+        EXPECT_GT(walkJsonTree(indexed), 0u);
+    }
+}
