@@ -22,7 +22,7 @@ hold() { # hold KEY SECONDS
 
 start_x || exit 1
 check "the game window appears" start_game "$repo"
-xdotool windowfocus --sync "$WID" 2>/dev/null
+timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
 sleep 2
 shot "$WORK/start.png"
 check "the sky is dark at the top of the first frames" is_dark "$WORK/start.png" 400x60+440+10

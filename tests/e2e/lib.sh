@@ -57,13 +57,22 @@ shot() { # shot FILE: the window's pixels
 
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = "0" ]; }
 
-# close_game: WM_DELETE_WINDOW, then the exit code in EXIT_CODE.
+# close_game: WM_DELETE_WINDOW, then the exit code in EXIT_CODE (124 when the game did not
+# end within ten seconds and had to be killed).
 close_game() {
   "$WM_CLOSE" "$WID"
   for _ in $(seq 100); do
     kill -0 "$GAME_PID" 2>/dev/null || break
     sleep 0.1
   done
-  wait "$GAME_PID"; EXIT_CODE=$?
+  if kill -0 "$GAME_PID" 2>/dev/null; then
+    echo "the game did not end after the close request; its output:"
+    cat "$WORK/game.out" "$WORK/game.err"
+    kill -9 "$GAME_PID" 2>/dev/null
+    wait "$GAME_PID" 2>/dev/null
+    EXIT_CODE=124
+  else
+    wait "$GAME_PID"; EXIT_CODE=$?
+  fi
   GAME_PID=""
 }
