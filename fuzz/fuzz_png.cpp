@@ -1,33 +1,14 @@
 // Fuzzes loadPng: any bytes must give a buffer of the stated size or null.
 
+#include "fuzz/fuzz_input.h"
 #include "render/image_decoders.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
 namespace {
-
-void removeInput();
-
-const std::string& inputPath()
-{
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("zorbel-fuzz-" + std::to_string(getpid()) + ".png")).string();
-    static const int removal = std::atexit(removeInput);
-    (void)removal;
-    return path;
-}
-
-void removeInput()
-{
-    std::remove(inputPath().c_str());
-}
 
 // libpng refuses chunks whose checksum is wrong, so almost every mutation would stop at
 // the first one. Each whole chunk's checksum is recomputed so the mutations reach the
@@ -49,24 +30,14 @@ std::vector<uint8_t> withChunkChecksums(const uint8_t* data, size_t size)
     return bytes;
 }
 
-void writeInput(const uint8_t* data, size_t size)
-{
-    std::FILE* file = std::fopen(inputPath().c_str(), "wb");
-    if (!file)
-        __builtin_trap();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size)
-        __builtin_trap();
-    std::fclose(file);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::vector<uint8_t> fixed = withChunkChecksums(data, size);
-    writeInput(fixed.data(), fixed.size());
+    const std::string& path = fuzz::writeInput(".png", fixed.data(), fixed.size());
     uint16_t width = 0, height = 0;
-    uint8_t* pixels = loadPng(inputPath().c_str(), &width, &height, nullptr);
+    uint8_t* pixels = loadPng(path.c_str(), &width, &height, nullptr);
     if (pixels) {
         // Touch the last byte the upload would read.
         const size_t bytes = size_t{width} * height * 4;
