@@ -6,6 +6,7 @@
 
 #include "render/mesh.h"
 
+#include "json/json_file.h"
 #include "json/json_node.h"
 #include "render/mesh_animation.h"
 
@@ -40,20 +41,6 @@ int64_t fileSize(std::FILE* file)
     if (std::fseek(file, 0, SEEK_SET) != 0)
         return -1;
     return size;
-}
-
-// The whole file in one piece; false when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::string& text)
-{
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    const int64_t size = fileSize(file.get());
-    if (size < 0)
-        return false;
-    text.assign(static_cast<size_t>(size), '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-    return !std::ferror(file.get());
 }
 
 std::string quoted(const char* text)
