@@ -37,7 +37,7 @@ struct MeshArrays {
 };
 
 // A model laid out as an exporter writes it: one element per line, members
-// as objects of named numbers.
+// as objects of named numbers with six decimals.
 std::string makeMeshText() {
     std::uint32_t seed = 12345;
     auto next = [&seed] {
@@ -47,32 +47,32 @@ std::string makeMeshText() {
     auto coordinate = [&] { return (double(next() % 2000001) - 1000000.0) / 250000.0; };
     auto unit = [&] { return double(next() % 1000001) / 1000000.0; };
 
-    std::string text = "{\n  \"model\": {\n    \"vertices\": [\n";
+    std::string text = "{\n\"model\": {\n  \"vertices\": [\n";
     char line[160];
     for (int i = 0; i < kVertices; ++i) {
-        std::snprintf(line, sizeof line, "      {\"x\": %.5f, \"y\": %.5f, \"z\": %.5f}%s\n", coordinate(),
+        std::snprintf(line, sizeof line, "    {\"x\":%.6f,\"y\":%.6f,\"z\":%.6f}%s\n", coordinate(),
                       coordinate(), coordinate(), i + 1 < kVertices ? "," : "");
         text += line;
     }
-    text += "    ],\n    \"uvs\": [\n";
+    text += "  ],\n  \"uvs\": [\n";
     for (int i = 0; i < kVertices; ++i) {
-        std::snprintf(line, sizeof line, "      {\"u\": %.5f, \"v\": %.5f}%s\n", unit(), unit(),
+        std::snprintf(line, sizeof line, "    {\"u\":%.6f,\"v\":%.6f}%s\n", unit(), unit(),
                       i + 1 < kVertices ? "," : "");
         text += line;
     }
-    text += "    ],\n    \"colors\": [\n";
+    text += "  ],\n  \"colors\": [\n";
     for (int i = 0; i < kVertices; ++i) {
-        std::snprintf(line, sizeof line, "      {\"r\": %.4f, \"g\": %.4f, \"b\": %.4f}%s\n", unit(), unit(),
+        std::snprintf(line, sizeof line, "    {\"r\":%.6f,\"g\":%.6f,\"b\":%.6f}%s\n", unit(), unit(),
                       unit(), i + 1 < kVertices ? "," : "");
         text += line;
     }
-    text += "    ],\n    \"indices\": [\n";
+    text += "  ],\n  \"indices\": [\n";
     for (int i = 0; i < kTriangles; ++i) {
-        std::snprintf(line, sizeof line, "      {\"a\": %u, \"b\": %u, \"c\": %u}%s\n", next() % kVertices,
+        std::snprintf(line, sizeof line, "    {\"a\":%u,\"b\":%u,\"c\":%u}%s\n", next() % kVertices,
                       next() % kVertices, next() % kVertices, i + 1 < kTriangles ? "," : "");
         text += line;
     }
-    text += "    ]\n  }\n}\n";
+    text += "  ]\n}\n}\n";
     return text;
 }
 
@@ -191,6 +191,16 @@ void benchLoad(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
 }
 
+// The first stage alone: white space and comments removed, root made.
+void benchParseOnly(benchmark::State& state) {
+    const std::string& text = meshText();
+    for (auto _ : state) {
+        JsonNode root = JsonNode::parse(text);
+        benchmark::DoNotOptimize(root.type());
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
+}
+
 // Console output as usual, plus the throughput of each run kept for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -207,6 +217,7 @@ public:
 }  // namespace
 
 BENCHMARK(benchLoad<loadOurs>)->Name("mesh_load/zorbel_json")->Unit(benchmark::kMillisecond);
+BENCHMARK(benchParseOnly)->Name("compaction_only/zorbel_json")->Unit(benchmark::kMillisecond);
 BENCHMARK(benchLoad<loadRapid>)->Name("mesh_load/rapidjson_dom")->Unit(benchmark::kMillisecond);
 BENCHMARK(benchLoad<loadNlohmann>)->Name("mesh_load/nlohmann_json")->Unit(benchmark::kMillisecond);
 

@@ -15,7 +15,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    setJsonBracketIndexEnabled(true);
+    setJsonAccelerationEnabled(true);
     JsonNode root = JsonNode::parse(text);
     if (walkJsonTree(root) == 0) std::abort();  // size and iteration disagree
 
@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     JsonNode array = copy.asArray();
     if (array.size() != copy.size()) std::abort();
 
-    setJsonBracketIndexEnabled(false);
+    setJsonAccelerationEnabled(false);
     JsonNode walked = JsonNode::parse(text);
-    setJsonBracketIndexEnabled(true);
+    setJsonAccelerationEnabled(true);
     if (dumpJsonTree(walked) != tree) std::abort();
     return 0;
 }

@@ -15,11 +15,18 @@
 #include <new>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define JSON_SSE2 1
+#else
+#define JSON_SSE2 0
+#endif
+
 namespace {
 
 constexpr std::size_t kNoPos = kJsonNoPosition;
 
-bool gBracketIndexEnabled = true;
+bool gAccelerated = true;
 
 // ---------------------------------------------------------------------------
 // Compaction
@@ -49,6 +56,27 @@ struct ByteClasses {
 };
 
 constexpr ByteClasses kClasses;
+
+#if JSON_SSE2
+// Bit i set when byte i is one a top-level scan stops at: " , : [ ] { }.
+inline unsigned structuralMask(__m128i v) {
+    __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x22)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x2C))),
+                               _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x3A)),
+                                            _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)),
+                                                         _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)))));
+    return unsigned(_mm_movemask_epi8(any));
+}
+#endif
+
+constexpr struct BitCounts {
+    std::uint8_t of[256];
+    constexpr BitCounts() : of() {
+        for (int i = 0; i < 256; ++i) of[i] = std::uint8_t((i & 1) + ((i >> 1) & 1) + ((i >> 2) & 1) + ((i >> 3) & 1) +
+                                                           ((i >> 4) & 1) + ((i >> 5) & 1) + ((i >> 6) & 1) + ((i >> 7) & 1));
+    }
+    std::uint8_t operator[](unsigned i) const { return of[i]; }
+} kBitCount;
 
 // Records the structural brackets of the text being compacted, so that scans
 // can later jump over a nested level instead of walking it. The jump target of
@@ -92,110 +120,215 @@ private:
     std::size_t poisonedBelow_[2] = {0, 0};
 };
 
-// Compacts `input` into `text`, which has room for input.size() + 1 bytes.
+// Compacts one input into a text buffer of input size + 1 bytes. The write
+// position never passes the read position, so every store lands inside the
+// buffer.
 template <bool Index>
-void compactInto(std::string_view input, JsonText* text) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(input.data());
-    const unsigned char* end = p + input.size();
-    char* const out = text->bytes();
-    char* w = out;
-    BracketIndexer indexer(text->brackets);
+class Compactor {
+public:
+    Compactor(std::string_view input, JsonText* text)
+        : p_(reinterpret_cast<const unsigned char*>(input.data())),
+          end_(p_ + input.size()),
+          out_(text->bytes()),
+          w_(out_),
+          indexer_(text->brackets) {}
 
-    for (;;) {
-        // White space and ordinary bytes: the write pointer only moves for
-        // kept bytes (kCopy is 1, kDrop is 0). w never passes p, so the
-        // store of a dropped byte stays inside the buffer.
-        unsigned char c = 0;
-        std::uint8_t cls = kDrop;
-        while (p < end) {
-            c = *p;
-            cls = kClasses.of[c];
-            if (cls > kCopy) break;
-            *w = static_cast<char>(c);
-            w += cls;
-            ++p;
+    // Returns the compacted size.
+    std::size_t run(bool vectorised) {
+        (void)vectorised;
+#if JSON_SSE2
+        bool inString = false;  // a string opened in an earlier block is still open
+        while (vectorised && end_ - p_ >= 32) {
+            if (block(inString)) continue;
+            // Something the vector path leaves to the byte path: an escape,
+            // a comment, a byte that ends the output, a byte 0 in a string.
+            const unsigned char* blockEnd = p_ + 16;
+            if (inString && !finishString()) return size();
+            inString = false;
+            while (p_ < blockEnd)
+                if (!step()) return size();
         }
-        if (p >= end) break;
+        if (inString && !finishString()) return size();
+#endif
+        while (p_ < end_)
+            if (!step()) break;
+        return size();
+    }
 
-        switch (cls) {
+private:
+    std::size_t size() const { return std::size_t(w_ - out_); }
+
+    // Handles what starts at p_ outside any string: a run of ordinary bytes,
+    // white space, a bracket, a whole string, a comment. False when the
+    // output ends.
+    bool step() {
+        const unsigned char c = *p_;
+        switch (kClasses.of[c]) {
+            case kCopy:
+                do *w_++ = static_cast<char>(*p_++);
+                while (p_ < end_ && kClasses.of[*p_] == kCopy);
+                return true;
+            case kDrop:
+                for (++p_; p_ < end_ && kClasses.of[*p_] == kDrop;) ++p_;
+                return true;
             case kOpen:
-                if constexpr (Index) indexer.open(std::size_t(w - out), static_cast<char>(c));
-                *w++ = static_cast<char>(c);
-                ++p;
-                continue;
+                if constexpr (Index) indexer_.open(size(), static_cast<char>(c));
+                *w_++ = static_cast<char>(*p_++);
+                return true;
             case kClose:
-                if constexpr (Index) indexer.close(std::size_t(w - out), static_cast<char>(c));
-                *w++ = static_cast<char>(c);
-                ++p;
-                continue;
-            case kQuote: {
-                *w++ = '"';
-                ++p;
-                bool holdsZero = false;
-                for (;;) {
-                    if (p >= end) goto done;  // unterminated string: the output ends
-                    unsigned char s = *p;
-                    if (s == '"') {
-                        *w++ = '"';
-                        ++p;
-                        break;
-                    }
-                    if (s == '\\') {
-                        if (p + 1 >= end) goto done;
-                        unsigned char escaped = p[1];
-                        *w++ = '\\';
-                        // A protected quote: later scans never see it as the
-                        // end of the string; decoding turns it back.
-                        *w++ = escaped == '"' ? char(1) : static_cast<char>(escaped);
-                        holdsZero |= escaped == 0;
-                        p += 2;
-                        continue;
-                    }
-                    holdsZero |= s == 0;
-                    *w++ = static_cast<char>(s);
-                    ++p;
-                }
-                if constexpr (Index) {
-                    if (holdsZero) indexer.poisonOpen();
-                }
-                continue;
-            }
+                if constexpr (Index) indexer_.close(size(), static_cast<char>(c));
+                *w_++ = static_cast<char>(*p_++);
+                return true;
+            case kQuote:
+                *w_++ = '"';
+                ++p_;
+                return finishString();
             case kHash:
-            line_comment: {
-                const void* lineEnd = std::memchr(p, '\n', std::size_t(end - p));
-                p = lineEnd ? static_cast<const unsigned char*>(lineEnd) + 1 : end;
-                continue;
-            }
+                skipLine();
+                return true;
             case kSlash:
-                if (p + 1 < end && p[1] == '/') goto line_comment;
-                if (p + 1 < end && p[1] == '*') {
-                    const unsigned char* q = p + 2;
-                    for (;;) {
-                        const void* star = std::memchr(q, '*', std::size_t(end - q));
-                        if (!star) goto done;  // unterminated block comment
-                        q = static_cast<const unsigned char*>(star) + 1;
-                        if (q < end && *q == '/') break;
-                    }
-                    p = q + 1;
-                    continue;
+                if (p_ + 1 < end_ && p_[1] == '/') {
+                    skipLine();
+                    return true;
                 }
-                goto done;
+                if (p_ + 1 < end_ && p_[1] == '*') {
+                    const unsigned char* q = p_ + 2;
+                    for (;;) {
+                        const void* star = std::memchr(q, '*', std::size_t(end_ - q));
+                        if (!star) return false;  // unterminated block comment
+                        q = static_cast<const unsigned char*>(star) + 1;
+                        if (q < end_ && *q == '/') break;
+                    }
+                    p_ = q + 1;
+                    return true;
+                }
+                return false;
             default:
-                goto done;
+                return false;
         }
     }
-done:
-    text->size = std::size_t(w - out);
-    out[text->size] = '\0';
-}
+
+    // Comment to the end of the line, the line feed included.
+    void skipLine() {
+        const void* lineEnd = std::memchr(p_, '\n', std::size_t(end_ - p_));
+        p_ = lineEnd ? static_cast<const unsigned char*>(lineEnd) + 1 : end_;
+    }
+
+    // Copies the rest of a string whose opening quote is written, closing
+    // quote included. False when the input ends first.
+    bool finishString() {
+        bool holdsZero = false;
+        for (;;) {
+            if (p_ >= end_) return false;
+            const unsigned char s = *p_;
+            if (s == '"') {
+                *w_++ = '"';
+                ++p_;
+                break;
+            }
+            if (s == '\\') {
+                if (p_ + 1 >= end_) return false;
+                const unsigned char escaped = p_[1];
+                *w_++ = '\\';
+                // A protected quote: later scans never see it as the end of
+                // the string; decoding turns it back.
+                *w_++ = escaped == '"' ? char(1) : static_cast<char>(escaped);
+                holdsZero |= escaped == 0;
+                p_ += 2;
+                continue;
+            }
+            holdsZero |= s == 0;
+            *w_++ = static_cast<char>(s);
+            ++p_;
+        }
+        if constexpr (Index) {
+            if (holdsZero) indexer_.poisonOpen();
+        }
+        return true;
+    }
+
+#if JSON_SSE2
+    // Compacts the 16 bytes at p_ (at least 32 remain) unless they hold
+    // something only the byte path handles; then nothing is consumed.
+    bool block(bool& inString) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_));
+        auto mask = [](__m128i m) { return unsigned(_mm_movemask_epi8(m)); };
+        auto equal = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+        if (mask(equal('\\'))) return false;
+        const unsigned quotes = mask(equal('"'));
+        const unsigned white = mask(_mm_or_si128(_mm_or_si128(equal(' '), equal('\t')),
+                                                 _mm_or_si128(equal('\n'), equal('\r'))));
+        // Control bytes and bytes from 128 up (signed compare), 127, # and /.
+        const unsigned stops = (mask(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20))) & ~white) |
+                               mask(_mm_or_si128(equal(0x7F), _mm_or_si128(equal('#'), equal('/'))));
+        // Prefix XOR of the quotes: 1 from an opening quote up to (not
+        // including) its closing quote.
+        unsigned inside = quotes;
+        inside ^= inside << 1;
+        inside ^= inside << 2;
+        inside ^= inside << 4;
+        inside ^= inside << 8;
+        inside = (inside ^ (inString ? 0xFFFFu : 0u)) & 0xFFFFu;
+        const unsigned outside = ~(inside | quotes) & 0xFFFFu;
+        if (stops & outside) return false;
+        if (mask(equal('\0')) & inside) return false;  // a byte 0 inside a string
+
+        const unsigned dropped = white & outside;
+        const unsigned kept = ~dropped & 0xFFFFu;
+        if constexpr (Index) {
+            const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));  // [ ] fold onto { }
+            unsigned brackets = mask(_mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)),
+                                                  _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)))) &
+                                outside;
+            while (brackets) {
+                const unsigned i = unsigned(__builtin_ctz(brackets));
+                brackets &= brackets - 1;
+                const unsigned before = kept & ((1u << i) - 1);
+                const std::size_t pos = size() + kBitCount[before & 0xFF] + kBitCount[before >> 8];
+                const char c = static_cast<char>(p_[i]);
+                if (c == '[' || c == '{')
+                    indexer_.open(pos, c);
+                else
+                    indexer_.close(pos, c);
+            }
+        }
+        if (dropped == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(w_), v);
+            w_ += 16;
+        } else {
+            // Kept runs are copied with one 16-byte store each; at least 32
+            // input bytes remain, so the load at p_ + start stays inside.
+            unsigned rest = kept;
+            while (rest) {
+                const unsigned start = unsigned(__builtin_ctz(rest));
+                const unsigned length = unsigned(__builtin_ctz(~(rest >> start)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(w_),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + start)));
+                w_ += length;
+                rest &= ~(((1u << length) - 1) << start);
+            }
+        }
+        inString = (inside >> 15) & 1u;
+        p_ += 16;
+        return true;
+    }
+#endif
+
+    const unsigned char* p_;
+    const unsigned char* const end_;
+    char* const out_;
+    char* w_;
+    BracketIndexer indexer_;
+};
 
 JsonText* compactToText(std::string_view input) {
     JsonText* text = JsonText::allocate(input.size());
     try {
-        if (gBracketIndexEnabled && input.size() < kJsonNoBracket)
-            compactInto<true>(input, text);
+        if (gAccelerated && input.size() < kJsonNoBracket)
+            text->size = Compactor<true>(input, text).run(true);
         else
-            compactInto<false>(input, text);
+            text->size = Compactor<false>(input, text).run(gAccelerated);
+        text->bytes()[text->size] = '\0';
     } catch (...) {
         JsonText::release(text);
         throw;
@@ -282,8 +415,25 @@ struct Scan {
     std::size_t next(char wanted, std::size_t pos, bool* sawColon = nullptr) {
         const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
         for (;; ++pos) {
-            while (pos < n && !kStructural.of[u[pos]]) ++pos;
             if (pos >= n) return kNoPos;
+            if (!kStructural.of[u[pos]]) {
+                // A run of value bytes (a number, a literal): skip it whole.
+#if JSON_SSE2
+                if (pos + 16 <= n) {
+                    unsigned mask = structuralMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u + pos)));
+                    if (mask) {
+                        pos += unsigned(__builtin_ctz(mask));
+                        goto found;
+                    }
+                    pos += 16;
+                }
+#endif
+                while (pos < n && !kStructural.of[u[pos]]) ++pos;
+                if (pos >= n) return kNoPos;
+            }
+#if JSON_SSE2
+        found:
+#endif
             const char c = t[pos];
             if (c == wanted) return pos;
             switch (c) {
@@ -948,4 +1098,4 @@ bool isNumericText(std::string_view text) {
 
 float jsonTextToFloat(std::string_view text) { return cStringToFloat(text); }
 
-void setJsonBracketIndexEnabled(bool enabled) { gBracketIndexEnabled = enabled; }
+void setJsonAccelerationEnabled(bool enabled) { gAccelerated = enabled; }

@@ -170,8 +170,8 @@ TEST(JsonReader, TopLevelSearchSkipsStringsAndLevels) {
     EXPECT_EQ(findNextTopLevel("abc", ',', 0), kJsonNoPosition);
 }
 
-TEST(JsonReader, BracketIndexChangesNoResult) {
-    const std::vector<std::string> texts = {
+TEST(JsonReader, FastPathsChangeNoResult) {
+    std::vector<std::string> texts = {
         R"({"model": {"vertices": [{"x": 1, "y": 2}, {"x": 3}], "s": "a]b}c"}, "k": [[1, [2]], {}]})",
         R"([[{]}, 1, {[}], 2, "[", [1, "\"]"], {"a": [}, ]})",
         "[[\"a\0b\", [1]], [2], {\"k\": \"\0\"}, 3]"s,
@@ -180,14 +180,34 @@ TEST(JsonReader, BracketIndexChangesNoResult) {
         "[1, {\"a\": 1, \"b\"}, [1, x: 2], {\"a\":{\"b\":{\"c\":[1,{\"d\":2}]}}}]",
         "[[[[[[]]]]], [[[]]], [[]]]",
         "{\"a\": {\"b\": 1]}, \"c\": 2}",
+        // Long enough for the vectorised compaction: strings, escapes, white
+        // space and comments across 16-byte boundaries.
+        "{  \"a long key with spaces\"  :  [ 1 , 2 , \"a string \\\" with [ brackets { and a quote\" ] ,\n"
+        "   \"b\" : { \"c\" : \"tab\there\" } // comment ] }\n , \"d\" : /* block */ [ [ ], { } ] }",
+        "[\"0123456789abcdef0123456789abcdef\", \"x\0yyyyyyyyyyyyyyyyyyyyyyyyy\", [1,2,3,4,5,6,7,8,9]]"s,
+        R"(["abcdefghijklmnop\\", "qrstuvwxyz012345678901234567890\"] ]]]]]]]]]]]]]]]]]]]]]])",
     };
+    // Pseudo-random texts over the bytes that matter to the reader.
+    const std::string alphabet = "[]{}\"\\:,  \n\t/*#01.e-x\0\x01\x80"s + "a";
+    std::uint32_t seed = 7;
+    for (int t = 0; t < 300; ++t) {
+        std::string text;
+        int length = 20 + t % 90;
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % alphabet.size()];
+        }
+        texts.push_back(text);
+    }
     for (const std::string& text : texts) {
-        setJsonBracketIndexEnabled(false);
-        JsonNode walked = JsonNode::parse(text);
-        std::string expected = dumpJsonTree(walked);
-        setJsonBracketIndexEnabled(true);
-        JsonNode indexed = JsonNode::parse(text);
-        EXPECT_EQ(dumpJsonTree(indexed), expected) << text;
-        EXPECT_GT(walkJsonTree(indexed), 0u);
+        setJsonAccelerationEnabled(false);
+        std::string plainCompaction = compactJsonText(text);
+        JsonNode plain = JsonNode::parse(text);
+        std::string expected = dumpJsonTree(plain);
+        setJsonAccelerationEnabled(true);
+        EXPECT_EQ(compactJsonText(text), plainCompaction) << text;
+        JsonNode fast = JsonNode::parse(text);
+        EXPECT_EQ(dumpJsonTree(fast), expected) << text;
+        EXPECT_GT(walkJsonTree(fast), 0u);
     }
 }
