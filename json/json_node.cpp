@@ -11,10 +11,11 @@
 // Storage
 
 JsonText* JsonText::allocate(std::size_t size) {
-    if (size > static_cast<std::size_t>(-1) - sizeof(JsonText) - 1) throw std::bad_alloc();
-    void* memory = ::operator new(sizeof(JsonText) + size + 1);
+    if (size > static_cast<std::size_t>(-1) - sizeof(JsonText) - 2 * kPadding - 1) throw std::bad_alloc();
+    void* memory = ::operator new(sizeof(JsonText) + kPadding + size + 1 + kPadding);
     JsonText* text = new (memory) JsonText{1, size, {}};
-    text->bytes()[size] = '\0';
+    std::memset(text->bytes() - kPadding, 0, kPadding);
+    std::memset(text->bytes() + size, 0, 1 + kPadding);
     return text;
 }
 
@@ -67,7 +68,7 @@ void JsonText::freeBlockMemory(JsonChunk* owner) {
         ::operator delete(owner);
 }
 
-JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store) {
+JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSlots) {
     JsonChunk* chunk;
     void* memory = store->allocateBlockMemory(
         sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)), chunk);
@@ -79,8 +80,10 @@ JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store) {
     block->recordArea = nullptr;
     block->recordAreaChunk = nullptr;
     JsonText::retain(store);
-    JsonNode* slots = block->slots();
-    for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
+    if (nullSlots) {
+        JsonNode* slots = block->slots();
+        for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
+    }
     return block;
 }
 
@@ -337,6 +340,34 @@ JsonIterator JsonNode::end() {
     return std::as_const(*this).end();
 }
 
+JsonIterator JsonNode::find(const char* wanted) const {
+    if (!wanted) wanted = "";
+    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
+    JsonNodeData* data = fetchedContainer(record());
+    if (!data) return JsonIterator();
+    JsonNode* slot = data->children.items;
+    JsonNode* const last = slot + data->children.count;
+    for (; slot != last; ++slot) {
+        const JsonNodeData* child = slot->data_;
+        const char* name = "";
+        std::size_t nameSize = 0;
+        if (isPieceHandle(child)) {
+            const JsonPiece* piece = pieceOf(child);
+            nameSize = piece->nameSize;
+            name = piece->name();
+        } else if (child) {
+            name = child->name;
+            nameSize = child->nameSize;
+        }
+        // Equal when the names agree byte for byte and `wanted` ends there;
+        // the walk stops at the end of `wanted`, so it reads nothing past it.
+        std::size_t i = 0;
+        while (i < nameSize && wanted[i] == name[i] && wanted[i] != '\0') ++i;
+        if (i == nameSize && wanted[i] == '\0') break;
+    }
+    return JsonIterator(slot);
+}
+
 JsonIterator JsonNode::find(std::string_view wanted) const {
     if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
     JsonNodeData* data = fetchedContainer(record());
@@ -363,33 +394,6 @@ JsonIterator JsonNode::find(std::string_view wanted) const {
             break;
     }
     return JsonIterator(slot);
-}
-
-float JsonNode::asFloat() const {
-    if (!data_) return 0.0f;
-    if (isPieceHandle(data_)) {
-        JsonPiece* piece = pieceOf(data_);
-        if (!isContainerType(piece->type)) return pieceFloat(*piece);
-    }
-    JsonNodeData* data = record();
-    data->fetch();
-    switch (data->type) {
-        case JsonType::Null:
-            return 0.0f;
-        case JsonType::String:
-            data->value = jsonTextToFloat(std::string_view(data->text, data->textSize));
-            return data->value;
-        default:
-            return data->value;
-    }
-}
-
-std::int64_t JsonNode::asInt() const {
-    float value = asFloat();
-    // Outside this range (and for NaN) the conversion is undefined in C++;
-    // x86 yields the "integer indefinite" value, which is kept here.
-    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
-    return static_cast<std::int64_t>(value);
 }
 
 std::string JsonNode::asString() const {

@@ -107,6 +107,8 @@ public:
     // compare with cend(), or with end() on a handle no one else shares.
     // Never copies.
     JsonIterator find(std::string_view name) const;
+    // The same for a zero-terminated name (a null pointer is the empty name).
+    JsonIterator find(const char* name) const;
 
     // Number: its value. String: the C conversion of its text (0 when it is
     // not a number). Bool: 1 or 0. Null and containers: 0.

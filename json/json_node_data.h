@@ -59,7 +59,10 @@ struct JsonText {
 
     ~JsonText();
 
-    char* bytes() { return reinterpret_cast<char*>(this + 1); }
+    // The bytes are preceded and followed by kPadding zero bytes, so that the
+    // number reader may load 8 bytes ending at any position of the text.
+    static constexpr std::size_t kPadding = 16;
+    char* bytes() { return reinterpret_cast<char*>(this + 1) + kPadding; }
 
     // Memory for one block of the children of a record over this text; the
     // chunk it came from is returned in `owner` for freeBlockMemory.
@@ -173,9 +176,9 @@ struct JsonBlock {
     JsonNodeData* recordArea;   // null until a child becomes a record
     JsonChunk* recordAreaChunk;
 
-    // A block of `count` children over `store` (retained); every slot is
-    // null. `live` is 1.
-    static JsonBlock* allocate(std::uint32_t count, JsonText* store);
+    // A block of `count` children over `store` (retained); `live` is 1. The
+    // slots are null handles, or left for the caller to construct.
+    static JsonBlock* allocate(std::uint32_t count, JsonText* store, bool nullSlots = true);
     JsonPiece* pieces() { return reinterpret_cast<JsonPiece*>(this + 1); }
     JsonNode* slots() { return reinterpret_cast<JsonNode*>(pieces() + count); }
     void drop();

@@ -404,6 +404,20 @@ struct Scan {
         return walkLevel(t, n, pos);
     }
 
+    // First position from `pos` holding a byte a top-level scan stops at, or n.
+    std::size_t skipValueBytes(std::size_t pos) const {
+        const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
+#if JSON_SSE2
+        while (pos + 16 <= n) {
+            unsigned mask = structuralMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u + pos)));
+            if (mask) return pos + unsigned(__builtin_ctz(mask));
+            pos += 16;
+        }
+#endif
+        while (pos < n && !kStructural.of[u[pos]]) ++pos;
+        return pos;
+    }
+
     // Whether `cursor` is the index entry of a structural opener at `pos`.
     std::uint32_t bracketAt(std::size_t pos, std::uint32_t at) const {
         return at < indexSize && index[at].pos == base + pos ? at : kJsonNoBracket;
@@ -418,22 +432,9 @@ struct Scan {
             if (pos >= n) return kNoPos;
             if (!kStructural.of[u[pos]]) {
                 // A run of value bytes (a number, a literal): skip it whole.
-#if JSON_SSE2
-                if (pos + 16 <= n) {
-                    unsigned mask = structuralMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u + pos)));
-                    if (mask) {
-                        pos += unsigned(__builtin_ctz(mask));
-                        goto found;
-                    }
-                    pos += 16;
-                }
-#endif
-                while (pos < n && !kStructural.of[u[pos]]) ++pos;
+                pos = skipValueBytes(pos);
                 if (pos >= n) return kNoPos;
             }
-#if JSON_SSE2
-        found:
-#endif
             const char c = t[pos];
             if (c == wanted) return pos;
             switch (c) {
@@ -645,11 +646,35 @@ general:
 // ---------------------------------------------------------------------------
 // Splitting containers into pieces
 
-std::vector<JsonPiece>& scratchPieces() {
-    thread_local std::vector<JsonPiece> pieces;
-    pieces.clear();
-    return pieces;
-}
+// Pieces found while a container is split, before its block exists. Small
+// containers stay in the inline buffer; large ones spill to a vector kept per
+// thread so that its memory is reused.
+class PieceList {
+public:
+    JsonPiece& add() {
+        if (size_ < kInline) return inline_[size_++];
+        return spill();
+    }
+    std::size_t size() const { return size_; }
+    const JsonPiece* data() const { return size_ <= kInline ? inline_ : spilled_->data(); }
+
+private:
+    static constexpr std::size_t kInline = 8;
+
+    JsonPiece& spill() {
+        if (size_ == kInline) {
+            thread_local std::vector<JsonPiece> pieces;
+            pieces.assign(inline_, inline_ + kInline);
+            spilled_ = &pieces;
+        }
+        ++size_;
+        return spilled_->emplace_back();
+    }
+
+    JsonPiece inline_[kInline];
+    std::size_t size_ = 0;
+    std::vector<JsonPiece>* spilled_ = nullptr;
+};
 
 // A child whose name cannot live in its piece (it holds escapes, or is longer
 // than a piece can say): it is made a record as soon as the block exists.
@@ -659,12 +684,6 @@ struct OddName {
     std::size_t size;
 };
 
-std::vector<OddName>& scratchOddNames() {
-    thread_local std::vector<OddName> names;
-    names.clear();
-    return names;
-}
-
 bool holdsBackslash(const char* s, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         if (s[i] == '\\') return true;
@@ -673,40 +692,36 @@ bool holdsBackslash(const char* s, std::size_t n) {
 
 // Types a value text the way a record made from it is typed (first and last
 // byte, exact literals). Number shapes are checked when first read.
-void classifyValue(JsonPiece& piece, const char* value, std::size_t size, std::uint32_t bracket) {
+inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size, std::uint32_t bracket) {
     piece.value = value;
     piece.valueSize = size;
     piece.bracket = kJsonNoBracket;
     piece.checked = false;
-    if (size == 0) {
-        piece.type = JsonType::Null;
-        return;
-    }
+    piece.type = JsonType::Null;
+    if (size == 0) return;
     const char first = value[0];
     const char last = value[size - 1];
-    std::string_view whole(value, size);
     switch (first) {
         case '"':
-            piece.type = last == '"' ? JsonType::String : JsonType::Null;
+            if (last == '"') piece.type = JsonType::String;
             return;
         case 't':
-        case 'T':
-            piece.type = whole == "true" ? JsonType::Bool : JsonType::Null;
+            if (size == 4 && std::memcmp(value, "true", 4) == 0) piece.type = JsonType::Bool;
             return;
         case 'f':
-        case 'F':
-            piece.type = whole == "false" ? JsonType::Bool : JsonType::Null;
+            if (size == 5 && std::memcmp(value, "false", 5) == 0) piece.type = JsonType::Bool;
             return;
         case 'n':
         case 'N':
-            piece.type = JsonType::Null;  // "null" itself, or a failed literal: both read as null
-            return;
+        case 'T':
+        case 'F':
+            return;  // "null" itself, or a failed literal: both read as null
         case '[':
-            piece.type = last == ']' ? JsonType::Array : JsonType::Null;
+            if (last == ']') piece.type = JsonType::Array;
             piece.bracket = bracket;
             return;
         case '{':
-            piece.type = last == '}' ? JsonType::Object : JsonType::Null;
+            if (last == '}') piece.type = JsonType::Object;
             piece.bracket = bracket;
             return;
         default:
@@ -716,14 +731,21 @@ void classifyValue(JsonPiece& piece, const char* value, std::size_t size, std::u
 }
 
 // Gives `d` its children: one block over d's text holding the pieces.
-void adoptPieces(JsonNodeData& d, const std::vector<JsonPiece>& pieces, const std::vector<OddName>& oddNames) {
+void adoptPieces(JsonNodeData& d, const PieceList& pieces, const std::vector<OddName>& oddNames) {
     if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
     const std::uint32_t count = static_cast<std::uint32_t>(pieces.size());
-    JsonBlock* block = JsonBlock::allocate(count, d.textStore);
-    std::memcpy(static_cast<void*>(block->pieces()), pieces.data(), count * sizeof(JsonPiece));
+    JsonBlock* block = JsonBlock::allocate(count, d.textStore, false);
+    const JsonPiece* from = pieces.data();
+    JsonPiece* to = block->pieces();
     JsonNode* slots = block->slots();
-    for (std::uint32_t i = 0; i < count; ++i) JsonNodeData::dataOf(slots[i]) = pieceHandle(block->pieces() + i);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        to[i] = from[i];
+        to[i].index = i;
+        new (slots + i) JsonNode();
+        JsonNodeData::dataOf(slots[i]) = pieceHandle(to + i);
+    }
     d.children = {slots, count, count, block};
+    if (oddNames.empty()) return;
     try {
         for (const OddName& odd : oddNames) {
             JsonNodeData* record = recordFromPiece(block->pieces() + odd.index);
@@ -746,7 +768,7 @@ void splitArrayText(JsonNodeData& d) {
     const std::size_t n = d.textSize;
     if (n < 2 || t[0] != '[' || t[n - 1] != ']') return d.makeNull();
     if (n > 2) {
-        std::vector<JsonPiece>& pieces = scratchPieces();
+        PieceList pieces;
         Scan scan = scanOf(d);
         std::size_t start = 1;
         for (;;) {
@@ -758,14 +780,13 @@ void splitArrayText(JsonNodeData& d) {
             const std::size_t comma = scan.next<true>(',', start, &sawColon);
             if (sawColon) return d.makeNull();
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-            JsonPiece& piece = pieces.emplace_back();
-            piece.index = static_cast<std::uint32_t>(pieces.size() - 1);
+            JsonPiece& piece = pieces.add();
             piece.nameSize = 0;
             classifyValue(piece, t + start, stop - start, scan.bracketAt(start, cursorAtStart));
             if (comma == kNoPos) break;
             start = comma + 1;
         }
-        adoptPieces(d, pieces, scratchOddNames());
+        adoptPieces(d, pieces, {});
     }
     d.setText("", 0, nullptr);
 }
@@ -775,18 +796,41 @@ void splitObjectText(JsonNodeData& d) {
     const std::size_t n = d.textSize;
     if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
     if (n > 2) {
-        std::vector<JsonPiece>& pieces = scratchPieces();
-        std::vector<OddName>& oddNames = scratchOddNames();
+        PieceList pieces;
+        std::vector<OddName> oddNames;
         Scan scan = scanOf(d);
         std::size_t start = 1;
         for (;;) {
-            const std::size_t colon = scan.next<false>(':', start);
-            if (colon == kNoPos) return d.makeNull();
+            // The usual member, "key":value, takes the short ways below; they
+            // give what the full top-level search gives, and fall back to it
+            // for anything else.
+            std::size_t colon = kNoPos;
+            bool backslash = false;
+            if (t[start] == '"') {
+                std::size_t q = start + 1;
+                for (; q < n && t[q] != '"' && t[q] != '\0'; ++q) backslash |= t[q] == '\\';
+                if (q + 1 < n && t[q] == '"' && t[q + 1] == ':') colon = q + 1;
+            }
+            if (colon == kNoPos) {
+                colon = scan.next<false>(':', start);
+                if (colon == kNoPos) return d.makeNull();
+                backslash = true;  // unknown: checked below
+            }
             const std::uint32_t cursorAtValue = scan.cursor;
-            const std::size_t comma = scan.next<false>(',', colon);
+            std::size_t comma = kNoPos;
+            std::size_t v = colon + 1;
+            const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
+            if (v < n && !kStructural.of[u[v]]) {
+                v = scan.skipValueBytes(v);
+                if (v < n && t[v] == ',')
+                    comma = v;
+                else if (!(v < n && (t[v] == '}' || t[v] == ']')))
+                    comma = scan.next<false>(',', colon);
+            } else {
+                comma = scan.next<false>(',', colon);
+            }
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-            JsonPiece& piece = pieces.emplace_back();
-            piece.index = static_cast<std::uint32_t>(pieces.size() - 1);
+            JsonPiece& piece = pieces.add();
             classifyValue(piece, t + colon + 1, stop - colon - 1, scan.bracketAt(colon + 1, cursorAtValue));
             // The key text runs from the member start to the byte before the
             // colon (so a closing quote is left out); its first byte, the
@@ -794,11 +838,11 @@ void splitObjectText(JsonNodeData& d) {
             const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
             const std::size_t nameSize = keySize > 0 ? keySize - 1 : 0;
             const char* name = t + start + 1;
-            piece.nameSize = 0;
-            if (nameSize > 0xFFFFFFFFu || holdsBackslash(name, nameSize))
-                oddNames.push_back({piece.index, name, nameSize});
-            else
-                piece.nameSize = static_cast<std::uint32_t>(nameSize);
+            piece.nameSize = static_cast<std::uint32_t>(nameSize);
+            if (nameSize > 0xFFFFFFFFu || (backslash && holdsBackslash(name, nameSize))) {
+                oddNames.push_back({static_cast<std::uint32_t>(pieces.size() - 1), name, nameSize});
+                piece.nameSize = 0;
+            }
             if (comma == kNoPos) break;
             start = comma + 1;
         }
@@ -807,33 +851,66 @@ void splitObjectText(JsonNodeData& d) {
     d.setText("", 0, nullptr);
 }
 
-// The plain decimal shape -?(0|[1-9][0-9]*)(.[0-9]+)? with at most 15
-// digits, which isNumericText always accepts and which converts exactly in
-// double arithmetic: the common case of data files, read in one pass.
+// Value of the `count` (1 to 8) decimal digits that end at `end`, or -1 when
+// one of them is not a digit. Loads the 8 bytes before `end`, which lie in
+// the text or its front padding.
+inline std::int64_t digitsBefore(const char* end, unsigned count) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, end - 8, 8);
+    if (count < 8) {
+        // Bytes before the digits become '0'.
+        const std::uint64_t keep = ~std::uint64_t(0) << (8 * (8 - count));
+        chunk = (chunk & keep) | (0x3030303030303030u & ~keep);
+    }
+    if ((((chunk & 0xF0F0F0F0F0F0F0F0u) | (((chunk + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4))) !=
+        0x3333333333333333u)
+        return -1;
+    chunk -= 0x3030303030303030u;
+    chunk = chunk * 10 + (chunk >> 8);
+    chunk = (((chunk & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+             (((chunk >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+            32;
+    return std::int64_t(std::uint32_t(chunk));
+}
+
+// The plain decimal shape -?(0|[1-9][0-9]{0,7})(.[0-9]{1,8})?, which
+// isNumericText always accepts and which, up to 2^53 before scaling, converts
+// exactly in double arithmetic: the common case of data files. The text must
+// lie in a JsonText (see digitsBefore).
 bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    static constexpr std::uint64_t kIntegerPowers[] = {1,      10,      100,      1000,     10000,
+                                                       100000, 1000000, 10000000, 100000000};
     const char* p = s;
     const char* const e = s + n;
     const bool negative = p < e && *p == '-';
     p += negative;
+    const char* const integer = p;
     if (p == e || !isDigit(*p)) return false;
-    if (e - p > 16) return false;  // up to 15 digits and a point
-    std::uint64_t mantissa = std::uint64_t(*p - '0');
-    const bool leadingZero = *p == '0';
-    ++p;
-    if (!leadingZero) {
+    std::uint64_t mantissa = 0;
+    if (*p == '0')
+        ++p;
+    else
         while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-    }
-    int fraction = 0;
+    if (p - integer > 8) return false;
+    unsigned fraction = 0;
     if (p < e) {
-        if (*p != '.' || p + 1 == e) return false;
-        const char* digits = ++p;
-        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-        if (p != e) return false;
-        fraction = int(p - digits);
+        if (*p != '.') return false;
+        fraction = unsigned(e - p - 1);
+        if (fraction == 0 || fraction > 8) return false;
+        if (fraction >= 4) {
+            const std::int64_t digits = digitsBefore(e, fraction);
+            if (digits < 0) return false;
+            mantissa = mantissa * kIntegerPowers[fraction] + std::uint64_t(digits);
+        } else {
+            for (++p; p < e; ++p) {
+                if (!isDigit(*p)) return false;
+                mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+            }
+        }
+        if (mantissa > (std::uint64_t(1) << 53)) return false;
     }
-    double value = fraction ? double(mantissa) / kPowersOfTen[fraction] : double(mantissa);
+    const double value = fraction ? double(mantissa) / kPowersOfTen[fraction] : double(mantissa);
     out = static_cast<float>(negative ? -value : value);
     return true;
 }
@@ -842,7 +919,7 @@ bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
 // Null, as fetching the record would.
 void checkNumber(JsonPiece& piece) {
     if (piece.checked) return;
-    if (plainDecimalToFloat(piece.value, piece.valueSize, piece.number)) {
+    if (gAccelerated && plainDecimalToFloat(piece.value, piece.valueSize, piece.number)) {
         piece.checked = true;
     } else if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
         piece.number = numberTextToFloat(piece.value, piece.valueSize);
@@ -901,6 +978,37 @@ std::string pieceString(JsonPiece& piece) {
         default:  // Null: "null" for a written or failed value, empty for an empty one
             return piece.valueSize ? std::string("null") : std::string();
     }
+}
+
+float JsonNode::asFloat() const {
+    if (!data_) return 0.0f;
+    if (isPieceHandle(data_)) {
+        JsonPiece& piece = *pieceOf(data_);
+        if (piece.type == JsonType::Number) {
+            checkNumber(piece);
+            return piece.type == JsonType::Number ? piece.number : 0.0f;
+        }
+        if (piece.type != JsonType::Array && piece.type != JsonType::Object) return pieceFloat(piece);
+    }
+    JsonNodeData* data = record();
+    data->fetch();
+    switch (data->type) {
+        case JsonType::Null:
+            return 0.0f;
+        case JsonType::String:
+            data->value = jsonTextToFloat(std::string_view(data->text, data->textSize));
+            return data->value;
+        default:
+            return data->value;
+    }
+}
+
+std::int64_t JsonNode::asInt() const {
+    const float value = asFloat();
+    // Outside this range (and for NaN) the conversion is undefined in C++;
+    // x86 yields the "integer indefinite" value, which is kept here.
+    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
+    return static_cast<std::int64_t>(value);
 }
 
 void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -202,12 +203,42 @@ TEST(JsonReader, FastPathsChangeNoResult) {
     for (const std::string& text : texts) {
         setJsonAccelerationEnabled(false);
         std::string plainCompaction = compactJsonText(text);
-        JsonNode plain = JsonNode::parse(text);
-        std::string expected = dumpJsonTree(plain);
+        std::string expected = dumpJsonTree(JsonNode::parse(text));
         setJsonAccelerationEnabled(true);
         EXPECT_EQ(compactJsonText(text), plainCompaction) << text;
         JsonNode fast = JsonNode::parse(text);
         EXPECT_EQ(dumpJsonTree(fast), expected) << text;
         EXPECT_GT(walkJsonTree(fast), 0u);
     }
+}
+
+TEST(JsonReader, DecimalsRoundOnceToDoubleThenToFloat) {
+    std::uint32_t seed = 11;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 4;
+    };
+    std::string text = "[";
+    std::vector<std::string> numbers;
+    for (int i = 0; i < 20000; ++i) {
+        std::string number = (next() & 1) ? "-" : "";
+        int integerDigits = 1 + int(next() % 9);
+        int fractionDigits = int(next() % 11);
+        for (int d = 0; d < integerDigits; ++d) number += char('0' + (d == 0 && integerDigits > 1 ? 1 + next() % 9 : next() % 10));
+        if (fractionDigits) number += ".";
+        for (int d = 0; d < fractionDigits; ++d) number += char('0' + next() % 10);
+        numbers.push_back(number);
+        text += number + ",";
+    }
+    // Halfway cases between two floats, where rounding twice matters.
+    for (const char* tricky : {"16777217", "0.10000000149011612", "1.00000005960464477", "33554434.99999999"}) {
+        numbers.push_back(tricky);
+        text += std::string(tricky) + ",";
+    }
+    text.back() = ']';
+    JsonNode root = JsonNode::parse(text);
+    ASSERT_EQ(root.size(), numbers.size());
+    std::size_t i = 0;
+    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it, ++i)
+        ASSERT_EQ((*it).asFloat(), static_cast<float>(std::strtod(numbers[i].c_str(), nullptr))) << numbers[i];
 }
