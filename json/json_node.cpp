@@ -19,8 +19,7 @@ JsonText* JsonText::allocate(std::size_t size) {
     return text;
 }
 
-void JsonText::release(JsonText* text) {
-    if (!text || --text->refs != 0) return;
+void JsonText::destroy(JsonText* text) {
     text->~JsonText();
     ::operator delete(text);
 }

@@ -74,7 +74,10 @@ struct JsonText {
     static void retain(JsonText* text) {
         if (text) ++text->refs;
     }
-    static void release(JsonText* text);
+    static void release(JsonText* text) {
+        if (text && --text->refs == 0) destroy(text);
+    }
+    static void destroy(JsonText* text);
 };
 
 // A child not yet made into a record. Its name, when it has one, is the
@@ -146,6 +149,12 @@ struct JsonNodeData {
     void makeNull();
 
     void setText(const char* bytes, std::size_t size, JsonText* store);
+    void clearText() {
+        JsonText::release(textStore);
+        text = "";
+        textSize = 0;
+        textStore = nullptr;
+    }
     void setName(const char* bytes, std::size_t size, JsonText* store);
 
     // A new root record from a whole compacted text (takes over `store`).

@@ -460,7 +460,7 @@ struct Scan {
     }
 };
 
-Scan scanOf(const JsonNodeData& d) {
+inline Scan scanOf(const JsonNodeData& d) {
     Scan s{d.text, d.textSize};
     JsonText* store = d.textStore;
     if (store && !store->brackets.empty() && d.bracket != kJsonNoBracket) {
@@ -692,7 +692,9 @@ bool holdsBackslash(const char* s, std::size_t n) {
 
 // Types a value text the way a record made from it is typed (first and last
 // byte, exact literals). Number shapes are checked when first read.
-inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size, std::uint32_t bracket) {
+// `scan` and `cursor` locate the bracket index entry of a container value.
+inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size, const Scan& scan,
+                          std::size_t pos, std::uint32_t cursor) {
     piece.value = value;
     piece.valueSize = size;
     piece.bracket = kJsonNoBracket;
@@ -718,11 +720,11 @@ inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size,
             return;  // "null" itself, or a failed literal: both read as null
         case '[':
             if (last == ']') piece.type = JsonType::Array;
-            piece.bracket = bracket;
+            piece.bracket = scan.bracketAt(pos, cursor);
             return;
         case '{':
             if (last == '}') piece.type = JsonType::Object;
-            piece.bracket = bracket;
+            piece.bracket = scan.bracketAt(pos, cursor);
             return;
         default:
             piece.type = JsonType::Number;  // shape checked on first read
@@ -782,19 +784,90 @@ void splitArrayText(JsonNodeData& d) {
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
             JsonPiece& piece = pieces.add();
             piece.nameSize = 0;
-            classifyValue(piece, t + start, stop - start, scan.bracketAt(start, cursorAtStart));
+            classifyValue(piece, t + start, stop - start, scan, start, cursorAtStart);
             if (comma == kNoPos) break;
             start = comma + 1;
         }
         adoptPieces(d, pieces, {});
     }
-    d.setText("", 0, nullptr);
+    d.clearText();
 }
+
+#if JSON_SSE2
+// Splits an object of at most 64 bytes with no bracket inside it outside
+// strings and no byte 0 (the usual small record of named numbers) from bit
+// masks of its structural bytes. With those conditions the first unquoted
+// colon or comma after a position is exactly what the top-level search finds
+// there. Returns false, having done nothing, for any other object.
+bool splitFlatObject(JsonNodeData& d) {
+    const char* t = d.text;
+    const std::size_t n = d.textSize;
+    if (n > 64 || !d.textStore) return false;
+    std::uint64_t quotes = 0, colons = 0, commas = 0, brackets = 0, backslashes = 0, zeros = 0;
+    // Loads stop within 15 bytes after the text: inside its JsonText padding.
+    for (std::size_t k = 0; k < n; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + k));
+        auto bits = [&](__m128i m) { return std::uint64_t(unsigned(_mm_movemask_epi8(m))) << k; };
+        const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        quotes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+        colons |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(':')));
+        commas |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
+        brackets |= bits(_mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)), _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D))));
+        backslashes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+        zeros |= bits(_mm_cmpeq_epi8(v, _mm_setzero_si128()));
+    }
+    const std::uint64_t valid = n == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << n) - 1;
+    std::uint64_t inside = quotes & valid;
+    inside ^= inside << 1;
+    inside ^= inside << 2;
+    inside ^= inside << 4;
+    inside ^= inside << 8;
+    inside ^= inside << 16;
+    inside ^= inside << 32;
+    const std::uint64_t outside = ~(inside | quotes) & valid;
+    const std::uint64_t interior = valid & ~std::uint64_t(1) & ~(std::uint64_t(1) << (n - 1));
+    if ((brackets & outside & interior) || (zeros & valid)) return false;
+    colons &= outside;
+    commas &= outside;
+    backslashes &= valid;
+
+    PieceList pieces;
+    std::vector<OddName> oddNames;
+    std::size_t start = 1;
+    for (;;) {
+        const std::uint64_t colonAfter = colons & (~std::uint64_t(0) << start);
+        if (!colonAfter) {
+            d.makeNull();
+            return true;
+        }
+        const std::size_t colon = std::size_t(__builtin_ctzll(colonAfter));
+        const std::uint64_t commaAfter = colon + 1 < 64 ? commas & (~std::uint64_t(0) << (colon + 1)) : 0;
+        const std::size_t stop = commaAfter ? std::size_t(__builtin_ctzll(commaAfter)) : n - 1;
+        JsonPiece& piece = pieces.add();
+        classifyValue(piece, t + colon + 1, stop - colon - 1, Scan{t, n}, colon + 1, kJsonNoBracket);
+        const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
+        const std::size_t nameSize = keySize > 0 ? keySize - 1 : 0;
+        piece.nameSize = static_cast<std::uint32_t>(nameSize);
+        if (nameSize && (backslashes >> (start + 1)) & ((std::uint64_t(1) << nameSize) - 1)) {
+            oddNames.push_back({static_cast<std::uint32_t>(pieces.size() - 1), t + start + 1, nameSize});
+            piece.nameSize = 0;
+        }
+        if (!commaAfter) break;
+        start = stop + 1;
+    }
+    adoptPieces(d, pieces, oddNames);
+    d.clearText();
+    return true;
+}
+#endif
 
 void splitObjectText(JsonNodeData& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
     if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
+#if JSON_SSE2
+    if (n > 2 && gAccelerated && splitFlatObject(d)) return;
+#endif
     if (n > 2) {
         PieceList pieces;
         std::vector<OddName> oddNames;
@@ -831,7 +904,7 @@ void splitObjectText(JsonNodeData& d) {
             }
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
             JsonPiece& piece = pieces.add();
-            classifyValue(piece, t + colon + 1, stop - colon - 1, scan.bracketAt(colon + 1, cursorAtValue));
+            classifyValue(piece, t + colon + 1, stop - colon - 1, scan, colon + 1, cursorAtValue);
             // The key text runs from the member start to the byte before the
             // colon (so a closing quote is left out); its first byte, the
             // opening quote when there is one, is dropped.
@@ -848,7 +921,7 @@ void splitObjectText(JsonNodeData& d) {
         }
         adoptPieces(d, pieces, oddNames);
     }
-    d.setText("", 0, nullptr);
+    d.clearText();
 }
 
 // Value of the `count` (1 to 8) decimal digits that end at `end`, or -1 when
@@ -1012,12 +1085,21 @@ std::int64_t JsonNode::asInt() const {
 }
 
 void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {
-    if (piece.nameSize) record.setName(piece.name(), piece.nameSize, store);
+    // The record is fresh: empty texts, no stores.
+    if (piece.nameSize) {
+        record.name = piece.name();
+        record.nameSize = piece.nameSize;
+        record.nameStore = store;
+        JsonText::retain(store);
+    }
     record.type = pieceType(piece);
     switch (record.type) {
         case JsonType::Null:
             record.parsed = true;
-            if (piece.valueSize) record.setText("null", 4, nullptr);
+            if (piece.valueSize) {
+                record.text = "null";
+                record.textSize = 4;
+            }
             return;
         case JsonType::Bool:
             record.parsed = true;
@@ -1035,7 +1117,10 @@ void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {
             record.bracket = piece.bracket;
             break;
     }
-    record.setText(piece.value, piece.valueSize, store);
+    record.text = piece.value;
+    record.textSize = piece.valueSize;
+    record.textStore = store;
+    JsonText::retain(store);
 }
 
 // ---------------------------------------------------------------------------

@@ -188,6 +188,17 @@ TEST(JsonReader, FastPathsChangeNoResult) {
         "[\"0123456789abcdef0123456789abcdef\", \"x\0yyyyyyyyyyyyyyyyyyyyyyyyy\", [1,2,3,4,5,6,7,8,9]]"s,
         R"(["abcdefghijklmnop\\", "qrstuvwxyz012345678901234567890\"] ]]]]]]]]]]]]]]]]]]]]]])",
     };
+    // Small flat objects, which have a split of their own.
+    for (const char* object : {R"({"a:b":"c,d","e":1:2,"f\"g":3})", R"({"a":"b,c})", R"({a:1,"b":})",
+                               R"({"k":1,,"m":2})", R"({"a":[1],"b":2})", "{}", "{ }", R"({"a":1,})", R"({:,:})",
+                               R"({"x":1,"y":"}","z":"{"})", R"({"\u0041b":1})"})
+        texts.push_back(std::string("[") + object + "]");
+    for (std::size_t size : {62u, 63u, 64u, 65u, 66u}) {
+        std::string object = "{\"k\":\"";
+        object.append(size - object.size() - 2, 'v');
+        object += "\"}";
+        texts.push_back("[" + object + "," + object.substr(0, size - 1) + ",1]");
+    }
     // Pseudo-random texts over the bytes that matter to the reader.
     const std::string alphabet = "[]{}\"\\:,  \n\t/*#01.e-x\0\x01\x80"s + "a";
     std::uint32_t seed = 7;
