@@ -69,14 +69,11 @@ inline unsigned structuralMask(__m128i v) {
 }
 #endif
 
-constexpr struct BitCounts {
-    std::uint8_t of[256];
-    constexpr BitCounts() : of() {
-        for (int i = 0; i < 256; ++i) of[i] = std::uint8_t((i & 1) + ((i >> 1) & 1) + ((i >> 2) & 1) + ((i >> 3) & 1) +
-                                                           ((i >> 4) & 1) + ((i >> 5) & 1) + ((i >> 6) & 1) + ((i >> 7) & 1));
-    }
-    std::uint8_t operator[](unsigned i) const { return of[i]; }
-} kBitCount;
+inline unsigned bitCount(unsigned x) {
+    x = x - ((x >> 1) & 0x55555555u);
+    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+    return (((x + (x >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24;
+}
 
 // Records the structural brackets of the text being compacted, so that scans
 // can later jump over a nested level instead of walking it. The jump target of
@@ -138,11 +135,11 @@ public:
         (void)vectorised;
 #if JSON_SSE2
         bool inString = false;  // a string opened in an earlier block is still open
-        while (vectorised && end_ - p_ >= 32) {
+        while (vectorised && end_ - p_ >= 48) {
             if (block(inString)) continue;
             // Something the vector path leaves to the byte path: an escape,
             // a comment, a byte that ends the output, a byte 0 in a string.
-            const unsigned char* blockEnd = p_ + 16;
+            const unsigned char* blockEnd = p_ + 32;
             if (inString && !finishString()) return size();
             inString = false;
             while (p_ < blockEnd)
@@ -248,19 +245,29 @@ private:
     }
 
 #if JSON_SSE2
-    // Compacts the 16 bytes at p_ (at least 32 remain) unless they hold
+    // Compacts the 32 bytes at p_ (at least 48 remain) unless they hold
     // something only the byte path handles; then nothing is consumed.
     bool block(bool& inString) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_));
-        auto mask = [](__m128i m) { return unsigned(_mm_movemask_epi8(m)); };
-        auto equal = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + 16));
+        auto mask = [&](auto test) {
+            return unsigned(_mm_movemask_epi8(test(lo))) | (unsigned(_mm_movemask_epi8(test(hi))) << 16);
+        };
+        auto equal = [](char c) { return [c](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }; };
         if (mask(equal('\\'))) return false;
         const unsigned quotes = mask(equal('"'));
-        const unsigned white = mask(_mm_or_si128(_mm_or_si128(equal(' '), equal('\t')),
-                                                 _mm_or_si128(equal('\n'), equal('\r'))));
-        // Control bytes and bytes from 128 up (signed compare), 127, # and /.
-        const unsigned stops = (mask(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20))) & ~white) |
-                               mask(_mm_or_si128(equal(0x7F), _mm_or_si128(equal('#'), equal('/'))));
+        const unsigned white = mask([](__m128i v) {
+            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))),
+                                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))));
+        });
+        // Control bytes and bytes from 128 up (signed compare), 127, # and /;
+        // a byte 0 is among them.
+        const unsigned stops = (mask([](__m128i v) { return _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)); }) & ~white) |
+                               mask([](__m128i v) {
+                                   return _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
+                                                       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('#')),
+                                                                    _mm_cmpeq_epi8(v, _mm_set1_epi8('/'))));
+                               });
         // Prefix XOR of the quotes: 1 from an opening quote up to (not
         // including) its closing quote.
         unsigned inside = quotes;
@@ -268,23 +275,25 @@ private:
         inside ^= inside << 2;
         inside ^= inside << 4;
         inside ^= inside << 8;
-        inside = (inside ^ (inString ? 0xFFFFu : 0u)) & 0xFFFFu;
-        const unsigned outside = ~(inside | quotes) & 0xFFFFu;
+        inside ^= inside << 16;
+        if (inString) inside = ~inside;
+        const unsigned outside = ~(inside | quotes);
         if (stops & outside) return false;
-        if (mask(equal('\0')) & inside) return false;  // a byte 0 inside a string
+        if (stops & inside && mask(equal('\0')) & inside) return false;  // a byte 0 inside a string
 
         const unsigned dropped = white & outside;
-        const unsigned kept = ~dropped & 0xFFFFu;
         if constexpr (Index) {
-            const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));  // [ ] fold onto { }
-            unsigned brackets = mask(_mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)),
-                                                  _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)))) &
+            unsigned brackets = mask([](__m128i v) {
+                                    const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));  // [ ] onto { }
+                                    return _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)),
+                                                        _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)));
+                                }) &
                                 outside;
             while (brackets) {
                 const unsigned i = unsigned(__builtin_ctz(brackets));
                 brackets &= brackets - 1;
-                const unsigned before = kept & ((1u << i) - 1);
-                const std::size_t pos = size() + kBitCount[before & 0xFF] + kBitCount[before >> 8];
+                const unsigned droppedBefore = dropped & ((1u << i) - 1);
+                const std::size_t pos = size() + i - bitCount(droppedBefore);
                 const char c = static_cast<char>(p_[i]);
                 if (c == '[' || c == '{')
                     indexer_.open(pos, c);
@@ -293,23 +302,28 @@ private:
             }
         }
         if (dropped == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(w_), v);
-            w_ += 16;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(w_), lo);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(w_ + 16), hi);
+            w_ += 32;
         } else {
-            // Kept runs are copied with one 16-byte store each; at least 32
-            // input bytes remain, so the load at p_ + start stays inside.
-            unsigned rest = kept;
+            // Each kept run is copied with 16-byte stores; at least 48 input
+            // bytes remain, so the loads stay inside the input.
+            unsigned rest = ~dropped;
             while (rest) {
                 const unsigned start = unsigned(__builtin_ctz(rest));
-                const unsigned length = unsigned(__builtin_ctz(~(rest >> start)));
+                const unsigned shifted = rest >> start;
+                const unsigned length = shifted == ~0u ? 32 : unsigned(__builtin_ctz(~shifted));
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(w_),
                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + start)));
+                if (length > 16)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(w_ + 16),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + start + 16)));
                 w_ += length;
-                rest &= ~(((1u << length) - 1) << start);
+                rest = length + start >= 32 ? 0 : rest & (~0u << (start + length));
             }
         }
-        inString = (inside >> 15) & 1u;
-        p_ += 16;
+        inString = inside >> 31;
+        p_ += 32;
         return true;
     }
 #endif
