@@ -77,7 +77,7 @@ JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSl
     block->store = store;
     block->chunk = chunk;
     block->recordArea = nullptr;
-    block->recordAreaChunk = nullptr;
+    block->nextDead = nullptr;
     JsonText::retain(store);
     if (nullSlots) {
         JsonNode* slots = block->slots();
@@ -86,18 +86,34 @@ JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSl
     return block;
 }
 
+namespace {
+
+// The record area starts with the chunk it came from.
+constexpr std::size_t kRecordAreaHeader = sizeof(JsonChunk*);
+static_assert(kRecordAreaHeader % alignof(JsonNodeData) == 0);
+
+JsonChunk*& recordAreaChunk(JsonNodeData* area) {
+    return *reinterpret_cast<JsonChunk**>(reinterpret_cast<char*>(area) - kRecordAreaHeader);
+}
+
+}  // namespace
+
 void JsonBlock::drop() {
     if (--live != 0) return;
     JsonText* text = store;
-    if (recordAreaChunk) text->freeBlockMemory(recordAreaChunk);
+    if (recordArea) text->freeBlockMemory(recordAreaChunk(recordArea));
     text->freeBlockMemory(chunk);
     JsonText::release(text);
 }
 
 JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
-    if (!recordArea)
-        recordArea = static_cast<JsonNodeData*>(
-            store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData), recordAreaChunk));
+    if (!recordArea) {
+        JsonChunk* owner;
+        char* memory = static_cast<char*>(
+            store->allocateBlockMemory(kRecordAreaHeader + std::size_t(count) * sizeof(JsonNodeData), owner));
+        recordArea = reinterpret_cast<JsonNodeData*>(memory + kRecordAreaHeader);
+        recordAreaChunk(recordArea) = owner;
+    }
     JsonNodeData* record = new (recordArea + i) JsonNodeData();
     record->block = this;
     ++live;
@@ -139,35 +155,10 @@ void JsonNodeData::makeNull() {
 
 namespace {
 
-// Frees one dead record's own storage and its slot array. Children whose last
-// reference this drops are pushed onto `dead` instead of being freed here, so
-// that no depth of nesting ever recurses.
-void destroyOne(JsonNodeData* data, JsonNodeData*& dead) {
-    JsonChildren& children = data->children;
-    for (std::uint32_t i = 0; i < children.count; ++i) {
-        JsonNodeData* child = JsonNodeData::dataOf(children.items[i]);
-        if (!child || isPieceHandle(child)) continue;
-        if (--child->refCount == 0) {
-            child->nextDead = dead;
-            dead = child;
-        }
-    }
-    if (children.block) children.block->drop();
-    JsonText::release(data->textStore);
-    JsonText::release(data->nameStore);
-    JsonBlock* block = data->block;
-    data->~JsonNodeData();
-    if (block)
-        block->drop();
-    else
-        ::operator delete(data);
-}
-
 // Copies everything but the children; the copy shares the immutable texts.
 void copyFields(JsonNodeData& to, const JsonNodeData& from) {
     to.type = from.type;
     to.parsed = from.parsed;
-    to.hasChildren = from.hasChildren;
     to.value = from.value;
     to.bracket = from.bracket;
     to.setText(from.text, from.textSize, from.textStore);
@@ -178,63 +169,104 @@ void releaseHandle(JsonNodeData* data) {
     if (data && !isPieceHandle(data)) JsonNodeData::release(data);
 }
 
-// The fetched container behind a record, or null for scalars and for a
-// container whose text failed to split.
-JsonNodeData* fetchedContainer(JsonNodeData* data) {
-    if (!data || !data->isContainer()) return nullptr;
-    data->fetch();
-    return data->isContainer() ? data : nullptr;
-}
-
 bool isContainerType(JsonType type) { return type == JsonType::Array || type == JsonType::Object; }
+
+// Frees dead records and released blocks without recursion: a record that
+// dies hands its children block over, and a released block hands over the
+// records its slots held last and the children of its split pieces.
+void releaseAll(JsonNodeData* deadRecords, JsonBlock* deadBlocks) {
+    for (;;) {
+        if (deadRecords) {
+            JsonNodeData* record = deadRecords;
+            deadRecords = record->nextDead;
+            if (JsonBlock* children = record->children.block) {
+                children->nextDead = deadBlocks;
+                deadBlocks = children;
+            }
+            JsonText::release(record->textStore);
+            JsonText::release(record->nameStore);
+            JsonBlock* home = record->block;
+            record->~JsonNodeData();
+            if (home)
+                home->drop();
+            else
+                ::operator delete(record);
+        } else if (deadBlocks) {
+            JsonBlock* block = deadBlocks;
+            deadBlocks = block->nextDead;
+            JsonNode* slots = block->slots();
+            for (std::uint32_t i = 0; i < block->count; ++i) {
+                JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
+                if (!child) continue;
+                if (isPieceHandle(child)) {
+                    if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
+                        grandchildren->nextDead = deadBlocks;
+                        deadBlocks = grandchildren;
+                    }
+                } else if (--child->refCount == 0) {
+                    child->nextDead = deadRecords;
+                    deadRecords = child;
+                }
+            }
+            block->drop();
+        } else {
+            return;
+        }
+    }
+}
 
 }  // namespace
 
 void JsonNodeData::release(JsonNodeData* data) {
     if (!data || --data->refCount != 0) return;
     data->nextDead = nullptr;
-    JsonNodeData* dead = data;
-    while (dead) {
-        JsonNodeData* current = dead;
-        dead = current->nextDead;
-        destroyOne(current, dead);
-    }
+    releaseAll(data, nullptr);
 }
 
-void JsonNodeData::dropChildren() {
-    for (std::uint32_t i = 0; i < children.count; ++i) releaseHandle(std::exchange(dataOf(children.items[i]), nullptr));
-    if (children.block) children.block->drop();
-    children = JsonChildren();
+void JsonBlock::release(JsonBlock* block) {
+    if (!block) return;
+    block->nextDead = nullptr;
+    releaseAll(nullptr, block);
 }
 
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
     JsonNodeData* root = new JsonNodeData();
-    // Pairs whose children still have to be copied; a worklist instead of
-    // recursion keeps any depth safe.
-    std::vector<std::pair<const JsonNodeData*, JsonNodeData*>> pending;
+    // Children blocks still to be copied and where their copies go; a
+    // worklist instead of recursion keeps any depth safe.
+    std::vector<std::pair<JsonBlock*, JsonChildren*>> pending;
     try {
         copyFields(*root, *source);
-        pending.emplace_back(source, root);
+        if (source->children.block) pending.emplace_back(source->children.block, &root->children);
         while (!pending.empty()) {
             auto [from, to] = pending.back();
             pending.pop_back();
-            const JsonChildren& src = from->children;
-            if (src.count == 0) continue;
-            JsonBlock* block = JsonBlock::allocate(src.count, src.block->store);
-            std::memcpy(static_cast<void*>(block->pieces()), src.block->pieces(), src.count * sizeof(JsonPiece));
-            to->children = {block->slots(), src.count, src.count, block};
+            const std::uint32_t count = from->count;
+            JsonBlock* block = JsonBlock::allocate(count, from->store, false);
+            JsonPiece* pieces = block->pieces();
+            const JsonPiece* sourcePieces = from->pieces();
             JsonNode* slots = block->slots();
-            for (std::uint32_t i = 0; i < src.count; ++i) {
-                const JsonNodeData* child = dataOf(src.items[i]);
+            const JsonNode* sourceSlots = from->slots();
+            // Pieces and slots first, so that the block can be released as
+            // soon as it is attached.
+            for (std::uint32_t i = 0; i < count; ++i) {
+                pieces[i] = sourcePieces[i];
+                pieces[i].children = JsonChildren();
+                const JsonNodeData* child = dataOf(sourceSlots[i]);
+                new (slots + i) JsonNode(isPieceHandle(child) ? pieceHandle(pieces + i) : nullptr);
+            }
+            to->block = block;  // from here on, releasing the root frees it
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const JsonNodeData* child = dataOf(sourceSlots[i]);
                 if (!child) continue;
                 if (isPieceHandle(child)) {
-                    dataOf(slots[i]) = pieceHandle(block->pieces() + i);
+                    if (JsonBlock* grandchildren = pieceOf(child)->children.block)
+                        pending.emplace_back(grandchildren, &pieces[i].children);
                     continue;
                 }
                 JsonNodeData* copy = block->newRecord(i);
                 dataOf(slots[i]) = copy;
                 copyFields(*copy, *child);
-                if (child->children.count != 0) pending.emplace_back(child, copy);
+                if (child->children.block) pending.emplace_back(child->children.block, &copy->children);
             }
         }
     } catch (...) {
@@ -250,7 +282,6 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
 JsonNode::JsonNode(JsonType type) : data_(new JsonNodeData()) {
     data_->type = type;
     data_->parsed = true;
-    data_->hasChildren = data_->isContainer();
 }
 
 JsonNode::JsonNode(const JsonNode& other) : data_(other.record()) {
@@ -311,22 +342,38 @@ std::string JsonNode::name() const {
     return std::string(data_->name, data_->nameSize);
 }
 
+namespace {
+
+// The children of the container behind a handle, fetched first; null for a
+// null handle, a scalar, and a container whose text failed to split. A slot
+// whose child is still a piece is split in place and stays a piece.
+const JsonChildren* containerOf(JsonNodeData* data) {
+    if (!data) return nullptr;
+    if (isPieceHandle(data)) {
+        JsonPiece* piece = pieceOf(data);
+        if (!isContainerType(piece->type) || !fetchPiece(*piece)) return nullptr;
+        return &piece->children;
+    }
+    if (!data->isContainer()) return nullptr;
+    data->fetch();
+    return data->isContainer() ? &data->children : nullptr;
+}
+
+}  // namespace
+
 std::size_t JsonNode::size() const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return 0;
-    JsonNodeData* data = fetchedContainer(record());
-    return data ? data->children.count : 0;
+    const JsonChildren* children = containerOf(data_);
+    return children ? children->count() : 0;
 }
 
 JsonIterator JsonNode::begin() const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    return JsonIterator(data ? data->children.items : nullptr);
+    const JsonChildren* children = containerOf(data_);
+    return JsonIterator(children ? children->items() : nullptr);
 }
 
 JsonIterator JsonNode::end() const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    return JsonIterator(data ? data->children.items + data->children.count : nullptr);
+    const JsonChildren* children = containerOf(data_);
+    return JsonIterator(children ? children->items() + children->count() : nullptr);
 }
 
 JsonIterator JsonNode::begin() {
@@ -339,25 +386,35 @@ JsonIterator JsonNode::end() {
     return std::as_const(*this).end();
 }
 
+namespace {
+
+// The name of the child in a slot, without making it a record.
+inline void slotName(const JsonNodeData* child, const char*& name, std::size_t& nameSize) {
+    if (isPieceHandle(child)) {
+        const JsonPiece* piece = pieceOf(child);
+        name = piece->name();
+        nameSize = piece->nameSize;
+    } else if (child) {
+        name = child->name;
+        nameSize = child->nameSize;
+    } else {
+        name = "";
+        nameSize = 0;
+    }
+}
+
+}  // namespace
+
 JsonIterator JsonNode::find(const char* wanted) const {
     if (!wanted) wanted = "";
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    if (!data) return JsonIterator();
-    JsonNode* slot = data->children.items;
-    JsonNode* const last = slot + data->children.count;
+    const JsonChildren* children = containerOf(data_);
+    if (!children) return JsonIterator();
+    JsonNode* slot = children->items();
+    JsonNode* const last = slot + children->count();
     for (; slot != last; ++slot) {
-        const JsonNodeData* child = slot->data_;
-        const char* name = "";
-        std::size_t nameSize = 0;
-        if (isPieceHandle(child)) {
-            const JsonPiece* piece = pieceOf(child);
-            nameSize = piece->nameSize;
-            name = piece->name();
-        } else if (child) {
-            name = child->name;
-            nameSize = child->nameSize;
-        }
+        const char* name;
+        std::size_t nameSize;
+        slotName(slot->data_, name, nameSize);
         // Equal when the names agree byte for byte and `wanted` ends there;
         // the walk stops at the end of `wanted`, so it reads nothing past it.
         std::size_t i = 0;
@@ -368,27 +425,15 @@ JsonIterator JsonNode::find(const char* wanted) const {
 }
 
 JsonIterator JsonNode::find(std::string_view wanted) const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    if (!data) return JsonIterator();
-    JsonNode* slot = data->children.items;
-    JsonNode* last = slot + data->children.count;
+    const JsonChildren* children = containerOf(data_);
+    if (!children) return JsonIterator();
+    JsonNode* slot = children->items();
+    JsonNode* const last = slot + children->count();
     const std::size_t size = wanted.size();
     for (; slot != last; ++slot) {
-        const JsonNodeData* child = slot->data_;
         const char* name;
         std::size_t nameSize;
-        if (isPieceHandle(child)) {
-            const JsonPiece* piece = pieceOf(child);
-            name = piece->name();
-            nameSize = piece->nameSize;
-        } else if (child) {
-            name = child->name;
-            nameSize = child->nameSize;
-        } else {
-            name = "";
-            nameSize = 0;
-        }
+        slotName(slot->data_, name, nameSize);
         if (nameSize == size && (size == 0 || (name[0] == wanted[0] && std::memcmp(name, wanted.data(), size) == 0)))
             break;
     }
@@ -400,31 +445,30 @@ std::string JsonNode::asString() const {
     if (isPieceHandle(data_)) {
         JsonPiece* piece = pieceOf(data_);
         if (!isContainerType(piece->type)) return pieceString(*piece);
+        if (!fetchPiece(*piece)) return "null";
+        return std::string();  // a split container's text is emptied
     }
-    JsonNodeData* data = record();
-    data->fetch();
-    return std::string(data->text, data->textSize);
+    data_->fetch();
+    return std::string(data_->text, data_->textSize);
 }
 
 JsonNode JsonNode::asArray() const {
     JsonType t = type();
     if (t == JsonType::Array) return *this;
     if (t != JsonType::Object) return JsonNode(JsonType::Array);
-    JsonNodeData* data = record();
-    data->fetch();
-    // An object whose text failed to split is Null now and converts as one.
-    if (data->type != JsonType::Object) return JsonNode(JsonType::Array);
+    // An object whose text fails to split is Null then and converts as one.
+    if (!containerOf(data_)) return JsonNode(JsonType::Array);
     JsonNode copy(*this);
     copy.makeUnique();
     copy.data_->type = JsonType::Array;
-    JsonChildren& children = copy.data_->children;
-    for (std::uint32_t i = 0; i < children.count; ++i) {
-        JsonNodeData* child = children.items[i].data_;
+    JsonNode* items = copy.data_->children.items();
+    for (std::uint32_t i = 0, n = copy.data_->children.count(); i < n; ++i) {
+        JsonNodeData* child = items[i].data_;
         if (isPieceHandle(child)) {
             pieceOf(child)->nameSize = 0;
         } else if (child) {
-            children.items[i].makeUnique();
-            children.items[i].data_->setName("", 0, nullptr);
+            items[i].makeUnique();
+            items[i].data_->setName("", 0, nullptr);
         }
     }
     return copy;

@@ -80,12 +80,26 @@ struct JsonText {
     static void destroy(JsonText* text);
 };
 
+struct JsonBlock;
+
+// The children of a container: one block of slots, or none while there are
+// no children.
+struct JsonChildren {
+    JsonBlock* block = nullptr;
+
+    inline std::uint32_t count() const;
+    inline JsonNode* items() const;  // a JsonIterator walks these slots
+};
+
 // A child not yet made into a record. Its name, when it has one, is the
 // `nameSize` bytes that end two bytes before `value` (the closing quote and
-// the colon lie between).
+// the colon lie between). A container piece is split in place when first
+// used, and its children then hang off the piece itself; the piece becomes a
+// record only when it has to be shared or copied.
 struct JsonPiece {
     const char* value;
     std::size_t valueSize;
+    JsonChildren children;  // Array, Object once split
     std::uint32_t nameSize;
     std::uint32_t index;  // position in its block
     union {
@@ -93,30 +107,18 @@ struct JsonPiece {
         float number;           // Number, once converted
     };
     JsonType type;
-    // Number: whether the shape has been checked and `number` converted.
+    // Number: the shape has been checked and `number` converted. Array,
+    // Object: the text has been split into `children`.
     bool checked;
 
     const char* name() const { return value - 2 - nameSize; }
 };
 
-static_assert(sizeof(JsonPiece) == 32);
-
-struct JsonBlock;
-
-struct JsonChildren {
-    // The child handles themselves; a JsonIterator points into this array.
-    JsonNode* items = nullptr;
-    std::uint32_t count = 0;
-    std::uint32_t capacity = 0;
-    JsonBlock* block = nullptr;  // holds `items`; null when there are none
-};
+static_assert(sizeof(JsonPiece) == 40);
 
 struct JsonNodeData {
     JsonType type = JsonType::Null;
     bool parsed = false;
-    // Created as Array or Object: the children container exists (it stays if
-    // the record later turns Null).
-    bool hasChildren = false;
     std::uint32_t refCount = 1;
     float value = 0.0f;
     // Index into textStore->brackets of this container's opening bracket.
@@ -160,9 +162,6 @@ struct JsonNodeData {
     // A new root record from a whole compacted text (takes over `store`).
     static JsonNodeData* fromText(JsonText* store);
 
-    // Releases the children and leaves the container empty.
-    void dropChildren();
-
     // Deep copy, independent at every depth; iterative.
     static JsonNodeData* deepCopy(const JsonNodeData* source);
     // Drops one reference; frees the record (and, iteratively, its subtree)
@@ -180,10 +179,10 @@ struct JsonNodeData {
 struct JsonBlock {
     std::uint32_t live;  // 1 while the slot array is in use, + records alive
     std::uint32_t count;
-    JsonText* store;            // the text the pieces point into (one reference)
-    JsonChunk* chunk;           // where this block's memory came from
-    JsonNodeData* recordArea;   // null until a child becomes a record
-    JsonChunk* recordAreaChunk;
+    JsonText* store;           // the text the pieces point into (one reference)
+    JsonChunk* chunk;          // where this block's memory came from
+    JsonNodeData* recordArea;  // null until a child becomes a record
+    JsonBlock* nextDead;       // link of the release worklist
 
     // A block of `count` children over `store` (retained); `live` is 1. The
     // slots are null handles, or left for the caller to construct.
@@ -196,12 +195,19 @@ struct JsonBlock {
     // caller's reference (count 1).
     JsonNodeData* newRecord(std::uint32_t i);
 
+    // Releases a block no container holds any more: its slots' children,
+    // iteratively, and its slot array.
+    static void release(JsonBlock* block);
+
     static JsonBlock* of(JsonPiece* piece) {
         return reinterpret_cast<JsonBlock*>(piece - piece->index) - 1;
     }
 };
 
 static_assert(sizeof(JsonBlock) % alignof(JsonPiece) == 0);
+
+inline std::uint32_t JsonChildren::count() const { return block ? block->count : 0; }
+inline JsonNode* JsonChildren::items() const { return block ? block->slots() : nullptr; }
 
 // Tagged slot values: a slot whose handle has not been made into a record
 // points at its piece with the low bit set.
@@ -215,7 +221,8 @@ inline JsonNodeData* pieceHandle(JsonPiece* piece) {
     return reinterpret_cast<JsonNodeData*>(reinterpret_cast<std::uintptr_t>(piece) | 1u);
 }
 
-// Makes child `piece` a record (json_node.cpp). The slot keeps pointing at it.
+// Makes child `piece` a record (json_node.cpp). The slot keeps pointing at it,
+// and a split piece hands its children over.
 JsonNodeData* recordFromPiece(JsonPiece* piece);
 
 // Reads of a piece without making it a record (json_reader.cpp). A piece whose
@@ -223,5 +230,7 @@ JsonNodeData* recordFromPiece(JsonPiece* piece);
 JsonType pieceType(JsonPiece& piece);
 float pieceFloat(JsonPiece& piece);
 std::string pieceString(JsonPiece& piece);
+// Splits a container piece on first use; false when it turned Null.
+bool fetchPiece(JsonPiece& piece);
 // Fills a fresh record from a piece (json_reader.cpp).
 void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store);

@@ -474,9 +474,18 @@ struct Scan {
     }
 };
 
-inline Scan scanOf(const JsonNodeData& d) {
+// A container's text about to be split, and the block of children it gives.
+struct SplitJob {
+    const char* text;
+    std::size_t textSize;
+    JsonText* store;
+    std::uint32_t bracket;
+    JsonBlock* children = nullptr;
+};
+
+inline Scan scanOf(const SplitJob& d) {
     Scan s{d.text, d.textSize};
-    JsonText* store = d.textStore;
+    JsonText* store = d.store;
     if (store && !store->brackets.empty() && d.bracket != kJsonNoBracket) {
         s.index = store->brackets.data();
         s.indexSize = static_cast<std::uint32_t>(store->brackets.size());
@@ -747,20 +756,21 @@ inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size,
 }
 
 // Gives `d` its children: one block over d's text holding the pieces.
-void adoptPieces(JsonNodeData& d, const PieceList& pieces, const std::vector<OddName>& oddNames) {
+void adoptPieces(SplitJob& d, const PieceList& pieces, const std::vector<OddName>& oddNames) {
     if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
     const std::uint32_t count = static_cast<std::uint32_t>(pieces.size());
-    JsonBlock* block = JsonBlock::allocate(count, d.textStore, false);
+    JsonBlock* block = JsonBlock::allocate(count, d.store, false);
     const JsonPiece* from = pieces.data();
     JsonPiece* to = block->pieces();
     JsonNode* slots = block->slots();
     for (std::uint32_t i = 0; i < count; ++i) {
         to[i] = from[i];
         to[i].index = i;
+        to[i].children = JsonChildren();
         new (slots + i) JsonNode();
         JsonNodeData::dataOf(slots[i]) = pieceHandle(to + i);
     }
-    d.children = {slots, count, count, block};
+    d.children = block;
     if (oddNames.empty()) return;
     try {
         for (const OddName& odd : oddNames) {
@@ -770,19 +780,20 @@ void adoptPieces(JsonNodeData& d, const PieceList& pieces, const std::vector<Odd
                 record->setName(decoded->bytes(), decoded->size, decoded);
                 JsonText::release(decoded);
             } else {
-                record->setName(odd.bytes, odd.size, d.textStore);
+                record->setName(odd.bytes, odd.size, d.store);
             }
         }
     } catch (...) {
-        d.dropChildren();
+        d.children = nullptr;
+        JsonBlock::release(block);
         throw;
     }
 }
 
-void splitArrayText(JsonNodeData& d) {
+bool splitArrayText(SplitJob& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
-    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return d.makeNull();
+    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return false;
     if (n > 2) {
         PieceList pieces;
         Scan scan = scanOf(d);
@@ -794,7 +805,7 @@ void splitArrayText(JsonNodeData& d) {
             // the same top-level bytes up to the same place.
             bool sawColon = false;
             const std::size_t comma = scan.next<true>(',', start, &sawColon);
-            if (sawColon) return d.makeNull();
+            if (sawColon) return false;
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
             JsonPiece& piece = pieces.add();
             piece.nameSize = 0;
@@ -804,19 +815,21 @@ void splitArrayText(JsonNodeData& d) {
         }
         adoptPieces(d, pieces, {});
     }
-    d.clearText();
+    return true;
 }
+
+enum FlatSplit { kNotFlat, kSplit, kFailed };
 
 #if JSON_SSE2
 // Splits an object of at most 64 bytes with no bracket inside it outside
 // strings and no byte 0 (the usual small record of named numbers) from bit
 // masks of its structural bytes. With those conditions the first unquoted
 // colon or comma after a position is exactly what the top-level search finds
-// there. Returns false, having done nothing, for any other object.
-bool splitFlatObject(JsonNodeData& d) {
+// there. Returns kNotFlat, having done nothing, for any other object.
+int splitFlatObject(SplitJob& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
-    if (n > 64 || !d.textStore) return false;
+    if (n > 64 || !d.store) return kNotFlat;
     std::uint64_t quotes = 0, colons = 0, commas = 0, brackets = 0, backslashes = 0, zeros = 0;
     // Loads stop within 15 bytes after the text: inside its JsonText padding.
     for (std::size_t k = 0; k < n; k += 16) {
@@ -840,7 +853,7 @@ bool splitFlatObject(JsonNodeData& d) {
     inside ^= inside << 32;
     const std::uint64_t outside = ~(inside | quotes) & valid;
     const std::uint64_t interior = valid & ~std::uint64_t(1) & ~(std::uint64_t(1) << (n - 1));
-    if ((brackets & outside & interior) || (zeros & valid)) return false;
+    if ((brackets & outside & interior) || (zeros & valid)) return kNotFlat;
     colons &= outside;
     commas &= outside;
     backslashes &= valid;
@@ -850,10 +863,7 @@ bool splitFlatObject(JsonNodeData& d) {
     std::size_t start = 1;
     for (;;) {
         const std::uint64_t colonAfter = colons & (~std::uint64_t(0) << start);
-        if (!colonAfter) {
-            d.makeNull();
-            return true;
-        }
+        if (!colonAfter) return kFailed;
         const std::size_t colon = std::size_t(__builtin_ctzll(colonAfter));
         const std::uint64_t commaAfter = colon + 1 < 64 ? commas & (~std::uint64_t(0) << (colon + 1)) : 0;
         const std::size_t stop = commaAfter ? std::size_t(__builtin_ctzll(commaAfter)) : n - 1;
@@ -870,17 +880,19 @@ bool splitFlatObject(JsonNodeData& d) {
         start = stop + 1;
     }
     adoptPieces(d, pieces, oddNames);
-    d.clearText();
-    return true;
+    return kSplit;
 }
 #endif
 
-void splitObjectText(JsonNodeData& d) {
+bool splitObjectText(SplitJob& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
-    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
+    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return false;
 #if JSON_SSE2
-    if (n > 2 && gAccelerated && splitFlatObject(d)) return;
+    if (n > 2 && gAccelerated) {
+        const int flat = splitFlatObject(d);
+        if (flat != kNotFlat) return flat == kSplit;
+    }
 #endif
     if (n > 2) {
         PieceList pieces;
@@ -900,7 +912,7 @@ void splitObjectText(JsonNodeData& d) {
             }
             if (colon == kNoPos) {
                 colon = scan.next<false>(':', start);
-                if (colon == kNoPos) return d.makeNull();
+                if (colon == kNoPos) return false;
                 backslash = true;  // unknown: checked below
             }
             const std::uint32_t cursorAtValue = scan.cursor;
@@ -935,7 +947,7 @@ void splitObjectText(JsonNodeData& d) {
         }
         adoptPieces(d, pieces, oddNames);
     }
-    d.clearText();
+    return true;
 }
 
 // Value of the `count` (1 to 8) decimal digits that end at `end`, or -1 when
@@ -1067,6 +1079,19 @@ std::string pieceString(JsonPiece& piece) {
     }
 }
 
+bool fetchPiece(JsonPiece& piece) {
+    if (piece.checked) return true;
+    if (piece.type != JsonType::Array && piece.type != JsonType::Object) return false;
+    SplitJob job{piece.value, piece.valueSize, JsonBlock::of(&piece)->store, piece.bracket};
+    if (!(piece.type == JsonType::Array ? splitArrayText(job) : splitObjectText(job))) {
+        piece.type = JsonType::Null;
+        return false;
+    }
+    piece.children.block = job.children;
+    piece.checked = true;
+    return true;
+}
+
 float JsonNode::asFloat() const {
     if (!data_) return 0.0f;
     if (isPieceHandle(data_)) {
@@ -1076,8 +1101,10 @@ float JsonNode::asFloat() const {
             return piece.type == JsonType::Number ? piece.number : 0.0f;
         }
         if (piece.type != JsonType::Array && piece.type != JsonType::Object) return pieceFloat(piece);
+        fetchPiece(piece);  // a container reads as 0, split or not
+        return 0.0f;
     }
-    JsonNodeData* data = record();
+    JsonNodeData* data = data_;
     data->fetch();
     switch (data->type) {
         case JsonType::Null:
@@ -1127,7 +1154,13 @@ void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {
             break;
         case JsonType::Array:
         case JsonType::Object:
-            record.hasChildren = true;
+            if (piece.checked) {
+                // Split already: the record takes the children over.
+                record.parsed = true;
+                record.children = piece.children;
+                piece.children = JsonChildren();
+                return;
+            }
             record.bracket = piece.bracket;
             break;
     }
@@ -1148,7 +1181,6 @@ JsonNodeData* JsonNodeData::fromText(JsonText* store) {
     const char first = store->size ? store->bytes()[0] : '\0';
     if (first == '[' || first == '{') {
         d->type = first == '[' ? JsonType::Array : JsonType::Object;
-        d->hasChildren = true;
         if (!store->brackets.empty() && store->brackets[0].pos == 0) d->bracket = 0;
     } else {
         d->makeNull();
@@ -1177,11 +1209,13 @@ void JsonNodeData::interpret() {
             value = numberTextToFloat(text, textSize);
             break;
         case JsonType::Array:
-            splitArrayText(*this);
+        case JsonType::Object: {
+            SplitJob job{text, textSize, textStore, bracket};
+            if (!(type == JsonType::Array ? splitArrayText(job) : splitObjectText(job))) return makeNull();
+            children.block = job.children;
+            clearText();
             break;
-        case JsonType::Object:
-            splitObjectText(*this);
-            break;
+        }
         default:
             return makeNull();
     }
