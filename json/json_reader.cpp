@@ -830,20 +830,24 @@ int splitFlatObject(SplitJob& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
     if (n > 64 || !d.store) return kNotFlat;
-    std::uint64_t quotes = 0, colons = 0, commas = 0, brackets = 0, backslashes = 0, zeros = 0;
+    std::uint64_t quotes = 0, colons = 0, commas = 0, special = 0;
     // Loads stop within 15 bytes after the text: inside its JsonText padding.
     for (std::size_t k = 0; k < n; k += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + k));
         auto bits = [&](__m128i m) { return std::uint64_t(unsigned(_mm_movemask_epi8(m))) << k; };
-        const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));  // [ ] onto { }
         quotes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
         colons |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(':')));
         commas |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
-        brackets |= bits(_mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)), _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D))));
-        backslashes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
-        zeros |= bits(_mm_cmpeq_epi8(v, _mm_setzero_si128()));
+        special |= bits(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(v, _mm_setzero_si128())),
+            _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)), _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)))));
     }
     const std::uint64_t valid = n == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << n) - 1;
+    const std::uint64_t interior = valid & ~std::uint64_t(1) & ~(std::uint64_t(1) << (n - 1));
+    // Brackets inside, escapes (in names they need decoding) and bytes 0 are
+    // left to the general split, wherever they are.
+    if (special & interior) return kNotFlat;
     std::uint64_t inside = quotes & valid;
     inside ^= inside << 1;
     inside ^= inside << 2;
@@ -852,34 +856,46 @@ int splitFlatObject(SplitJob& d) {
     inside ^= inside << 16;
     inside ^= inside << 32;
     const std::uint64_t outside = ~(inside | quotes) & valid;
-    const std::uint64_t interior = valid & ~std::uint64_t(1) & ~(std::uint64_t(1) << (n - 1));
-    if ((brackets & outside & interior) || (zeros & valid)) return kNotFlat;
     colons &= outside;
     commas &= outside;
-    backslashes &= valid;
 
-    PieceList pieces;
-    std::vector<OddName> oddNames;
+    // A member needs a colon and a comma, so at most 32 fit.
+    std::uint8_t colonAt[32], stopAt[32];
+    std::uint32_t count = 0;
     std::size_t start = 1;
     for (;;) {
         const std::uint64_t colonAfter = colons & (~std::uint64_t(0) << start);
         if (!colonAfter) return kFailed;
-        const std::size_t colon = std::size_t(__builtin_ctzll(colonAfter));
-        const std::uint64_t commaAfter = colon + 1 < 64 ? commas & (~std::uint64_t(0) << (colon + 1)) : 0;
+        const std::size_t colon = std::size_t(__builtin_ctzll(colonAfter));  // at most n - 2
+        const std::uint64_t commaAfter = commas & (~std::uint64_t(0) << (colon + 1));
         const std::size_t stop = commaAfter ? std::size_t(__builtin_ctzll(commaAfter)) : n - 1;
-        JsonPiece& piece = pieces.add();
-        classifyValue(piece, t + colon + 1, stop - colon - 1, Scan{t, n}, colon + 1, kJsonNoBracket);
-        const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
-        const std::size_t nameSize = keySize > 0 ? keySize - 1 : 0;
-        piece.nameSize = static_cast<std::uint32_t>(nameSize);
-        if (nameSize && (backslashes >> (start + 1)) & ((std::uint64_t(1) << nameSize) - 1)) {
-            oddNames.push_back({static_cast<std::uint32_t>(pieces.size() - 1), t + start + 1, nameSize});
-            piece.nameSize = 0;
-        }
+        colonAt[count] = std::uint8_t(colon);
+        stopAt[count] = std::uint8_t(stop);
+        ++count;
         if (!commaAfter) break;
         start = stop + 1;
     }
-    adoptPieces(d, pieces, oddNames);
+
+    JsonBlock* block = JsonBlock::allocate(count, d.store, false);
+    JsonPiece* pieces = block->pieces();
+    JsonNode* slots = block->slots();
+    const Scan noIndex{t, n};
+    start = 1;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t colon = colonAt[i];
+        const std::size_t stop = stopAt[i];
+        JsonPiece& piece = pieces[i];
+        classifyValue(piece, t + colon + 1, stop - colon - 1, noIndex, colon + 1, kJsonNoBracket);
+        // Key: from the member start to the byte before the colon, without
+        // its first byte.
+        piece.nameSize = colon > start + 2 ? std::uint32_t(colon - 2 - start) : 0;
+        piece.index = i;
+        piece.children = JsonChildren();
+        new (slots + i) JsonNode();
+        JsonNodeData::dataOf(slots[i]) = pieceHandle(&piece);
+        start = stop + 1;
+    }
+    d.children = block;
     return kSplit;
 }
 #endif
@@ -976,7 +992,7 @@ inline std::int64_t digitsBefore(const char* end, unsigned count) {
 // isNumericText always accepts and which, up to 2^53 before scaling, converts
 // exactly in double arithmetic: the common case of data files. The text must
 // lie in a JsonText (see digitsBefore).
-bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
+inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
     static constexpr std::uint64_t kIntegerPowers[] = {1,      10,      100,      1000,     10000,
                                                        100000, 1000000, 10000000, 100000000};
@@ -1014,18 +1030,24 @@ bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     return true;
 }
 
-// Checks a Number piece's shape on its first read; a failed check makes it
-// Null, as fetching the record would.
-void checkNumber(JsonPiece& piece) {
-    if (piece.checked) return;
-    if (gAccelerated && plainDecimalToFloat(piece.value, piece.valueSize, piece.number)) {
-        piece.checked = true;
-    } else if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
+// The shapes plainDecimalToFloat leaves out: the full check and conversion.
+[[gnu::noinline]] void checkOtherNumber(JsonPiece& piece) {
+    if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
         piece.number = numberTextToFloat(piece.value, piece.valueSize);
         piece.checked = true;
     } else {
         piece.type = JsonType::Null;
     }
+}
+
+// Checks a Number piece's shape on its first read; a failed check makes it
+// Null, as fetching the record would.
+inline void checkNumber(JsonPiece& piece) {
+    if (piece.checked) return;
+    if (gAccelerated && plainDecimalToFloat(piece.value, piece.valueSize, piece.number))
+        piece.checked = true;
+    else
+        checkOtherNumber(piece);
 }
 
 // The decoded bytes of a String piece; a String text too short to hold both
