@@ -351,7 +351,7 @@ const JsonChildren* containerOf(JsonNodeData* data) {
     if (!data) return nullptr;
     if (isPieceHandle(data)) {
         JsonPiece* piece = pieceOf(data);
-        if (!isContainerType(piece->type) || !fetchPiece(*piece)) return nullptr;
+        if (!isContainerType(piece->type) || (!piece->checked && !fetchPiece(*piece))) return nullptr;
         return &piece->children;
     }
     if (!data->isContainer()) return nullptr;

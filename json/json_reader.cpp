@@ -1003,6 +1003,14 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     const char* const integer = p;
     if (p == e || !isDigit(*p)) return false;
     std::uint64_t mantissa = 0;
+    if (e - p >= 4 && e - p <= 8 && *p != '0') {
+        // A whole number of 4 to 8 digits: one word.
+        const std::int64_t digits = digitsBefore(e, unsigned(e - p));
+        if (digits >= 0) {
+            out = static_cast<float>(negative ? -double(digits) : double(digits));
+            return true;
+        }
+    }
     if (*p == '0')
         ++p;
     else
