@@ -990,10 +990,11 @@ inline std::int64_t digitsBefore(const char* end, unsigned count) {
 
 // The plain decimal shape -?(0|[1-9][0-9]{0,7})(.[0-9]{1,8})?, which
 // isNumericText always accepts and which, up to 2^53 before scaling, converts
-// exactly in double arithmetic: the common case of data files. The text must
-// lie in a JsonText (see digitsBefore).
+// to the float that atof-then-float gives without the C library: the common
+// case of data files. The text must lie in a JsonText (see digitsBefore).
 inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    static constexpr double kInversePowersOfTen[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
     static constexpr std::uint64_t kIntegerPowers[] = {1,      10,      100,      1000,     10000,
                                                        100000, 1000000, 10000000, 100000000};
     const char* p = s;
@@ -1033,7 +1034,19 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
         }
         if (mantissa > (std::uint64_t(1) << 53)) return false;
     }
-    const double value = fraction ? double(mantissa) / kPowersOfTen[fraction] : double(mantissa);
+    double value = double(mantissa);
+    if (fraction) {
+        // A multiplication by the rounded reciprocal lands within 3 units in
+        // the last place of the exact quotient. Rounding to float only
+        // depends on which side of a midpoint between two floats the value
+        // lies (low 29 mantissa bits 2^28), so a product far from one rounds
+        // exactly as the quotient does; near one, divide.
+        const double product = value * kInversePowersOfTen[fraction];
+        std::uint64_t bits;
+        std::memcpy(&bits, &product, sizeof bits);
+        const std::uint32_t low = std::uint32_t(bits) & ((1u << 29) - 1);
+        value = low - ((1u << 28) - 8) > 16 ? product : value / kPowersOfTen[fraction];
+    }
     out = static_cast<float>(negative ? -value : value);
     return true;
 }

@@ -242,7 +242,8 @@ TEST(JsonReader, DecimalsRoundOnceToDoubleThenToFloat) {
         text += number + ",";
     }
     // Halfway cases between two floats, where rounding twice matters.
-    for (const char* tricky : {"16777217", "0.10000000149011612", "1.00000005960464477", "33554434.99999999"}) {
+    for (const char* tricky : {"16777217", "16777217.0", "16777219.00", "33554434.5", "67108868.25", "0.10000000149011612",
+                               "1.00000005960464477", "33554434.99999999", "0.00000001", "99999999.99999999"}) {
         numbers.push_back(tricky);
         text += std::string(tricky) + ",";
     }
