@@ -74,6 +74,7 @@ JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSl
     JsonBlock* block = static_cast<JsonBlock*>(memory);
     block->live = 1;
     block->count = count;
+    block->nested = 0;
     block->store = store;
     block->chunk = chunk;
     block->recordArea = nullptr;
@@ -117,6 +118,7 @@ JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
     JsonNodeData* record = new (recordArea + i) JsonNodeData();
     record->block = this;
     ++live;
+    nested = 1;
     return record;
 }
 
@@ -194,6 +196,10 @@ void releaseAll(JsonNodeData* deadRecords, JsonBlock* deadBlocks) {
         } else if (deadBlocks) {
             JsonBlock* block = deadBlocks;
             deadBlocks = block->nextDead;
+            if (!block->nested) {
+                block->drop();
+                continue;
+            }
             JsonNode* slots = block->slots();
             for (std::uint32_t i = 0; i < block->count; ++i) {
                 JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
@@ -259,8 +265,10 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
                 if (!child) continue;
                 if (isPieceHandle(child)) {
-                    if (JsonBlock* grandchildren = pieceOf(child)->children.block)
+                    if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
+                        block->nested = 1;
                         pending.emplace_back(grandchildren, &pieces[i].children);
+                    }
                     continue;
                 }
                 JsonNodeData* copy = block->newRecord(i);
@@ -298,10 +306,20 @@ JsonNode::JsonNode(JsonNode&& other) {
     }
 }
 
+namespace {
+
+// Assigning to a slot that still holds a piece: its block now holds a record.
+void markAssigned(JsonNodeData* old) {
+    if (isPieceHandle(old)) JsonBlock::of(pieceOf(old))->nested = 1;
+}
+
+}  // namespace
+
 JsonNode& JsonNode::operator=(const JsonNode& other) {
     JsonNodeData* data = other.record();
     if (data == data_) return *this;
     if (data) ++data->refCount;
+    markAssigned(data_);
     releaseHandle(std::exchange(data_, data));
     return *this;
 }
@@ -309,6 +327,7 @@ JsonNode& JsonNode::operator=(const JsonNode& other) {
 JsonNode& JsonNode::operator=(JsonNode&& other) {
     if (this == &other) return *this;
     if (isPieceHandle(other.data_)) return *this = static_cast<const JsonNode&>(other);
+    markAssigned(data_);
     releaseHandle(std::exchange(data_, std::exchange(other.data_, nullptr)));
     return *this;
 }

@@ -178,7 +178,10 @@ struct JsonNodeData {
 // in it has died.
 struct JsonBlock {
     std::uint32_t live;  // 1 while the slot array is in use, + records alive
-    std::uint32_t count;
+    std::uint32_t count : 31;
+    // Whether any slot has held anything but an unsplit piece: a split piece,
+    // a record. Releasing a block that never had one only frees it.
+    std::uint32_t nested : 1;
     JsonText* store;           // the text the pieces point into (one reference)
     JsonChunk* chunk;          // where this block's memory came from
     JsonNodeData* recordArea;  // null until a child becomes a record

@@ -757,7 +757,7 @@ inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size,
 
 // Gives `d` its children: one block over d's text holding the pieces.
 void adoptPieces(SplitJob& d, const PieceList& pieces, const std::vector<OddName>& oddNames) {
-    if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
+    if (pieces.size() > 0x7FFFFFFFu) throw std::bad_alloc();  // a block counts in 31 bits
     const std::uint32_t count = static_cast<std::uint32_t>(pieces.size());
     JsonBlock* block = JsonBlock::allocate(count, d.store, false);
     const JsonPiece* from = pieces.data();
@@ -1132,6 +1132,7 @@ bool fetchPiece(JsonPiece& piece) {
     }
     piece.children.block = job.children;
     piece.checked = true;
+    JsonBlock::of(&piece)->nested = 1;
     return true;
 }
 
