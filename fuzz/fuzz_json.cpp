@@ -29,7 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setJsonAccelerationEnabled(false);
     JsonNode plain = JsonNode::parse(text);
     std::string plainTree = dumpJsonTree(plain);
+    std::string plainCompaction = compactJsonText(text);
     setJsonAccelerationEnabled(true);
     if (plainTree != tree) std::abort();
+    if (compactJsonText(text) != plainCompaction) std::abort();
+    setJsonWideCompaction(false);  // the 32-byte vector path
+    bool narrowSame = compactJsonText(text) == plainCompaction;
+    setJsonWideCompaction(true);
+    if (!narrowSame) std::abort();
     return 0;
 }

@@ -206,6 +206,7 @@ void releaseAll(JsonNodeData* deadRecords, JsonBlock* deadBlocks) {
                 if (!child) continue;
                 if (isPieceHandle(child)) {
                     if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
+                        __builtin_prefetch(grandchildren);
                         grandchildren->nextDead = deadBlocks;
                         deadBlocks = grandchildren;
                     }

@@ -22,11 +22,32 @@
 #define JSON_SSE2 0
 #endif
 
+// A 64-byte compaction path for x86-64 CPUs with AVX2, chosen at run time.
+#if JSON_SSE2 && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define JSON_AVX2 1
+#define JSON_AVX2_TARGET __attribute__((target("avx2,popcnt")))
+#else
+#define JSON_AVX2 0
+#endif
+
 namespace {
 
 constexpr std::size_t kNoPos = kJsonNoPosition;
 
 bool gAccelerated = true;
+
+bool cpuHasAvx2() {
+#if JSON_AVX2
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+#else
+    return false;
+#endif
+}
+
+// Whether compaction takes its 64-byte path.
+bool gWide = cpuHasAvx2();
 
 // ---------------------------------------------------------------------------
 // Compaction
@@ -131,10 +152,15 @@ public:
           indexer_(text->brackets) {}
 
     // Returns the compacted size.
-    std::size_t run(bool vectorised) {
+    // `wide`: the CPU has AVX2 (checked by the caller).
+    std::size_t run(bool vectorised, bool wide) {
         (void)vectorised;
+        (void)wide;
 #if JSON_SSE2
         bool inString = false;  // a string opened in an earlier block is still open
+#if JSON_AVX2
+        if (vectorised && wide && !runWide(inString)) return size();
+#endif
         while (vectorised && end_ - p_ >= 48) {
             if (block(inString)) continue;
             // Something the vector path leaves to the byte path: an escape,
@@ -154,6 +180,113 @@ public:
 
 private:
     std::size_t size() const { return std::size_t(w_ - out_); }
+
+#if JSON_AVX2
+    // The 64-byte form of the vector path, for CPUs with AVX2. False when the
+    // output has ended.
+    JSON_AVX2_TARGET bool runWide(bool& inString) {
+        while (end_ - p_ >= 96) {
+            if (wideBlock(inString)) continue;
+            const unsigned char* blockEnd = p_ + 64;
+            if (inString && !finishString()) return false;
+            inString = false;
+            while (p_ < blockEnd)
+                if (!step()) return false;
+        }
+        return true;
+    }
+
+    // As block(), for the 64 bytes at p_ (at least 96 remain).
+    JSON_AVX2_TARGET bool wideBlock(bool& inString) {
+        const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p_));
+        const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p_ + 32));
+        // One bit per byte of the 64: TEST(v) applied to both halves.
+#define JSON_MASK64(TEST)                                                  \
+    (std::uint64_t(std::uint32_t(_mm256_movemask_epi8(TEST(lo)))) |        \
+     (std::uint64_t(std::uint32_t(_mm256_movemask_epi8(TEST(hi)))) << 32))
+#define JSON_BACKSLASH(v) _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\\'))
+#define JSON_QUOTE(v) _mm256_cmpeq_epi8(v, _mm256_set1_epi8('"'))
+#define JSON_ZERO(v) _mm256_cmpeq_epi8(v, _mm256_setzero_si256())
+// White space by its low nibble: the table holds each white byte at its
+// nibble, so a byte equals its lookup exactly when it is one (bytes from 128
+// up look up 0).
+#define JSON_WHITE(v) _mm256_cmpeq_epi8(_mm256_shuffle_epi8(whiteTable, v), v)
+// Control bytes and bytes from 128 up (signed compare), and white space.
+#define JSON_LOW(v) _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), v)
+#define JSON_STOP(v)                                                                   \
+    _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x7F)),                       \
+                    _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('#')),        \
+                                    _mm256_cmpeq_epi8(v, _mm256_set1_epi8('/'))))
+#define JSON_BRACKET(v)                                                                         \
+    _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(0x7B)), \
+                    _mm256_cmpeq_epi8(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(0x7D)))
+        const __m256i whiteTable = _mm256_setr_epi8(' ', 0, 0, 0, 0, 0, 0, 0, 0, '\t', '\n', 0, 0, '\r', 0, 0,  //
+                                                    ' ', 0, 0, 0, 0, 0, 0, 0, 0, '\t', '\n', 0, 0, '\r', 0, 0);
+        if (JSON_MASK64(JSON_BACKSLASH)) return false;
+        const std::uint64_t quotes = JSON_MASK64(JSON_QUOTE);
+        const std::uint64_t white = JSON_MASK64(JSON_WHITE);
+        const std::uint64_t stops = (JSON_MASK64(JSON_LOW) & ~white) | JSON_MASK64(JSON_STOP);
+        std::uint64_t inside = quotes;
+        inside ^= inside << 1;
+        inside ^= inside << 2;
+        inside ^= inside << 4;
+        inside ^= inside << 8;
+        inside ^= inside << 16;
+        inside ^= inside << 32;
+        if (inString) inside = ~inside;
+        const std::uint64_t outside = ~(inside | quotes);
+        if (stops & outside) return false;
+        if (stops & inside && JSON_MASK64(JSON_ZERO) & inside) return false;  // a byte 0 inside a string
+
+        const std::uint64_t dropped = white & outside;
+        if constexpr (Index) {
+            std::uint64_t brackets = JSON_MASK64(JSON_BRACKET) & outside;
+            while (brackets) {
+                const unsigned i = unsigned(__builtin_ctzll(brackets));
+                brackets &= brackets - 1;
+                const std::size_t pos =
+                    size() + i - std::size_t(_mm_popcnt_u64(dropped & ((std::uint64_t(1) << i) - 1)));
+                const char c = static_cast<char>(p_[i]);
+                if (c == '[' || c == '{')
+                    indexer_.open(pos, c);
+                else
+                    indexer_.close(pos, c);
+            }
+        }
+        if (dropped == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w_), lo);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(w_ + 32), hi);
+            w_ += 64;
+        } else {
+            // Each kept run is copied with 32-byte stores; at least 96 input
+            // bytes remain, so the loads stay inside the input.
+            std::uint64_t rest = ~dropped;
+            while (rest) {
+                const unsigned start = unsigned(__builtin_ctzll(rest));
+                const std::uint64_t shifted = rest >> start;
+                const unsigned length = ~shifted == 0 ? 64 - start : unsigned(__builtin_ctzll(~shifted));
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(w_),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p_ + start)));
+                if (length > 32)
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(w_ + 32),
+                                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p_ + start + 32)));
+                w_ += length;
+                rest = start + length >= 64 ? 0 : rest & (~std::uint64_t(0) << (start + length));
+            }
+        }
+        inString = inside >> 63;
+        p_ += 64;
+        return true;
+#undef JSON_MASK64
+#undef JSON_BACKSLASH
+#undef JSON_QUOTE
+#undef JSON_ZERO
+#undef JSON_WHITE
+#undef JSON_LOW
+#undef JSON_STOP
+#undef JSON_BRACKET
+    }
+#endif
 
     // Handles what starts at p_ outside any string: a run of ordinary bytes,
     // white space, a bracket, a whole string, a comment. False when the
@@ -339,9 +472,9 @@ JsonText* compactToText(std::string_view input) {
     JsonText* text = JsonText::allocate(input.size());
     try {
         if (gAccelerated && input.size() < kJsonNoBracket)
-            text->size = Compactor<true>(input, text).run(true);
+            text->size = Compactor<true>(input, text).run(true, gWide);
         else
-            text->size = Compactor<false>(input, text).run(gAccelerated);
+            text->size = Compactor<false>(input, text).run(gAccelerated, gWide);
         text->bytes()[text->size] = '\0';
     } catch (...) {
         JsonText::release(text);
@@ -1384,3 +1517,8 @@ bool isNumericText(std::string_view text) {
 float jsonTextToFloat(std::string_view text) { return cStringToFloat(text); }
 
 void setJsonAccelerationEnabled(bool enabled) { gAccelerated = enabled; }
+
+bool setJsonWideCompaction(bool enabled) {
+    gWide = enabled && cpuHasAvx2();
+    return gWide;
+}

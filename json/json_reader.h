@@ -41,3 +41,7 @@ float jsonTextToFloat(std::string_view text);
 // index that lets scans jump over nested levels. Results are identical either
 // way; the switch exists so that tests and the fuzz target can compare both.
 void setJsonAccelerationEnabled(bool enabled);
+
+// Whether compaction uses its 64-byte path where the CPU supports it (the
+// default); returns whether it now does. For tests comparing both paths.
+bool setJsonWideCompaction(bool enabled);

@@ -211,15 +211,24 @@ TEST(JsonReader, FastPathsChangeNoResult) {
         }
         texts.push_back(text);
     }
+    // Long texts of mixed content cross many vector blocks.
+    std::string mixed;
+    for (const std::string& text : texts) mixed += text + " \n ";
+    texts.push_back("[" + mixed + "]");
+    texts.push_back("[" + mixed);
     for (const std::string& text : texts) {
         setJsonAccelerationEnabled(false);
         std::string plainCompaction = compactJsonText(text);
         std::string expected = dumpJsonTree(JsonNode::parse(text));
         setJsonAccelerationEnabled(true);
-        EXPECT_EQ(compactJsonText(text), plainCompaction) << text;
-        JsonNode fast = JsonNode::parse(text);
-        EXPECT_EQ(dumpJsonTree(fast), expected) << text;
-        EXPECT_GT(walkJsonTree(fast), 0u);
+        for (bool wide : {false, true}) {
+            setJsonWideCompaction(wide);
+            EXPECT_EQ(compactJsonText(text), plainCompaction) << text;
+            JsonNode fast = JsonNode::parse(text);
+            EXPECT_EQ(dumpJsonTree(fast), expected) << text;
+            EXPECT_GT(walkJsonTree(fast), 0u);
+        }
+        setJsonWideCompaction(true);
     }
 }
 
