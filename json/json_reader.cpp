@@ -848,6 +848,8 @@ bool holdsBackslash(const char* s, std::size_t n) {
 
 // Types a value text the way a record made from it is typed (first and last
 // byte, exact literals). Number shapes are checked when first read.
+inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out);
+
 // `scan` and `cursor` locate the bracket index entry of a container value.
 inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size, const Scan& scan,
                           std::size_t pos, std::uint32_t cursor) {
@@ -883,7 +885,10 @@ inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size,
             piece.bracket = scan.bracketAt(pos, cursor);
             return;
         default:
-            piece.type = JsonType::Number;  // shape checked on first read
+            // Plain decimals are converted here, while the bytes are at hand;
+            // other shapes are checked on first read.
+            piece.type = JsonType::Number;
+            if (gAccelerated && plainDecimalToFloat(value, size, piece.number)) piece.checked = true;
             return;
     }
 }
