@@ -26,57 +26,59 @@ void JsonText::destroy(JsonText* text) {
 
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::align_val_t kChunkAlignment{JsonChunk::kBytes};
 
 JsonChunk* newChunk(std::size_t capacity) {
-    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity));
+    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity, kChunkAlignment));
     chunk->live = 0;
     chunk->used = 0;
     chunk->capacity = capacity;
     return chunk;
 }
 
+void deleteChunk(JsonChunk* chunk) { ::operator delete(chunk, kChunkAlignment); }
+
 }  // namespace
 
-JsonText::~JsonText() { ::operator delete(chunk); }
+JsonText::~JsonText() {
+    if (chunk) deleteChunk(chunk);
+}
 
-void* JsonText::allocateBlockMemory(std::size_t bytes, JsonChunk*& owner) {
+void* JsonText::allocateBlockMemory(std::size_t bytes) {
     bytes = (bytes + 15) & ~std::size_t(15);
-    if (bytes > kChunkBytes / 8) {
-        owner = newChunk(bytes);  // a chunk of its own, freed with the block
-        owner->live = 1;
-        return owner->bytes();
+    if (bytes > JsonChunk::kBytes / 8) {
+        JsonChunk* own = newChunk(bytes);  // a chunk of its own, freed with the block
+        own->live = 1;
+        return own->bytes();
     }
     if (!chunk || chunk->capacity - chunk->used < bytes) {
-        JsonChunk* fresh = newChunk(kChunkBytes);
-        if (chunk && chunk->live == 0) ::operator delete(chunk);
+        JsonChunk* fresh = newChunk(JsonChunk::kBytes - sizeof(JsonChunk));
+        if (chunk && chunk->live == 0) deleteChunk(chunk);
         chunk = fresh;
     }
     void* memory = chunk->bytes() + chunk->used;
     chunk->used += bytes;
     ++chunk->live;
-    owner = chunk;
     return memory;
 }
 
-void JsonText::freeBlockMemory(JsonChunk* owner) {
+void JsonText::freeBlockMemory(void* memory) {
+    JsonChunk* owner = JsonChunk::of(memory);
     if (--owner->live != 0) return;
     if (owner == chunk)
         owner->used = 0;  // the current chunk is emptied for reuse
     else
-        ::operator delete(owner);
+        deleteChunk(owner);
 }
 
 JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSlots) {
-    JsonChunk* chunk;
-    void* memory = store->allocateBlockMemory(
-        sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)), chunk);
+    void* memory =
+        store->allocateBlockMemory(sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)));
     JsonBlock* block = static_cast<JsonBlock*>(memory);
     block->live = 1;
     block->count = count;
     block->nested = 0;
     block->store = store;
-    block->chunk = chunk;
     block->recordArea = nullptr;
     block->nextDead = nullptr;
     JsonText::retain(store);
@@ -87,34 +89,17 @@ JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSl
     return block;
 }
 
-namespace {
-
-// The record area starts with the chunk it came from.
-constexpr std::size_t kRecordAreaHeader = sizeof(JsonChunk*);
-static_assert(kRecordAreaHeader % alignof(JsonNodeData) == 0);
-
-JsonChunk*& recordAreaChunk(JsonNodeData* area) {
-    return *reinterpret_cast<JsonChunk**>(reinterpret_cast<char*>(area) - kRecordAreaHeader);
-}
-
-}  // namespace
-
 void JsonBlock::drop() {
     if (--live != 0) return;
     JsonText* text = store;
-    if (recordArea) text->freeBlockMemory(recordAreaChunk(recordArea));
-    text->freeBlockMemory(chunk);
+    if (recordArea) text->freeBlockMemory(recordArea);
+    text->freeBlockMemory(this);
     JsonText::release(text);
 }
 
 JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
-    if (!recordArea) {
-        JsonChunk* owner;
-        char* memory = static_cast<char*>(
-            store->allocateBlockMemory(kRecordAreaHeader + std::size_t(count) * sizeof(JsonNodeData), owner));
-        recordArea = reinterpret_cast<JsonNodeData*>(memory + kRecordAreaHeader);
-        recordAreaChunk(recordArea) = owner;
-    }
+    if (!recordArea)
+        recordArea = static_cast<JsonNodeData*>(store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData)));
     JsonNodeData* record = new (recordArea + i) JsonNodeData();
     record->block = this;
     ++live;

@@ -40,13 +40,19 @@ struct JsonBracket {
 // Memory for the children blocks cut from one text. Blocks are made and
 // freed by the hundred thousand when a big file is read; carving them from
 // chunks and freeing a chunk when its last block goes costs far less than one
-// heap call per block.
+// heap call per block. Chunks are aligned to kBytes, so the chunk of any
+// block is found from the block's address.
 struct JsonChunk {
+    static constexpr std::size_t kBytes = 64 * 1024;
+
     std::uint32_t live;  // blocks carved from this chunk and not yet freed
     std::size_t used;
     std::size_t capacity;
 
     char* bytes() { return reinterpret_cast<char*>(this + 1); }
+    static JsonChunk* of(const void* memory) {
+        return reinterpret_cast<JsonChunk*>(reinterpret_cast<std::uintptr_t>(memory) & ~(kBytes - 1));
+    }
 };
 
 struct JsonText {
@@ -64,10 +70,9 @@ struct JsonText {
     static constexpr std::size_t kPadding = 16;
     char* bytes() { return reinterpret_cast<char*>(this + 1) + kPadding; }
 
-    // Memory for one block of the children of a record over this text; the
-    // chunk it came from is returned in `owner` for freeBlockMemory.
-    void* allocateBlockMemory(std::size_t bytes, JsonChunk*& owner);
-    void freeBlockMemory(JsonChunk* owner);
+    // Memory for one block of the children of a record over this text.
+    void* allocateBlockMemory(std::size_t bytes);
+    void freeBlockMemory(void* memory);
 
     // A text of `size` bytes plus a terminating 0, reference count 1.
     static JsonText* allocate(std::size_t size);
@@ -97,15 +102,19 @@ struct JsonChildren {
 // used, and its children then hang off the piece itself; the piece becomes a
 // record only when it has to be shared or copied.
 struct JsonPiece {
+    // Longer values and names than these fields hold make records at once.
+    static constexpr std::size_t kMaxValueSize = 0xFFFFFFFFu;
+    static constexpr std::size_t kMaxNameSize = 0xFFFFu;
+
     const char* value;
-    std::size_t valueSize;
     JsonChildren children;  // Array, Object once split
-    std::uint32_t nameSize;
+    std::uint32_t valueSize;
     std::uint32_t index;  // position in its block
     union {
         std::uint32_t bracket;  // Array, Object: index entry of the opening bracket
         float number;           // Number, once converted
     };
+    std::uint16_t nameSize;
     JsonType type;
     // Number: the shape has been checked and `number` converted. Array,
     // Object: the text has been split into `children`.
@@ -114,7 +123,7 @@ struct JsonPiece {
     const char* name() const { return value - 2 - nameSize; }
 };
 
-static_assert(sizeof(JsonPiece) == 40);
+static_assert(sizeof(JsonPiece) == 32);
 
 struct JsonNodeData {
     JsonType type = JsonType::Null;
@@ -161,6 +170,11 @@ struct JsonNodeData {
 
     // A new root record from a whole compacted text (takes over `store`).
     static JsonNodeData* fromText(JsonText* store);
+    // Fills this fresh record as the child named by `name` (escapes not yet
+    // decoded) with the value text `valueText`, both cut from `store`;
+    // `valueBracket` is the index entry of a container value's bracket.
+    void fromNameAndValue(JsonText* store, const char* name, std::size_t nameSize, const char* valueText,
+                          std::size_t valueSize, std::uint32_t valueBracket);
 
     // Deep copy, independent at every depth; iterative.
     static JsonNodeData* deepCopy(const JsonNodeData* source);
@@ -183,7 +197,6 @@ struct JsonBlock {
     // a record. Releasing a block that never had one only frees it.
     std::uint32_t nested : 1;
     JsonText* store;           // the text the pieces point into (one reference)
-    JsonChunk* chunk;          // where this block's memory came from
     JsonNodeData* recordArea;  // null until a child becomes a record
     JsonBlock* nextDead;       // link of the release worklist
 

@@ -832,12 +832,15 @@ private:
     std::vector<JsonPiece>* spilled_ = nullptr;
 };
 
-// A child whose name cannot live in its piece (it holds escapes, or is longer
-// than a piece can say): it is made a record as soon as the block exists.
-struct OddName {
+// A child whose name holds escapes, or whose name or value is longer than a
+// piece can say: it is made a record as soon as its block exists.
+struct OddChild {
     std::uint32_t index;
-    const char* bytes;
-    std::size_t size;
+    const char* name;
+    std::size_t nameSize;
+    const char* value;
+    std::size_t valueSize;
+    std::uint32_t bracket;
 };
 
 bool holdsBackslash(const char* s, std::size_t n) {
@@ -854,7 +857,7 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out);
 inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size, const Scan& scan,
                           std::size_t pos, std::uint32_t cursor) {
     piece.value = value;
-    piece.valueSize = size;
+    piece.valueSize = std::uint32_t(size);  // longer values are made records
     piece.bracket = kJsonNoBracket;
     piece.checked = false;
     piece.type = JsonType::Null;
@@ -894,7 +897,7 @@ inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size,
 }
 
 // Gives `d` its children: one block over d's text holding the pieces.
-void adoptPieces(SplitJob& d, const PieceList& pieces, const std::vector<OddName>& oddNames) {
+void adoptPieces(SplitJob& d, const PieceList& pieces, const std::vector<OddChild>& oddChildren) {
     if (pieces.size() > 0x7FFFFFFFu) throw std::bad_alloc();  // a block counts in 31 bits
     const std::uint32_t count = static_cast<std::uint32_t>(pieces.size());
     JsonBlock* block = JsonBlock::allocate(count, d.store, false);
@@ -909,17 +912,12 @@ void adoptPieces(SplitJob& d, const PieceList& pieces, const std::vector<OddName
         JsonNodeData::dataOf(slots[i]) = pieceHandle(to + i);
     }
     d.children = block;
-    if (oddNames.empty()) return;
+    if (oddChildren.empty()) return;
     try {
-        for (const OddName& odd : oddNames) {
-            JsonNodeData* record = recordFromPiece(block->pieces() + odd.index);
-            if (holdsBackslash(odd.bytes, odd.size)) {
-                JsonText* decoded = decodedText(odd.bytes, odd.size);
-                record->setName(decoded->bytes(), decoded->size, decoded);
-                JsonText::release(decoded);
-            } else {
-                record->setName(odd.bytes, odd.size, d.store);
-            }
+        for (const OddChild& odd : oddChildren) {
+            JsonNodeData* record = block->newRecord(odd.index);
+            JsonNodeData::dataOf(slots[odd.index]) = record;
+            record->fromNameAndValue(d.store, odd.name, odd.nameSize, odd.value, odd.valueSize, odd.bracket);
         }
     } catch (...) {
         d.children = nullptr;
@@ -934,6 +932,7 @@ bool splitArrayText(SplitJob& d) {
     if (n < 2 || t[0] != '[' || t[n - 1] != ']') return false;
     if (n > 2) {
         PieceList pieces;
+        std::vector<OddChild> oddChildren;
         Scan scan = scanOf(d);
         std::size_t start = 1;
         for (;;) {
@@ -948,10 +947,13 @@ bool splitArrayText(SplitJob& d) {
             JsonPiece& piece = pieces.add();
             piece.nameSize = 0;
             classifyValue(piece, t + start, stop - start, scan, start, cursorAtStart);
+            if (stop - start > JsonPiece::kMaxValueSize)
+                oddChildren.push_back({std::uint32_t(pieces.size() - 1), nullptr, 0, t + start, stop - start,
+                                       scan.bracketAt(start, cursorAtStart)});
             if (comma == kNoPos) break;
             start = comma + 1;
         }
-        adoptPieces(d, pieces, {});
+        adoptPieces(d, pieces, oddChildren);
     }
     return true;
 }
@@ -1026,7 +1028,7 @@ int splitFlatObject(SplitJob& d) {
         classifyValue(piece, t + colon + 1, stop - colon - 1, noIndex, colon + 1, kJsonNoBracket);
         // Key: from the member start to the byte before the colon, without
         // its first byte.
-        piece.nameSize = colon > start + 2 ? std::uint32_t(colon - 2 - start) : 0;
+        piece.nameSize = colon > start + 2 ? std::uint16_t(colon - 2 - start) : 0;
         piece.index = i;
         piece.children = JsonChildren();
         new (slots + i) JsonNode();
@@ -1050,7 +1052,7 @@ bool splitObjectText(SplitJob& d) {
 #endif
     if (n > 2) {
         PieceList pieces;
-        std::vector<OddName> oddNames;
+        std::vector<OddChild> oddChildren;
         Scan scan = scanOf(d);
         std::size_t start = 1;
         for (;;) {
@@ -1091,15 +1093,15 @@ bool splitObjectText(SplitJob& d) {
             const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
             const std::size_t nameSize = keySize > 0 ? keySize - 1 : 0;
             const char* name = t + start + 1;
-            piece.nameSize = static_cast<std::uint32_t>(nameSize);
-            if (nameSize > 0xFFFFFFFFu || (backslash && holdsBackslash(name, nameSize))) {
-                oddNames.push_back({static_cast<std::uint32_t>(pieces.size() - 1), name, nameSize});
-                piece.nameSize = 0;
-            }
+            piece.nameSize = static_cast<std::uint16_t>(nameSize);
+            if (nameSize > JsonPiece::kMaxNameSize || stop - colon - 1 > JsonPiece::kMaxValueSize ||
+                (backslash && holdsBackslash(name, nameSize)))
+                oddChildren.push_back({std::uint32_t(pieces.size() - 1), name, nameSize, t + colon + 1,
+                                       stop - colon - 1, scan.bracketAt(colon + 1, cursorAtValue)});
             if (comma == kNoPos) break;
             start = comma + 1;
         }
-        adoptPieces(d, pieces, oddNames);
+        adoptPieces(d, pieces, oddChildren);
     }
     return true;
 }
@@ -1368,6 +1370,52 @@ JsonNodeData* JsonNodeData::fromText(JsonText* store) {
         d->makeNull();
     }
     return d;
+}
+
+void JsonNodeData::fromNameAndValue(JsonText* store, const char* nameBytes, std::size_t size, const char* valueText,
+                                    std::size_t valueSize, std::uint32_t valueBracket) {
+    if (size > 0) {
+        if (holdsBackslash(nameBytes, size)) {
+            JsonText* decoded = decodedText(nameBytes, size);
+            setName(decoded->bytes(), decoded->size, decoded);
+            JsonText::release(decoded);
+        } else {
+            setName(nameBytes, size, store);
+        }
+    }
+    if (valueSize == 0) {
+        type = JsonType::Null;
+        parsed = true;
+        return;
+    }
+    setText(valueText, valueSize, store);
+    const char first = valueText[0];
+    const char last = valueText[valueSize - 1];
+    const std::string_view whole(valueText, valueSize);
+    switch (first) {
+        case '"':
+            if (last != '"') return makeNull();
+            type = JsonType::String;
+            return;
+        case 't':
+        case 'f':
+            if (whole != "true" && whole != "false") return makeNull();
+            type = JsonType::Bool;
+            value = first == 't' ? 1.0f : 0.0f;
+            parsed = true;
+            return;
+        case '[':
+        case '{':
+            if (last != (first == '[' ? ']' : '}')) return makeNull();
+            type = first == '[' ? JsonType::Array : JsonType::Object;
+            bracket = valueBracket;
+            return;
+        default:
+            // "null", a failed literal or a failed number: all read as null.
+            if (!isNumericText(whole)) return makeNull();
+            type = JsonType::Number;
+            return;
+    }
 }
 
 void JsonNodeData::interpret() {

@@ -156,6 +156,13 @@ TEST(JsonReader, KeysAreTheBytesBetweenFirstByteAndTheOneBeforeTheColon) {
     EXPECT_EQ((*root.find("a")).asInt(), 8);
     EXPECT_EQ((*root.find("a\"b")).asInt(), 6);
 
+    // Names of any length.
+    const std::string longName(70000, 'k');
+    JsonNode longKeys = JsonNode::parse("{\"" + longName + "\": 1, \"" + longName + "x\": [2], \"s\": 3}");
+    EXPECT_EQ((*longKeys.find(longName)).asInt(), 1);
+    EXPECT_EQ((*(*longKeys.find(longName + "x")).cbegin()).asInt(), 2);
+    EXPECT_EQ((*longKeys.find("s")).asInt(), 3);
+
     EXPECT_EQ(JsonNode::parse(R"({"a": 1, "b"})").size(), 0u);
     EXPECT_EQ(JsonNode::parse(R"({"a" 1})").size(), 0u);
 }
