@@ -11,6 +11,31 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
+
+namespace {
+
+// Takes handles to every child (which makes records of them), walks them with
+// the modifying iteration, and overwrites every other slot it has seen.
+void walkWithHandles(JsonNode root) {
+    std::vector<JsonNode> pending{std::move(root)};
+    std::size_t steps = 0;
+    while (!pending.empty() && ++steps < 100000) {
+        JsonNode node = std::move(pending.back());
+        pending.pop_back();
+        bool overwrite = false;
+        for (JsonIterator it = node.begin(); it != node.end(); ++it) {
+            pending.push_back(*it);
+            if (overwrite) *it = JsonNode(JsonType::Bool);
+            overwrite = !overwrite;
+        }
+        JsonNode shared = node;
+        (void)shared.asArray().size();
+        (void)node.find("a");
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -25,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (dumpJsonTree(copy) != tree) std::abort();
     JsonNode array = copy.asArray();
     if (array.size() != copy.size()) std::abort();
+    walkWithHandles(copy);
+    if (dumpJsonTree(root) != tree) std::abort();  // the copy was independent
 
     setJsonAccelerationEnabled(false);
     JsonNode plain = JsonNode::parse(text);
