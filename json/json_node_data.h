@@ -66,7 +66,8 @@ struct JsonText {
     ~JsonText();
 
     // The bytes are preceded and followed by kPadding zero bytes, so that the
-    // number reader may load 8 bytes ending at any position of the text.
+    // number reader may load 8 bytes ending at any position of the text and
+    // the splitter 16 bytes starting at any.
     static constexpr std::size_t kPadding = 16;
     char* bytes() { return reinterpret_cast<char*>(this + 1) + kPadding; }
 
