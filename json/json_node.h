@@ -117,7 +117,8 @@ public:
     // give INT64_MIN, the result of the x86 conversion instruction.
     std::int64_t asInt() const;
     // String: the decoded bytes. Number: its source text. Bool: "true" or
-    // "false". Null: "null" or empty. Containers: empty.
+    // "false". Null: "null", or empty for an empty value. Containers: empty
+    // (a container whose text fails to split is Null: "null").
     std::string asString() const;
     // Array: a handle sharing this record. Object: an independent Array copy
     // of its members in order, names cleared (this object is unchanged).
