@@ -245,6 +245,7 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
                 pieces[i].children = JsonChildren();
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
                 new (slots + i) JsonNode(isPieceHandle(child) ? pieceHandle(pieces + i) : nullptr);
+                if (!child) block->nested = 1;  // an emptied slot may be assigned to later
             }
             to->block = block;  // from here on, releasing the root frees it
             for (std::uint32_t i = 0; i < count; ++i) {
