@@ -16,22 +16,25 @@
 namespace {
 
 // Takes handles to every child (which makes records of them), walks them with
-// the modifying iteration, and overwrites every other slot it has seen.
+// the modifying iteration, overwrites or empties slots it has seen, and fills
+// a copy's slots anew.
 void walkWithHandles(JsonNode root) {
     std::vector<JsonNode> pending{std::move(root)};
     std::size_t steps = 0;
     while (!pending.empty() && ++steps < 100000) {
         JsonNode node = std::move(pending.back());
         pending.pop_back();
-        bool overwrite = false;
-        for (JsonIterator it = node.begin(); it != node.end(); ++it) {
+        int action = 0;
+        for (JsonIterator it = node.begin(); it != node.end(); ++it, action = (action + 1) % 3) {
             pending.push_back(*it);
-            if (overwrite) *it = JsonNode(JsonType::Bool);
-            overwrite = !overwrite;
+            if (action == 1) *it = JsonNode(JsonType::Bool);
+            if (action == 2) JsonNode taken = std::move(*it);  // empties a slot that holds a record
         }
         JsonNode shared = node;
         (void)shared.asArray().size();
         (void)node.find("a");
+        JsonNode copy = node;
+        for (JsonIterator it = copy.begin(); it != copy.end(); ++it) *it = JsonNode(JsonType::String);
     }
 }
 
