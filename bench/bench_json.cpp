@@ -128,7 +128,9 @@ void readFloats(const rapidjson::Value& model, const char* key, const char* cons
 void loadRapid(const std::string& text, MeshArrays& mesh) {
     rapidjson::Document root;
     root.Parse(text.c_str(), text.size());
-    for (auto& member : root.GetObject()) {
+    // Members by position: iterator comparisons of RapidJSON are ambiguous in C++20.
+    for (rapidjson::SizeType i = 0; i < root.MemberCount(); ++i) {
+        const auto& member = *(root.MemberBegin() + i);
         if (std::string_view(member.name.GetString(), member.name.GetStringLength()) != "model") continue;
         const rapidjson::Value& model = member.value;
         static const char* const xyz[] = {"x", "y", "z"};
