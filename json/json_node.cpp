@@ -11,94 +11,99 @@
 // Storage
 
 JsonText* JsonText::allocate(std::size_t size) {
-    if (size > static_cast<std::size_t>(-1) - sizeof(JsonText) - 1) throw std::bad_alloc();
-    void* memory = ::operator new(sizeof(JsonText) + size + 1);
+    if (size > static_cast<std::size_t>(-1) - sizeof(JsonText) - 2 * kPadding - 1) throw std::bad_alloc();
+    void* memory = ::operator new(sizeof(JsonText) + kPadding + size + 1 + kPadding);
     JsonText* text = new (memory) JsonText{1, size, {}};
-    text->bytes()[size] = '\0';
+    std::memset(text->bytes() - kPadding, 0, kPadding);
+    std::memset(text->bytes() + size, 0, 1 + kPadding);
     return text;
 }
 
-void JsonText::release(JsonText* text) {
-    if (!text || --text->refs != 0) return;
+void JsonText::destroy(JsonText* text) {
     text->~JsonText();
     ::operator delete(text);
 }
 
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::align_val_t kChunkAlignment{JsonChunk::kBytes};
 
 JsonChunk* newChunk(std::size_t capacity) {
-    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity));
+    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity, kChunkAlignment));
     chunk->live = 0;
     chunk->used = 0;
     chunk->capacity = capacity;
     return chunk;
 }
 
+void deleteChunk(JsonChunk* chunk) { ::operator delete(chunk, kChunkAlignment); }
+
 }  // namespace
 
-JsonText::~JsonText() { ::operator delete(chunk); }
+JsonText::~JsonText() {
+    if (chunk) deleteChunk(chunk);
+}
 
-void* JsonText::allocateBlockMemory(std::size_t bytes, JsonChunk*& owner) {
+void* JsonText::allocateBlockMemory(std::size_t bytes) {
     bytes = (bytes + 15) & ~std::size_t(15);
-    if (bytes > kChunkBytes / 8) {
-        owner = newChunk(bytes);  // a chunk of its own, freed with the block
-        owner->live = 1;
-        return owner->bytes();
+    if (bytes > JsonChunk::kBytes / 8) {
+        JsonChunk* own = newChunk(bytes);  // a chunk of its own, freed with the block
+        own->live = 1;
+        return own->bytes();
     }
     if (!chunk || chunk->capacity - chunk->used < bytes) {
-        JsonChunk* fresh = newChunk(kChunkBytes);
-        if (chunk && chunk->live == 0) ::operator delete(chunk);
+        JsonChunk* fresh = newChunk(JsonChunk::kBytes - sizeof(JsonChunk));
+        if (chunk && chunk->live == 0) deleteChunk(chunk);
         chunk = fresh;
     }
     void* memory = chunk->bytes() + chunk->used;
     chunk->used += bytes;
     ++chunk->live;
-    owner = chunk;
     return memory;
 }
 
-void JsonText::freeBlockMemory(JsonChunk* owner) {
+void JsonText::freeBlockMemory(void* memory) {
+    JsonChunk* owner = JsonChunk::of(memory);
     if (--owner->live != 0) return;
     if (owner == chunk)
         owner->used = 0;  // the current chunk is emptied for reuse
     else
-        ::operator delete(owner);
+        deleteChunk(owner);
 }
 
-JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store) {
-    JsonChunk* chunk;
-    void* memory = store->allocateBlockMemory(
-        sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)), chunk);
+JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSlots) {
+    void* memory =
+        store->allocateBlockMemory(sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)));
     JsonBlock* block = static_cast<JsonBlock*>(memory);
     block->live = 1;
     block->count = count;
+    block->nested = 0;
     block->store = store;
-    block->chunk = chunk;
     block->recordArea = nullptr;
-    block->recordAreaChunk = nullptr;
+    block->nextDead = nullptr;
     JsonText::retain(store);
-    JsonNode* slots = block->slots();
-    for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
+    if (nullSlots) {
+        JsonNode* slots = block->slots();
+        for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
+    }
     return block;
 }
 
 void JsonBlock::drop() {
     if (--live != 0) return;
     JsonText* text = store;
-    if (recordAreaChunk) text->freeBlockMemory(recordAreaChunk);
-    text->freeBlockMemory(chunk);
+    if (recordArea) text->freeBlockMemory(recordArea);
+    text->freeBlockMemory(this);
     JsonText::release(text);
 }
 
 JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
     if (!recordArea)
-        recordArea = static_cast<JsonNodeData*>(
-            store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData), recordAreaChunk));
+        recordArea = static_cast<JsonNodeData*>(store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData)));
     JsonNodeData* record = new (recordArea + i) JsonNodeData();
     record->block = this;
     ++live;
+    nested = 1;
     return record;
 }
 
@@ -137,35 +142,10 @@ void JsonNodeData::makeNull() {
 
 namespace {
 
-// Frees one dead record's own storage and its slot array. Children whose last
-// reference this drops are pushed onto `dead` instead of being freed here, so
-// that no depth of nesting ever recurses.
-void destroyOne(JsonNodeData* data, JsonNodeData*& dead) {
-    JsonChildren& children = data->children;
-    for (std::uint32_t i = 0; i < children.count; ++i) {
-        JsonNodeData* child = JsonNodeData::dataOf(children.items[i]);
-        if (!child || isPieceHandle(child)) continue;
-        if (--child->refCount == 0) {
-            child->nextDead = dead;
-            dead = child;
-        }
-    }
-    if (children.block) children.block->drop();
-    JsonText::release(data->textStore);
-    JsonText::release(data->nameStore);
-    JsonBlock* block = data->block;
-    data->~JsonNodeData();
-    if (block)
-        block->drop();
-    else
-        ::operator delete(data);
-}
-
 // Copies everything but the children; the copy shares the immutable texts.
 void copyFields(JsonNodeData& to, const JsonNodeData& from) {
     to.type = from.type;
     to.parsed = from.parsed;
-    to.hasChildren = from.hasChildren;
     to.value = from.value;
     to.bracket = from.bracket;
     to.setText(from.text, from.textSize, from.textStore);
@@ -176,63 +156,112 @@ void releaseHandle(JsonNodeData* data) {
     if (data && !isPieceHandle(data)) JsonNodeData::release(data);
 }
 
-// The fetched container behind a record, or null for scalars and for a
-// container whose text failed to split.
-JsonNodeData* fetchedContainer(JsonNodeData* data) {
-    if (!data || !data->isContainer()) return nullptr;
-    data->fetch();
-    return data->isContainer() ? data : nullptr;
-}
-
 bool isContainerType(JsonType type) { return type == JsonType::Array || type == JsonType::Object; }
+
+// Frees dead records and released blocks without recursion: a record that
+// dies hands its children block over, and a released block hands over the
+// records its slots held last and the children of its split pieces.
+void releaseAll(JsonNodeData* deadRecords, JsonBlock* deadBlocks) {
+    for (;;) {
+        if (deadRecords) {
+            JsonNodeData* record = deadRecords;
+            deadRecords = record->nextDead;
+            if (JsonBlock* children = record->children.block) {
+                children->nextDead = deadBlocks;
+                deadBlocks = children;
+            }
+            JsonText::release(record->textStore);
+            JsonText::release(record->nameStore);
+            JsonBlock* home = record->block;
+            record->~JsonNodeData();
+            if (home)
+                home->drop();
+            else
+                ::operator delete(record);
+        } else if (deadBlocks) {
+            JsonBlock* block = deadBlocks;
+            deadBlocks = block->nextDead;
+            if (!block->nested) {
+                block->drop();
+                continue;
+            }
+            JsonNode* slots = block->slots();
+            for (std::uint32_t i = 0; i < block->count; ++i) {
+                JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
+                if (!child) continue;
+                if (isPieceHandle(child)) {
+                    if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
+                        __builtin_prefetch(grandchildren);
+                        grandchildren->nextDead = deadBlocks;
+                        deadBlocks = grandchildren;
+                    }
+                } else if (--child->refCount == 0) {
+                    child->nextDead = deadRecords;
+                    deadRecords = child;
+                }
+            }
+            block->drop();
+        } else {
+            return;
+        }
+    }
+}
 
 }  // namespace
 
 void JsonNodeData::release(JsonNodeData* data) {
     if (!data || --data->refCount != 0) return;
     data->nextDead = nullptr;
-    JsonNodeData* dead = data;
-    while (dead) {
-        JsonNodeData* current = dead;
-        dead = current->nextDead;
-        destroyOne(current, dead);
-    }
+    releaseAll(data, nullptr);
 }
 
-void JsonNodeData::dropChildren() {
-    for (std::uint32_t i = 0; i < children.count; ++i) releaseHandle(std::exchange(dataOf(children.items[i]), nullptr));
-    if (children.block) children.block->drop();
-    children = JsonChildren();
+void JsonBlock::release(JsonBlock* block) {
+    if (!block) return;
+    block->nextDead = nullptr;
+    releaseAll(nullptr, block);
 }
 
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
     JsonNodeData* root = new JsonNodeData();
-    // Pairs whose children still have to be copied; a worklist instead of
-    // recursion keeps any depth safe.
-    std::vector<std::pair<const JsonNodeData*, JsonNodeData*>> pending;
+    // Children blocks still to be copied and where their copies go; a
+    // worklist instead of recursion keeps any depth safe.
+    std::vector<std::pair<JsonBlock*, JsonChildren*>> pending;
     try {
         copyFields(*root, *source);
-        pending.emplace_back(source, root);
+        if (source->children.block) pending.emplace_back(source->children.block, &root->children);
         while (!pending.empty()) {
             auto [from, to] = pending.back();
             pending.pop_back();
-            const JsonChildren& src = from->children;
-            if (src.count == 0) continue;
-            JsonBlock* block = JsonBlock::allocate(src.count, src.block->store);
-            std::memcpy(static_cast<void*>(block->pieces()), src.block->pieces(), src.count * sizeof(JsonPiece));
-            to->children = {block->slots(), src.count, src.count, block};
+            const std::uint32_t count = from->count;
+            JsonBlock* block = JsonBlock::allocate(count, from->store, false);
+            JsonPiece* pieces = block->pieces();
+            const JsonPiece* sourcePieces = from->pieces();
             JsonNode* slots = block->slots();
-            for (std::uint32_t i = 0; i < src.count; ++i) {
-                const JsonNodeData* child = dataOf(src.items[i]);
+            const JsonNode* sourceSlots = from->slots();
+            // Pieces and slots first, so that the block can be released as
+            // soon as it is attached.
+            for (std::uint32_t i = 0; i < count; ++i) {
+                pieces[i] = sourcePieces[i];
+                pieces[i].children = JsonChildren();
+                const JsonNodeData* child = dataOf(sourceSlots[i]);
+                new (slots + i) JsonNode(isPieceHandle(child) ? pieceHandle(pieces + i) : nullptr);
+                if (!child) block->nested = 1;  // an emptied slot may be assigned to later
+            }
+            to->block = block;  // from here on, releasing the root frees it
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const JsonNodeData* child = dataOf(sourceSlots[i]);
                 if (!child) continue;
                 if (isPieceHandle(child)) {
-                    dataOf(slots[i]) = pieceHandle(block->pieces() + i);
+                    if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
+                        block->nested = 1;
+                        pending.emplace_back(grandchildren, &pieces[i].children);
+                    }
                     continue;
                 }
                 JsonNodeData* copy = block->newRecord(i);
                 dataOf(slots[i]) = copy;
                 copyFields(*copy, *child);
-                if (child->children.count != 0) pending.emplace_back(child, copy);
+                if (child->children.block) pending.emplace_back(child->children.block, &copy->children);
             }
         }
     } catch (...) {
@@ -248,7 +277,6 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
 JsonNode::JsonNode(JsonType type) : data_(new JsonNodeData()) {
     data_->type = type;
     data_->parsed = true;
-    data_->hasChildren = data_->isContainer();
 }
 
 JsonNode::JsonNode(const JsonNode& other) : data_(other.record()) {
@@ -265,10 +293,20 @@ JsonNode::JsonNode(JsonNode&& other) {
     }
 }
 
+namespace {
+
+// Assigning to a slot that still holds a piece: its block now holds a record.
+void markAssigned(JsonNodeData* old) {
+    if (isPieceHandle(old)) JsonBlock::of(pieceOf(old))->nested = 1;
+}
+
+}  // namespace
+
 JsonNode& JsonNode::operator=(const JsonNode& other) {
     JsonNodeData* data = other.record();
     if (data == data_) return *this;
     if (data) ++data->refCount;
+    markAssigned(data_);
     releaseHandle(std::exchange(data_, data));
     return *this;
 }
@@ -276,6 +314,7 @@ JsonNode& JsonNode::operator=(const JsonNode& other) {
 JsonNode& JsonNode::operator=(JsonNode&& other) {
     if (this == &other) return *this;
     if (isPieceHandle(other.data_)) return *this = static_cast<const JsonNode&>(other);
+    markAssigned(data_);
     releaseHandle(std::exchange(data_, std::exchange(other.data_, nullptr)));
     return *this;
 }
@@ -309,22 +348,38 @@ std::string JsonNode::name() const {
     return std::string(data_->name, data_->nameSize);
 }
 
+namespace {
+
+// The children of the container behind a handle, fetched first; null for a
+// null handle, a scalar, and a container whose text failed to split. A slot
+// whose child is still a piece is split in place and stays a piece.
+const JsonChildren* containerOf(JsonNodeData* data) {
+    if (!data) return nullptr;
+    if (isPieceHandle(data)) {
+        JsonPiece* piece = pieceOf(data);
+        if (!isContainerType(piece->type) || (!piece->checked && !fetchPiece(*piece))) return nullptr;
+        return &piece->children;
+    }
+    if (!data->isContainer()) return nullptr;
+    data->fetch();
+    return data->isContainer() ? &data->children : nullptr;
+}
+
+}  // namespace
+
 std::size_t JsonNode::size() const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return 0;
-    JsonNodeData* data = fetchedContainer(record());
-    return data ? data->children.count : 0;
+    const JsonChildren* children = containerOf(data_);
+    return children ? children->count() : 0;
 }
 
 JsonIterator JsonNode::begin() const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    return JsonIterator(data ? data->children.items : nullptr);
+    const JsonChildren* children = containerOf(data_);
+    return JsonIterator(children ? children->items() : nullptr);
 }
 
 JsonIterator JsonNode::end() const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    return JsonIterator(data ? data->children.items + data->children.count : nullptr);
+    const JsonChildren* children = containerOf(data_);
+    return JsonIterator(children ? children->items() + children->count() : nullptr);
 }
 
 JsonIterator JsonNode::begin() {
@@ -337,59 +392,58 @@ JsonIterator JsonNode::end() {
     return std::as_const(*this).end();
 }
 
-JsonIterator JsonNode::find(std::string_view wanted) const {
-    if (!data_ || (isPieceHandle(data_) && !isContainerType(pieceOf(data_)->type))) return JsonIterator();
-    JsonNodeData* data = fetchedContainer(record());
-    if (!data) return JsonIterator();
-    JsonNode* slot = data->children.items;
-    JsonNode* last = slot + data->children.count;
-    const std::size_t size = wanted.size();
+namespace {
+
+// The name of the child in a slot, without making it a record.
+inline void slotName(const JsonNodeData* child, const char*& name, std::size_t& nameSize) {
+    if (isPieceHandle(child)) {
+        const JsonPiece* piece = pieceOf(child);
+        name = piece->name();
+        nameSize = piece->nameSize;
+    } else if (child) {
+        name = child->name;
+        nameSize = child->nameSize;
+    } else {
+        name = "";
+        nameSize = 0;
+    }
+}
+
+}  // namespace
+
+JsonIterator JsonNode::find(const char* wanted) const {
+    if (!wanted) wanted = "";
+    const JsonChildren* children = containerOf(data_);
+    if (!children) return JsonIterator();
+    JsonNode* slot = children->items();
+    JsonNode* const last = slot + children->count();
     for (; slot != last; ++slot) {
-        const JsonNodeData* child = slot->data_;
         const char* name;
         std::size_t nameSize;
-        if (isPieceHandle(child)) {
-            const JsonPiece* piece = pieceOf(child);
-            name = piece->name();
-            nameSize = piece->nameSize;
-        } else if (child) {
-            name = child->name;
-            nameSize = child->nameSize;
-        } else {
-            name = "";
-            nameSize = 0;
-        }
-        if (nameSize == size && (size == 0 || (name[0] == wanted[0] && std::memcmp(name, wanted.data(), size) == 0)))
-            break;
+        slotName(slot->data_, name, nameSize);
+        // Equal when the names agree byte for byte and `wanted` ends there;
+        // the walk stops at the end of `wanted`, so it reads nothing past it.
+        std::size_t i = 0;
+        while (i < nameSize && wanted[i] == name[i] && wanted[i] != '\0') ++i;
+        if (i == nameSize && wanted[i] == '\0') break;
     }
     return JsonIterator(slot);
 }
 
-float JsonNode::asFloat() const {
-    if (!data_) return 0.0f;
-    if (isPieceHandle(data_)) {
-        JsonPiece* piece = pieceOf(data_);
-        if (!isContainerType(piece->type)) return pieceFloat(*piece);
+JsonIterator JsonNode::find(std::string_view wanted) const {
+    const JsonChildren* children = containerOf(data_);
+    if (!children) return JsonIterator();
+    JsonNode* slot = children->items();
+    JsonNode* const last = slot + children->count();
+    const std::size_t size = wanted.size();
+    for (; slot != last; ++slot) {
+        const char* name;
+        std::size_t nameSize;
+        slotName(slot->data_, name, nameSize);
+        if (nameSize == size && (size == 0 || (name[0] == wanted[0] && std::memcmp(name, wanted.data(), size) == 0)))
+            break;
     }
-    JsonNodeData* data = record();
-    data->fetch();
-    switch (data->type) {
-        case JsonType::Null:
-            return 0.0f;
-        case JsonType::String:
-            data->value = jsonTextToFloat(std::string_view(data->text, data->textSize));
-            return data->value;
-        default:
-            return data->value;
-    }
-}
-
-std::int64_t JsonNode::asInt() const {
-    float value = asFloat();
-    // Outside this range (and for NaN) the conversion is undefined in C++;
-    // x86 yields the "integer indefinite" value, which is kept here.
-    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
-    return static_cast<std::int64_t>(value);
+    return JsonIterator(slot);
 }
 
 std::string JsonNode::asString() const {
@@ -397,31 +451,30 @@ std::string JsonNode::asString() const {
     if (isPieceHandle(data_)) {
         JsonPiece* piece = pieceOf(data_);
         if (!isContainerType(piece->type)) return pieceString(*piece);
+        if (!fetchPiece(*piece)) return "null";
+        return std::string();  // a split container's text is emptied
     }
-    JsonNodeData* data = record();
-    data->fetch();
-    return std::string(data->text, data->textSize);
+    data_->fetch();
+    return std::string(data_->text, data_->textSize);
 }
 
 JsonNode JsonNode::asArray() const {
     JsonType t = type();
     if (t == JsonType::Array) return *this;
     if (t != JsonType::Object) return JsonNode(JsonType::Array);
-    JsonNodeData* data = record();
-    data->fetch();
-    // An object whose text failed to split is Null now and converts as one.
-    if (data->type != JsonType::Object) return JsonNode(JsonType::Array);
+    // An object whose text fails to split is Null then and converts as one.
+    if (!containerOf(data_)) return JsonNode(JsonType::Array);
     JsonNode copy(*this);
     copy.makeUnique();
     copy.data_->type = JsonType::Array;
-    JsonChildren& children = copy.data_->children;
-    for (std::uint32_t i = 0; i < children.count; ++i) {
-        JsonNodeData* child = children.items[i].data_;
+    JsonNode* items = copy.data_->children.items();
+    for (std::uint32_t i = 0, n = copy.data_->children.count(); i < n; ++i) {
+        JsonNodeData* child = items[i].data_;
         if (isPieceHandle(child)) {
             pieceOf(child)->nameSize = 0;
         } else if (child) {
-            children.items[i].makeUnique();
-            children.items[i].data_->setName("", 0, nullptr);
+            items[i].makeUnique();
+            items[i].data_->setName("", 0, nullptr);
         }
     }
     return copy;

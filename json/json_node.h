@@ -107,6 +107,8 @@ public:
     // compare with cend(), or with end() on a handle no one else shares.
     // Never copies.
     JsonIterator find(std::string_view name) const;
+    // The same for a zero-terminated name (a null pointer is the empty name).
+    JsonIterator find(const char* name) const;
 
     // Number: its value. String: the C conversion of its text (0 when it is
     // not a number). Bool: 1 or 0. Null and containers: 0.
@@ -115,7 +117,8 @@ public:
     // give INT64_MIN, the result of the x86 conversion instruction.
     std::int64_t asInt() const;
     // String: the decoded bytes. Number: its source text. Bool: "true" or
-    // "false". Null: "null" or empty. Containers: empty.
+    // "false". Null: "null", or empty for an empty value. Containers: empty
+    // (a container whose text fails to split is Null: "null").
     std::string asString() const;
     // Array: a handle sharing this record. Object: an independent Array copy
     // of its members in order, names cleared (this object is unchanged).

@@ -1,207 +1,22 @@
-// The reader of the game's JSON dialect: compaction of the whole text once,
-// then lazy, one-level-at-a-time interpretation of each record.
+// The reader of the game's JSON dialect: after the whole text is compacted
+// (json_compact.cpp), each record is interpreted lazily, one level at a time.
 
 #include "json/json_reader.h"
 
 #include "json/json_node.h"
 #include "json/json_node_data.h"
+#include "json/json_reader_detail.h"
 
-#include <charconv>
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
-#include <memory>
 #include <new>
 #include <vector>
+
+bool gJsonAccelerated = true;
 
 namespace {
 
 constexpr std::size_t kNoPos = kJsonNoPosition;
-
-bool gBracketIndexEnabled = true;
-
-// ---------------------------------------------------------------------------
-// Compaction
-
-enum ByteClass : std::uint8_t {
-    kDrop = 0,   // white space outside strings
-    kCopy = 1,   // ordinary printable byte
-    kQuote,
-    kHash,
-    kSlash,
-    kOpen,
-    kClose,
-    kStop,  // control bytes, 127 and above: the output ends
-};
-
-struct ByteClasses {
-    std::uint8_t of[256];
-    constexpr ByteClasses() : of() {
-        for (int c = 0; c < 256; ++c) of[c] = (c >= 33 && c <= 126) ? kCopy : kStop;
-        for (unsigned char c : {' ', '\t', '\n', '\r'}) of[c] = kDrop;
-        of[unsigned('"')] = kQuote;
-        of[unsigned('#')] = kHash;
-        of[unsigned('/')] = kSlash;
-        of[unsigned('[')] = of[unsigned('{')] = kOpen;
-        of[unsigned(']')] = of[unsigned('}')] = kClose;
-    }
-};
-
-constexpr ByteClasses kClasses;
-
-// Records the structural brackets of the text being compacted, so that scans
-// can later jump over a nested level instead of walking it. The jump target of
-// an opener is exactly where the byte-walking skip of findNextTopLevel would
-// stop: the closer of its own kind at depth zero, counting only that kind, and
-// no target at all if a string holding a byte 0 lies on the way (the walking
-// skip gives up there) or the opener is never closed.
-class BracketIndexer {
-public:
-    explicit BracketIndexer(std::vector<JsonBracket>& out) : out_(out) {}
-
-    void open(std::size_t pos, char c) {
-        int kind = c == '[' ? 0 : 1;
-        stack_[kind].push_back(static_cast<std::uint32_t>(out_.size()));
-        out_.push_back({static_cast<std::uint32_t>(pos), kJsonNoBracket, 0});
-    }
-
-    void close(std::size_t pos, char c) {
-        int kind = c == ']' ? 0 : 1;
-        std::vector<std::uint32_t>& stack = stack_[kind];
-        if (stack.empty()) return;
-        std::size_t depth = stack.size() - 1;
-        std::uint32_t index = stack.back();
-        stack.pop_back();
-        bool poisoned = depth < poisonedBelow_[kind];
-        if (poisonedBelow_[kind] > depth) poisonedBelow_[kind] = depth;
-        if (poisoned) return;
-        out_[index].end = static_cast<std::uint32_t>(pos);
-        out_[index].next = static_cast<std::uint32_t>(out_.size());
-    }
-
-    // A string holding a byte 0 was closed: every open bracket loses its target.
-    void poisonOpen() {
-        poisonedBelow_[0] = stack_[0].size();
-        poisonedBelow_[1] = stack_[1].size();
-    }
-
-private:
-    std::vector<JsonBracket>& out_;
-    std::vector<std::uint32_t> stack_[2];
-    std::size_t poisonedBelow_[2] = {0, 0};
-};
-
-// Compacts `input` into `text`, which has room for input.size() + 1 bytes.
-template <bool Index>
-void compactInto(std::string_view input, JsonText* text) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(input.data());
-    const unsigned char* end = p + input.size();
-    char* const out = text->bytes();
-    char* w = out;
-    BracketIndexer indexer(text->brackets);
-
-    for (;;) {
-        // White space and ordinary bytes: the write pointer only moves for
-        // kept bytes (kCopy is 1, kDrop is 0). w never passes p, so the
-        // store of a dropped byte stays inside the buffer.
-        unsigned char c = 0;
-        std::uint8_t cls = kDrop;
-        while (p < end) {
-            c = *p;
-            cls = kClasses.of[c];
-            if (cls > kCopy) break;
-            *w = static_cast<char>(c);
-            w += cls;
-            ++p;
-        }
-        if (p >= end) break;
-
-        switch (cls) {
-            case kOpen:
-                if constexpr (Index) indexer.open(std::size_t(w - out), static_cast<char>(c));
-                *w++ = static_cast<char>(c);
-                ++p;
-                continue;
-            case kClose:
-                if constexpr (Index) indexer.close(std::size_t(w - out), static_cast<char>(c));
-                *w++ = static_cast<char>(c);
-                ++p;
-                continue;
-            case kQuote: {
-                *w++ = '"';
-                ++p;
-                bool holdsZero = false;
-                for (;;) {
-                    if (p >= end) goto done;  // unterminated string: the output ends
-                    unsigned char s = *p;
-                    if (s == '"') {
-                        *w++ = '"';
-                        ++p;
-                        break;
-                    }
-                    if (s == '\\') {
-                        if (p + 1 >= end) goto done;
-                        unsigned char escaped = p[1];
-                        *w++ = '\\';
-                        // A protected quote: later scans never see it as the
-                        // end of the string; decoding turns it back.
-                        *w++ = escaped == '"' ? char(1) : static_cast<char>(escaped);
-                        holdsZero |= escaped == 0;
-                        p += 2;
-                        continue;
-                    }
-                    holdsZero |= s == 0;
-                    *w++ = static_cast<char>(s);
-                    ++p;
-                }
-                if constexpr (Index) {
-                    if (holdsZero) indexer.poisonOpen();
-                }
-                continue;
-            }
-            case kHash:
-            line_comment: {
-                const void* lineEnd = std::memchr(p, '\n', std::size_t(end - p));
-                p = lineEnd ? static_cast<const unsigned char*>(lineEnd) + 1 : end;
-                continue;
-            }
-            case kSlash:
-                if (p + 1 < end && p[1] == '/') goto line_comment;
-                if (p + 1 < end && p[1] == '*') {
-                    const unsigned char* q = p + 2;
-                    for (;;) {
-                        const void* star = std::memchr(q, '*', std::size_t(end - q));
-                        if (!star) goto done;  // unterminated block comment
-                        q = static_cast<const unsigned char*>(star) + 1;
-                        if (q < end && *q == '/') break;
-                    }
-                    p = q + 1;
-                    continue;
-                }
-                goto done;
-            default:
-                goto done;
-        }
-    }
-done:
-    text->size = std::size_t(w - out);
-    out[text->size] = '\0';
-}
-
-JsonText* compactToText(std::string_view input) {
-    JsonText* text = JsonText::allocate(input.size());
-    try {
-        if (gBracketIndexEnabled && input.size() < kJsonNoBracket)
-            compactInto<true>(input, text);
-        else
-            compactInto<false>(input, text);
-    } catch (...) {
-        JsonText::release(text);
-        throw;
-    }
-    return text;
-}
 
 // ---------------------------------------------------------------------------
 // Scanning one level
@@ -215,6 +30,18 @@ struct StructuralBytes {
 };
 
 constexpr StructuralBytes kStructural;
+
+#if JSON_SSE2
+// Bit i set when byte i is one a top-level scan stops at: " , : [ ] { }.
+inline unsigned structuralMask(__m128i v) {
+    __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x22)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x2C))),
+                               _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x3A)),
+                                            _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)),
+                                                         _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)))));
+    return unsigned(_mm_movemask_epi8(any));
+}
+#endif
 
 // Position of the quote that closes the string opened at `pos`, or kNoPos.
 inline std::size_t skipString(const char* t, std::size_t n, std::size_t pos) {
@@ -271,6 +98,20 @@ struct Scan {
         return walkLevel(t, n, pos);
     }
 
+    // First position from `pos` holding a byte a top-level scan stops at, or n.
+    std::size_t skipValueBytes(std::size_t pos) const {
+        const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
+#if JSON_SSE2
+        while (pos + 16 <= n) {
+            unsigned mask = structuralMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u + pos)));
+            if (mask) return pos + unsigned(__builtin_ctz(mask));
+            pos += 16;
+        }
+#endif
+        while (pos < n && !kStructural.of[u[pos]]) ++pos;
+        return pos;
+    }
+
     // Whether `cursor` is the index entry of a structural opener at `pos`.
     std::uint32_t bracketAt(std::size_t pos, std::uint32_t at) const {
         return at < indexSize && index[at].pos == base + pos ? at : kJsonNoBracket;
@@ -282,8 +123,12 @@ struct Scan {
     std::size_t next(char wanted, std::size_t pos, bool* sawColon = nullptr) {
         const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
         for (;; ++pos) {
-            while (pos < n && !kStructural.of[u[pos]]) ++pos;
             if (pos >= n) return kNoPos;
+            if (!kStructural.of[u[pos]]) {
+                // A run of value bytes (a number, a literal): skip it whole.
+                pos = skipValueBytes(pos);
+                if (pos >= n) return kNoPos;
+            }
             const char c = t[pos];
             if (c == wanted) return pos;
             switch (c) {
@@ -309,9 +154,18 @@ struct Scan {
     }
 };
 
-Scan scanOf(const JsonNodeData& d) {
+// A container's text about to be split, and the block of children it gives.
+struct SplitJob {
+    const char* text;
+    std::size_t textSize;
+    JsonText* store;
+    std::uint32_t bracket;
+    JsonBlock* children = nullptr;
+};
+
+inline Scan scanOf(const SplitJob& d) {
     Scan s{d.text, d.textSize};
-    JsonText* store = d.textStore;
+    JsonText* store = d.store;
     if (store && !store->brackets.empty() && d.bracket != kJsonNoBracket) {
         s.index = store->brackets.data();
         s.indexSize = static_cast<std::uint32_t>(store->brackets.size());
@@ -394,126 +248,49 @@ JsonText* decodedText(const char* s, std::size_t n) {
     return text;
 }
 
-locale_t cLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    return locale;
-}
-
-// atof in the "C" locale of the bytes up to the first byte 0.
-float cStringToFloat(std::string_view text) {
-    std::size_t len = text.find('\0');
-    if (len == std::string_view::npos) len = text.size();
-    char small[64];
-    std::unique_ptr<char[]> large;
-    char* copy = small;
-    if (len >= sizeof small) {
-        large.reset(new char[len + 1]);
-        copy = large.get();
-    }
-    std::memcpy(copy, text.data(), len);
-    copy[len] = '\0';
-    locale_t locale = cLocale();
-    double value = locale ? strtod_l(copy, nullptr, locale) : std::strtod(copy, nullptr);
-    return static_cast<float>(value);
-}
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// atof of a text that isNumericText accepted, as a float. The common shapes
-// (at most 19 significant digits, value below 2^53 before scaling, a power of
-// ten up to 22) are exact in double arithmetic with one rounding, which is
-// what a correctly rounding strtod returns; the rest goes through
-// std::from_chars (also correctly rounded) or, for hexadecimal and
-// out-of-range texts, the C library itself.
-float numberTextToFloat(const char* s, std::size_t n) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = s;
-    const char* const e = s + n;
-    bool negative = false;
-    if (p < e && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    const char* const unsignedStart = p;
-    if (e - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return cStringToFloat(std::string_view(s, n));
-
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int exponent = 0;
-    bool anyDigit = false;
-    for (; p < e && isDigit(*p); ++p) {
-        anyDigit = true;
-        if (digits >= 19) goto general;
-        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-        digits += mantissa != 0;
-    }
-    if (p < e && *p == '.') {
-        for (++p; p < e && isDigit(*p); ++p) {
-            anyDigit = true;
-            if (digits >= 19) goto general;
-            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-            digits += mantissa != 0;
-            --exponent;
-        }
-    }
-    if (!anyDigit) return 0.0f;  // "." and ".e5": nothing converts
-    if (p < e && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        bool negativeExponent = false;
-        if (q < e && (*q == '+' || *q == '-')) {
-            negativeExponent = *q == '-';
-            ++q;
-        }
-        if (q < e && isDigit(*q)) {  // otherwise the exponent is not part of the number
-            int value = 0;
-            for (; q < e && isDigit(*q); ++q) {
-                if (value > 100000) goto general;
-                value = value * 10 + (*q - '0');
-            }
-            exponent += negativeExponent ? -value : value;
-        }
-    }
-    if (mantissa == 0) return negative ? -0.0f : 0.0f;
-    if (mantissa <= (std::uint64_t(1) << 53) && exponent >= -22 && exponent <= 22) {
-        double value = double(mantissa);
-        value = exponent < 0 ? value / kPowersOfTen[-exponent] : value * kPowersOfTen[exponent];
-        return static_cast<float>(negative ? -value : value);
-    }
-general:
-    double value;
-    const char* first = negative ? unsignedStart - 1 : unsignedStart;
-    std::from_chars_result r = std::from_chars(first, e, value);
-    if (r.ec == std::errc()) return static_cast<float>(value);
-    return cStringToFloat(std::string_view(s, n));
-}
-
-
-
-
 // ---------------------------------------------------------------------------
 // Splitting containers into pieces
 
-std::vector<JsonPiece>& scratchPieces() {
-    thread_local std::vector<JsonPiece> pieces;
-    pieces.clear();
-    return pieces;
-}
+// Pieces found while a container is split, before its block exists. Small
+// containers stay in the inline buffer; large ones spill to a vector kept per
+// thread so that its memory is reused.
+class PieceList {
+public:
+    JsonPiece& add() {
+        if (size_ < kInline) return inline_[size_++];
+        return spill();
+    }
+    std::size_t size() const { return size_; }
+    const JsonPiece* data() const { return size_ <= kInline ? inline_ : spilled_->data(); }
 
-// A child whose name cannot live in its piece (it holds escapes, or is longer
-// than a piece can say): it is made a record as soon as the block exists.
-struct OddName {
-    std::uint32_t index;
-    const char* bytes;
-    std::size_t size;
+private:
+    static constexpr std::size_t kInline = 8;
+
+    JsonPiece& spill() {
+        if (size_ == kInline) {
+            thread_local std::vector<JsonPiece> pieces;
+            pieces.assign(inline_, inline_ + kInline);
+            spilled_ = &pieces;
+        }
+        ++size_;
+        return spilled_->emplace_back();
+    }
+
+    JsonPiece inline_[kInline];
+    std::size_t size_ = 0;
+    std::vector<JsonPiece>* spilled_ = nullptr;
 };
 
-std::vector<OddName>& scratchOddNames() {
-    thread_local std::vector<OddName> names;
-    names.clear();
-    return names;
-}
+// A child whose name holds escapes, or whose name or value is longer than a
+// piece can say: it is made a record as soon as its block exists.
+struct OddChild {
+    std::uint32_t index;
+    const char* name;
+    std::size_t nameSize;
+    const char* value;
+    std::size_t valueSize;
+    std::uint32_t bracket;
+};
 
 bool holdsBackslash(const char* s, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
@@ -523,80 +300,86 @@ bool holdsBackslash(const char* s, std::size_t n) {
 
 // Types a value text the way a record made from it is typed (first and last
 // byte, exact literals). Number shapes are checked when first read.
-void classifyValue(JsonPiece& piece, const char* value, std::size_t size, std::uint32_t bracket) {
+// `scan` and `cursor` locate the bracket index entry of a container value.
+inline void classifyValue(JsonPiece& piece, const char* value, std::size_t size, const Scan& scan,
+                          std::size_t pos, std::uint32_t cursor) {
     piece.value = value;
-    piece.valueSize = size;
+    piece.valueSize = std::uint32_t(size);  // longer values are made records
     piece.bracket = kJsonNoBracket;
     piece.checked = false;
-    if (size == 0) {
-        piece.type = JsonType::Null;
-        return;
-    }
+    piece.type = JsonType::Null;
+    if (size == 0) return;
     const char first = value[0];
     const char last = value[size - 1];
-    std::string_view whole(value, size);
     switch (first) {
         case '"':
-            piece.type = last == '"' ? JsonType::String : JsonType::Null;
+            if (last == '"') piece.type = JsonType::String;
             return;
         case 't':
-        case 'T':
-            piece.type = whole == "true" ? JsonType::Bool : JsonType::Null;
+            if (size == 4 && std::memcmp(value, "true", 4) == 0) piece.type = JsonType::Bool;
             return;
         case 'f':
-        case 'F':
-            piece.type = whole == "false" ? JsonType::Bool : JsonType::Null;
+            if (size == 5 && std::memcmp(value, "false", 5) == 0) piece.type = JsonType::Bool;
             return;
         case 'n':
         case 'N':
-            piece.type = JsonType::Null;  // "null" itself, or a failed literal: both read as null
-            return;
+        case 'T':
+        case 'F':
+            return;  // "null" itself, or a failed literal: both read as null
         case '[':
-            piece.type = last == ']' ? JsonType::Array : JsonType::Null;
-            piece.bracket = bracket;
+            if (last == ']') piece.type = JsonType::Array;
+            piece.bracket = scan.bracketAt(pos, cursor);
             return;
         case '{':
-            piece.type = last == '}' ? JsonType::Object : JsonType::Null;
-            piece.bracket = bracket;
+            if (last == '}') piece.type = JsonType::Object;
+            piece.bracket = scan.bracketAt(pos, cursor);
             return;
         default:
-            piece.type = JsonType::Number;  // shape checked on first read
+            // Plain decimals are converted here, while the bytes are at hand;
+            // other shapes are checked on first read.
+            piece.type = JsonType::Number;
+            if (gJsonAccelerated && plainDecimalToFloat(value, size, piece.number)) piece.checked = true;
             return;
     }
 }
 
 // Gives `d` its children: one block over d's text holding the pieces.
-void adoptPieces(JsonNodeData& d, const std::vector<JsonPiece>& pieces, const std::vector<OddName>& oddNames) {
-    if (pieces.size() > 0xFFFFFFFFu) throw std::bad_alloc();
+void adoptPieces(SplitJob& d, const PieceList& pieces, const std::vector<OddChild>& oddChildren) {
+    if (pieces.size() > 0x7FFFFFFFu) throw std::bad_alloc();  // a block counts in 31 bits
     const std::uint32_t count = static_cast<std::uint32_t>(pieces.size());
-    JsonBlock* block = JsonBlock::allocate(count, d.textStore);
-    std::memcpy(static_cast<void*>(block->pieces()), pieces.data(), count * sizeof(JsonPiece));
+    JsonBlock* block = JsonBlock::allocate(count, d.store, false);
+    const JsonPiece* from = pieces.data();
+    JsonPiece* to = block->pieces();
     JsonNode* slots = block->slots();
-    for (std::uint32_t i = 0; i < count; ++i) JsonNodeData::dataOf(slots[i]) = pieceHandle(block->pieces() + i);
-    d.children = {slots, count, count, block};
+    for (std::uint32_t i = 0; i < count; ++i) {
+        to[i] = from[i];
+        to[i].index = i;
+        to[i].children = JsonChildren();
+        new (slots + i) JsonNode();
+        JsonNodeData::dataOf(slots[i]) = pieceHandle(to + i);
+    }
+    d.children = block;
+    if (oddChildren.empty()) return;
     try {
-        for (const OddName& odd : oddNames) {
-            JsonNodeData* record = recordFromPiece(block->pieces() + odd.index);
-            if (holdsBackslash(odd.bytes, odd.size)) {
-                JsonText* decoded = decodedText(odd.bytes, odd.size);
-                record->setName(decoded->bytes(), decoded->size, decoded);
-                JsonText::release(decoded);
-            } else {
-                record->setName(odd.bytes, odd.size, d.textStore);
-            }
+        for (const OddChild& odd : oddChildren) {
+            JsonNodeData* record = block->newRecord(odd.index);
+            JsonNodeData::dataOf(slots[odd.index]) = record;
+            record->fromNameAndValue(d.store, odd.name, odd.nameSize, odd.value, odd.valueSize, odd.bracket);
         }
     } catch (...) {
-        d.dropChildren();
+        d.children = nullptr;
+        JsonBlock::release(block);
         throw;
     }
 }
 
-void splitArrayText(JsonNodeData& d) {
+bool splitArrayText(SplitJob& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
-    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return d.makeNull();
+    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return false;
     if (n > 2) {
-        std::vector<JsonPiece>& pieces = scratchPieces();
+        PieceList pieces;
+        std::vector<OddChild> oddChildren;
         Scan scan = scanOf(d);
         std::size_t start = 1;
         for (;;) {
@@ -606,100 +389,188 @@ void splitArrayText(JsonNodeData& d) {
             // the same top-level bytes up to the same place.
             bool sawColon = false;
             const std::size_t comma = scan.next<true>(',', start, &sawColon);
-            if (sawColon) return d.makeNull();
+            if (sawColon) return false;
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-            JsonPiece& piece = pieces.emplace_back();
-            piece.index = static_cast<std::uint32_t>(pieces.size() - 1);
+            JsonPiece& piece = pieces.add();
             piece.nameSize = 0;
-            classifyValue(piece, t + start, stop - start, scan.bracketAt(start, cursorAtStart));
+            classifyValue(piece, t + start, stop - start, scan, start, cursorAtStart);
+            if (stop - start > JsonPiece::kMaxValueSize)
+                oddChildren.push_back({std::uint32_t(pieces.size() - 1), nullptr, 0, t + start, stop - start,
+                                       scan.bracketAt(start, cursorAtStart)});
             if (comma == kNoPos) break;
             start = comma + 1;
         }
-        adoptPieces(d, pieces, scratchOddNames());
+        adoptPieces(d, pieces, oddChildren);
     }
-    d.setText("", 0, nullptr);
+    return true;
 }
 
-void splitObjectText(JsonNodeData& d) {
+enum FlatSplit { kNotFlat, kSplit, kFailed };
+
+#if JSON_SSE2
+// Splits an object of at most 64 bytes with no bracket inside it outside
+// strings and no byte 0 (the usual small record of named numbers) from bit
+// masks of its structural bytes. With those conditions the first unquoted
+// colon or comma after a position is exactly what the top-level search finds
+// there. Returns kNotFlat, having done nothing, for any other object.
+int splitFlatObject(SplitJob& d) {
     const char* t = d.text;
     const std::size_t n = d.textSize;
-    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return d.makeNull();
+    if (n > 64 || !d.store) return kNotFlat;
+    std::uint64_t quotes = 0, colons = 0, commas = 0, special = 0;
+    // Loads stop within 15 bytes after the text: inside its JsonText padding.
+    for (std::size_t k = 0; k < n; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + k));
+        auto bits = [&](__m128i m) { return std::uint64_t(unsigned(_mm_movemask_epi8(m))) << k; };
+        const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));  // [ ] onto { }
+        quotes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+        colons |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(':')));
+        commas |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
+        special |= bits(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(v, _mm_setzero_si128())),
+            _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7B)), _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)))));
+    }
+    const std::uint64_t valid = n == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << n) - 1;
+    const std::uint64_t interior = valid & ~std::uint64_t(1) & ~(std::uint64_t(1) << (n - 1));
+    // Brackets inside, escapes (in names they need decoding) and bytes 0 are
+    // left to the general split, wherever they are.
+    if (special & interior) return kNotFlat;
+    std::uint64_t inside = quotes & valid;
+    inside ^= inside << 1;
+    inside ^= inside << 2;
+    inside ^= inside << 4;
+    inside ^= inside << 8;
+    inside ^= inside << 16;
+    inside ^= inside << 32;
+    const std::uint64_t outside = ~(inside | quotes) & valid;
+    colons &= outside;
+    commas &= outside;
+
+    // A member needs a colon and a comma, so at most 32 fit.
+    std::uint8_t colonAt[32], stopAt[32];
+    std::uint32_t count = 0;
+    std::size_t start = 1;
+    for (;;) {
+        const std::uint64_t colonAfter = colons & (~std::uint64_t(0) << start);
+        if (!colonAfter) return kFailed;
+        const std::size_t colon = std::size_t(__builtin_ctzll(colonAfter));  // at most n - 2
+        const std::uint64_t commaAfter = commas & (~std::uint64_t(0) << (colon + 1));
+        const std::size_t stop = commaAfter ? std::size_t(__builtin_ctzll(commaAfter)) : n - 1;
+        colonAt[count] = std::uint8_t(colon);
+        stopAt[count] = std::uint8_t(stop);
+        ++count;
+        if (!commaAfter) break;
+        start = stop + 1;
+    }
+
+    JsonBlock* block = JsonBlock::allocate(count, d.store, false);
+    JsonPiece* pieces = block->pieces();
+    JsonNode* slots = block->slots();
+    const Scan noIndex{t, n};
+    start = 1;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t colon = colonAt[i];
+        const std::size_t stop = stopAt[i];
+        JsonPiece& piece = pieces[i];
+        classifyValue(piece, t + colon + 1, stop - colon - 1, noIndex, colon + 1, kJsonNoBracket);
+        // Key: from the member start to the byte before the colon, without
+        // its first byte.
+        piece.nameSize = colon > start + 2 ? std::uint16_t(colon - 2 - start) : 0;
+        piece.index = i;
+        piece.children = JsonChildren();
+        new (slots + i) JsonNode();
+        JsonNodeData::dataOf(slots[i]) = pieceHandle(&piece);
+        start = stop + 1;
+    }
+    d.children = block;
+    return kSplit;
+}
+#endif
+
+bool splitObjectText(SplitJob& d) {
+    const char* t = d.text;
+    const std::size_t n = d.textSize;
+    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return false;
+#if JSON_SSE2
+    if (n > 2 && gJsonAccelerated) {
+        const int flat = splitFlatObject(d);
+        if (flat != kNotFlat) return flat == kSplit;
+    }
+#endif
     if (n > 2) {
-        std::vector<JsonPiece>& pieces = scratchPieces();
-        std::vector<OddName>& oddNames = scratchOddNames();
+        PieceList pieces;
+        std::vector<OddChild> oddChildren;
         Scan scan = scanOf(d);
         std::size_t start = 1;
         for (;;) {
-            const std::size_t colon = scan.next<false>(':', start);
-            if (colon == kNoPos) return d.makeNull();
+            // The usual member, "key":value, takes the short ways below; they
+            // give what the full top-level search gives, and fall back to it
+            // for anything else.
+            std::size_t colon = kNoPos;
+            bool backslash = false;
+            if (t[start] == '"') {
+                std::size_t q = start + 1;
+                for (; q < n && t[q] != '"' && t[q] != '\0'; ++q) backslash |= t[q] == '\\';
+                if (q + 1 < n && t[q] == '"' && t[q + 1] == ':') colon = q + 1;
+            }
+            if (colon == kNoPos) {
+                colon = scan.next<false>(':', start);
+                if (colon == kNoPos) return false;
+                backslash = true;  // unknown: checked below
+            }
             const std::uint32_t cursorAtValue = scan.cursor;
-            const std::size_t comma = scan.next<false>(',', colon);
+            std::size_t comma = kNoPos;
+            std::size_t v = colon + 1;
+            const unsigned char* u = reinterpret_cast<const unsigned char*>(t);
+            if (v < n && !kStructural.of[u[v]]) {
+                v = scan.skipValueBytes(v);
+                if (v < n && t[v] == ',')
+                    comma = v;
+                else if (!(v < n && (t[v] == '}' || t[v] == ']')))
+                    comma = scan.next<false>(',', colon);
+            } else {
+                comma = scan.next<false>(',', colon);
+            }
             const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-            JsonPiece& piece = pieces.emplace_back();
-            piece.index = static_cast<std::uint32_t>(pieces.size() - 1);
-            classifyValue(piece, t + colon + 1, stop - colon - 1, scan.bracketAt(colon + 1, cursorAtValue));
+            JsonPiece& piece = pieces.add();
+            classifyValue(piece, t + colon + 1, stop - colon - 1, scan, colon + 1, cursorAtValue);
             // The key text runs from the member start to the byte before the
             // colon (so a closing quote is left out); its first byte, the
             // opening quote when there is one, is dropped.
             const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
             const std::size_t nameSize = keySize > 0 ? keySize - 1 : 0;
             const char* name = t + start + 1;
-            piece.nameSize = 0;
-            if (nameSize > 0xFFFFFFFFu || holdsBackslash(name, nameSize))
-                oddNames.push_back({piece.index, name, nameSize});
-            else
-                piece.nameSize = static_cast<std::uint32_t>(nameSize);
+            piece.nameSize = static_cast<std::uint16_t>(nameSize);
+            if (nameSize > JsonPiece::kMaxNameSize || stop - colon - 1 > JsonPiece::kMaxValueSize ||
+                (backslash && holdsBackslash(name, nameSize)))
+                oddChildren.push_back({std::uint32_t(pieces.size() - 1), name, nameSize, t + colon + 1,
+                                       stop - colon - 1, scan.bracketAt(colon + 1, cursorAtValue)});
             if (comma == kNoPos) break;
             start = comma + 1;
         }
-        adoptPieces(d, pieces, oddNames);
+        adoptPieces(d, pieces, oddChildren);
     }
-    d.setText("", 0, nullptr);
-}
-
-// The plain decimal shape -?(0|[1-9][0-9]*)(.[0-9]+)? with at most 15
-// digits, which isNumericText always accepts and which converts exactly in
-// double arithmetic: the common case of data files, read in one pass.
-bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const char* p = s;
-    const char* const e = s + n;
-    const bool negative = p < e && *p == '-';
-    p += negative;
-    if (p == e || !isDigit(*p)) return false;
-    if (e - p > 16) return false;  // up to 15 digits and a point
-    std::uint64_t mantissa = std::uint64_t(*p - '0');
-    const bool leadingZero = *p == '0';
-    ++p;
-    if (!leadingZero) {
-        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-    }
-    int fraction = 0;
-    if (p < e) {
-        if (*p != '.' || p + 1 == e) return false;
-        const char* digits = ++p;
-        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-        if (p != e) return false;
-        fraction = int(p - digits);
-    }
-    double value = fraction ? double(mantissa) / kPowersOfTen[fraction] : double(mantissa);
-    out = static_cast<float>(negative ? -value : value);
     return true;
 }
 
-// Checks a Number piece's shape on its first read; a failed check makes it
-// Null, as fetching the record would.
-void checkNumber(JsonPiece& piece) {
-    if (piece.checked) return;
-    if (plainDecimalToFloat(piece.value, piece.valueSize, piece.number)) {
-        piece.checked = true;
-    } else if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
+// The shapes plainDecimalToFloat leaves out: the full check and conversion.
+[[gnu::noinline]] void checkOtherNumber(JsonPiece& piece) {
+    if (isNumericText(std::string_view(piece.value, piece.valueSize))) {
         piece.number = numberTextToFloat(piece.value, piece.valueSize);
         piece.checked = true;
     } else {
         piece.type = JsonType::Null;
     }
+}
+
+// Checks a Number piece's shape on its first read; a failed check makes it
+// Null, as fetching the record would.
+inline void checkNumber(JsonPiece& piece) {
+    if (piece.checked) return;
+    if (gJsonAccelerated && plainDecimalToFloat(piece.value, piece.valueSize, piece.number))
+        piece.checked = true;
+    else
+        checkOtherNumber(piece);
 }
 
 // The decoded bytes of a String piece; a String text too short to hold both
@@ -753,13 +624,69 @@ std::string pieceString(JsonPiece& piece) {
     }
 }
 
+bool fetchPiece(JsonPiece& piece) {
+    if (piece.checked) return true;
+    if (piece.type != JsonType::Array && piece.type != JsonType::Object) return false;
+    SplitJob job{piece.value, piece.valueSize, JsonBlock::of(&piece)->store, piece.bracket};
+    if (!(piece.type == JsonType::Array ? splitArrayText(job) : splitObjectText(job))) {
+        piece.type = JsonType::Null;
+        return false;
+    }
+    piece.children.block = job.children;
+    piece.checked = true;
+    JsonBlock::of(&piece)->nested = 1;
+    return true;
+}
+
+float JsonNode::asFloat() const {
+    if (!data_) return 0.0f;
+    if (isPieceHandle(data_)) {
+        JsonPiece& piece = *pieceOf(data_);
+        if (piece.type == JsonType::Number) {
+            checkNumber(piece);
+            return piece.type == JsonType::Number ? piece.number : 0.0f;
+        }
+        if (piece.type != JsonType::Array && piece.type != JsonType::Object) return pieceFloat(piece);
+        fetchPiece(piece);  // a container reads as 0, split or not
+        return 0.0f;
+    }
+    JsonNodeData* data = data_;
+    data->fetch();
+    switch (data->type) {
+        case JsonType::Null:
+            return 0.0f;
+        case JsonType::String:
+            data->value = jsonTextToFloat(std::string_view(data->text, data->textSize));
+            return data->value;
+        default:
+            return data->value;
+    }
+}
+
+std::int64_t JsonNode::asInt() const {
+    const float value = asFloat();
+    // Outside this range (and for NaN) the conversion is undefined in C++;
+    // x86 yields the "integer indefinite" value, which is kept here.
+    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
+    return static_cast<std::int64_t>(value);
+}
+
 void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {
-    if (piece.nameSize) record.setName(piece.name(), piece.nameSize, store);
+    // The record is fresh: empty texts, no stores.
+    if (piece.nameSize) {
+        record.name = piece.name();
+        record.nameSize = piece.nameSize;
+        record.nameStore = store;
+        JsonText::retain(store);
+    }
     record.type = pieceType(piece);
     switch (record.type) {
         case JsonType::Null:
             record.parsed = true;
-            if (piece.valueSize) record.setText("null", 4, nullptr);
+            if (piece.valueSize) {
+                record.text = "null";
+                record.textSize = 4;
+            }
             return;
         case JsonType::Bool:
             record.parsed = true;
@@ -773,11 +700,20 @@ void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store) {
             break;
         case JsonType::Array:
         case JsonType::Object:
-            record.hasChildren = true;
+            if (piece.checked) {
+                // Split already: the record takes the children over.
+                record.parsed = true;
+                record.children = piece.children;
+                piece.children = JsonChildren();
+                return;
+            }
             record.bracket = piece.bracket;
             break;
     }
-    record.setText(piece.value, piece.valueSize, store);
+    record.text = piece.value;
+    record.textSize = piece.valueSize;
+    record.textStore = store;
+    JsonText::retain(store);
 }
 
 // ---------------------------------------------------------------------------
@@ -791,12 +727,57 @@ JsonNodeData* JsonNodeData::fromText(JsonText* store) {
     const char first = store->size ? store->bytes()[0] : '\0';
     if (first == '[' || first == '{') {
         d->type = first == '[' ? JsonType::Array : JsonType::Object;
-        d->hasChildren = true;
         if (!store->brackets.empty() && store->brackets[0].pos == 0) d->bracket = 0;
     } else {
         d->makeNull();
     }
     return d;
+}
+
+void JsonNodeData::fromNameAndValue(JsonText* store, const char* nameBytes, std::size_t size, const char* valueText,
+                                    std::size_t valueSize, std::uint32_t valueBracket) {
+    if (size > 0) {
+        if (holdsBackslash(nameBytes, size)) {
+            JsonText* decoded = decodedText(nameBytes, size);
+            setName(decoded->bytes(), decoded->size, decoded);
+            JsonText::release(decoded);
+        } else {
+            setName(nameBytes, size, store);
+        }
+    }
+    if (valueSize == 0) {
+        type = JsonType::Null;
+        parsed = true;
+        return;
+    }
+    setText(valueText, valueSize, store);
+    const char first = valueText[0];
+    const char last = valueText[valueSize - 1];
+    const std::string_view whole(valueText, valueSize);
+    switch (first) {
+        case '"':
+            if (last != '"') return makeNull();
+            type = JsonType::String;
+            return;
+        case 't':
+        case 'f':
+            if (whole != "true" && whole != "false") return makeNull();
+            type = JsonType::Bool;
+            value = first == 't' ? 1.0f : 0.0f;
+            parsed = true;
+            return;
+        case '[':
+        case '{':
+            if (last != (first == '[' ? ']' : '}')) return makeNull();
+            type = first == '[' ? JsonType::Array : JsonType::Object;
+            bracket = valueBracket;
+            return;
+        default:
+            // "null", a failed literal or a failed number: all read as null.
+            if (!isNumericText(whole)) return makeNull();
+            type = JsonType::Number;
+            return;
+    }
 }
 
 void JsonNodeData::interpret() {
@@ -820,11 +801,13 @@ void JsonNodeData::interpret() {
             value = numberTextToFloat(text, textSize);
             break;
         case JsonType::Array:
-            splitArrayText(*this);
+        case JsonType::Object: {
+            SplitJob job{text, textSize, textStore, bracket};
+            if (!(type == JsonType::Array ? splitArrayText(job) : splitObjectText(job))) return makeNull();
+            children.block = job.children;
+            clearText();
             break;
-        case JsonType::Object:
-            splitObjectText(*this);
-            break;
+        }
         default:
             return makeNull();
     }
@@ -853,13 +836,6 @@ JsonNode JsonNode::parse(std::string_view input) {
 // ---------------------------------------------------------------------------
 // Helpers exposed for tests
 
-std::string compactJsonText(std::string_view input) {
-    JsonText* text = compactToText(input);
-    std::string out(text->bytes(), text->size);
-    JsonText::release(text);
-    return out;
-}
-
 std::size_t findNextTopLevel(std::string_view text, char wanted, std::size_t start) {
     Scan scan{text.data(), text.size()};
     return scan.next<false>(wanted, start);
@@ -878,74 +854,5 @@ std::uint8_t hexDigitValue(unsigned char c) {
     return d;
 }
 
-bool isNumericText(std::string_view text) {
-    const std::size_t n = text.size();
-    if (n == 0) return false;
-    const char* s = text.data();
-    bool point = false;
-    bool exponent = false;
-    std::size_t i;
-    const char first = s[0];
-    if (first == '0') {
-        if (n == 1) return true;
-        const char second = s[1];
-        if (second == '.') {
-            point = true;
-            i = 2;
-        } else if (second == 'e' || second == 'E') {
-            exponent = true;
-            if (n < 3 || !(isDigit(s[2]) || s[2] == '+' || s[2] == '-')) return false;
-            i = 3;
-        } else if (second == 'x') {
-            for (i = 2; i < n; ++i)
-                if (!std::strchr("0123456789ABCDEFabcdef", s[i]) || s[i] == '\0') return false;
-            return true;
-        } else if (second >= '1' && second <= '7') {
-            for (i = 1; i < n; ++i)
-                if (s[i] < '0' || s[i] > '7') return false;
-            return true;
-        } else {
-            return false;
-        }
-    } else if (first == '+' || first == '-') {
-        if (n == 1) return false;
-        const char second = s[1];
-        if (second == '.' || second == 'e' || second == 'E') return false;
-        i = second == '0' ? 2 : 1;
-    } else if (first >= '1' && first <= '9') {
-        i = 1;
-    } else if (first == '.') {
-        point = true;
-        i = 1;
-    } else {
-        return false;
-    }
-    while (i < n) {
-        const char c = s[i];
-        if (isDigit(c)) {
-            ++i;
-        } else if (c == '.') {
-            if (point || exponent) return false;
-            point = true;
-            ++i;
-        } else if (c == 'e' || c == 'E') {
-            if (exponent) return false;
-            exponent = true;
-            ++i;
-            if (i < n && isDigit(s[i])) {
-                ++i;
-            } else if (i + 1 < n && (s[i] == '+' || s[i] == '-') && isDigit(s[i + 1])) {
-                i += 2;
-            } else {
-                return false;
-            }
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
-float jsonTextToFloat(std::string_view text) { return cStringToFloat(text); }
-
-void setJsonBracketIndexEnabled(bool enabled) { gBracketIndexEnabled = enabled; }
+void setJsonAccelerationEnabled(bool enabled) { gJsonAccelerated = enabled; }

@@ -37,7 +37,11 @@ bool isNumericText(std::string_view text);
 // independent of the process locale.
 float jsonTextToFloat(std::string_view text);
 
-// Whether parse() builds the bracket index that lets scans jump over nested
-// levels. Results are identical either way; the switch exists so that tests
-// and the fuzz target can compare both paths.
-void setJsonBracketIndexEnabled(bool enabled);
+// Whether parse() takes its fast paths: vectorised compaction and the bracket
+// index that lets scans jump over nested levels. Results are identical either
+// way; the switch exists so that tests and the fuzz target can compare both.
+void setJsonAccelerationEnabled(bool enabled);
+
+// Whether compaction uses its 64-byte path where the CPU supports it (the
+// default); returns whether it now does. For tests comparing both paths.
+bool setJsonWideCompaction(bool enabled);

@@ -261,4 +261,17 @@ TEST(JsonNode, HandlesTakenFromSlotsShareTheChild) {
     JsonNode other = std::move(moved);
     EXPECT_EQ(moved.type(), JsonType::Null);
     EXPECT_EQ(other.asInt(), 2);
+
+    // A slot emptied by a move reads as Null; a copy of its container can
+    // take a new value there and still release everything.
+    JsonNode list = JsonNode::parse("[[1], 2, 3]");
+    JsonIterator first = list.begin();
+    JsonNode taken = *first;               // shares the child: the slot holds a record now
+    JsonNode moved2 = std::move(*first);   // so this one takes it from the slot
+    EXPECT_EQ((*list.cbegin()).type(), JsonType::Null);
+    EXPECT_EQ(moved2.size(), 1u);
+    JsonNode copy = list;
+    *copy.begin() = JsonNode(JsonType::String);
+    EXPECT_EQ((*copy.cbegin()).type(), JsonType::String);
+    EXPECT_EQ((*list.cbegin()).type(), JsonType::Null);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,13 @@ TEST(JsonReader, KeysAreTheBytesBetweenFirstByteAndTheOneBeforeTheColon) {
     EXPECT_EQ((*root.find("a")).asInt(), 8);
     EXPECT_EQ((*root.find("a\"b")).asInt(), 6);
 
+    // Names of any length.
+    const std::string longName(70000, 'k');
+    JsonNode longKeys = JsonNode::parse("{\"" + longName + "\": 1, \"" + longName + "x\": [2], \"s\": 3}");
+    EXPECT_EQ((*longKeys.find(longName)).asInt(), 1);
+    EXPECT_EQ((*(*longKeys.find(longName + "x")).cbegin()).asInt(), 2);
+    EXPECT_EQ((*longKeys.find("s")).asInt(), 3);
+
     EXPECT_EQ(JsonNode::parse(R"({"a": 1, "b"})").size(), 0u);
     EXPECT_EQ(JsonNode::parse(R"({"a" 1})").size(), 0u);
 }
@@ -170,8 +178,8 @@ TEST(JsonReader, TopLevelSearchSkipsStringsAndLevels) {
     EXPECT_EQ(findNextTopLevel("abc", ',', 0), kJsonNoPosition);
 }
 
-TEST(JsonReader, BracketIndexChangesNoResult) {
-    const std::vector<std::string> texts = {
+TEST(JsonReader, FastPathsChangeNoResult) {
+    std::vector<std::string> texts = {
         R"({"model": {"vertices": [{"x": 1, "y": 2}, {"x": 3}], "s": "a]b}c"}, "k": [[1, [2]], {}]})",
         R"([[{]}, 1, {[}], 2, "[", [1, "\"]"], {"a": [}, ]})",
         "[[\"a\0b\", [1]], [2], {\"k\": \"\0\"}, 3]"s,
@@ -180,14 +188,85 @@ TEST(JsonReader, BracketIndexChangesNoResult) {
         "[1, {\"a\": 1, \"b\"}, [1, x: 2], {\"a\":{\"b\":{\"c\":[1,{\"d\":2}]}}}]",
         "[[[[[[]]]]], [[[]]], [[]]]",
         "{\"a\": {\"b\": 1]}, \"c\": 2}",
+        // Long enough for the vectorised compaction: strings, escapes, white
+        // space and comments across 16-byte boundaries.
+        "{  \"a long key with spaces\"  :  [ 1 , 2 , \"a string \\\" with [ brackets { and a quote\" ] ,\n"
+        "   \"b\" : { \"c\" : \"tab\there\" } // comment ] }\n , \"d\" : /* block */ [ [ ], { } ] }",
+        "[\"0123456789abcdef0123456789abcdef\", \"x\0yyyyyyyyyyyyyyyyyyyyyyyyy\", [1,2,3,4,5,6,7,8,9]]"s,
+        R"(["abcdefghijklmnop\\", "qrstuvwxyz012345678901234567890\"] ]]]]]]]]]]]]]]]]]]]]]])",
     };
-    for (const std::string& text : texts) {
-        setJsonBracketIndexEnabled(false);
-        JsonNode walked = JsonNode::parse(text);
-        std::string expected = dumpJsonTree(walked);
-        setJsonBracketIndexEnabled(true);
-        JsonNode indexed = JsonNode::parse(text);
-        EXPECT_EQ(dumpJsonTree(indexed), expected) << text;
-        EXPECT_GT(walkJsonTree(indexed), 0u);
+    // Small flat objects, which have a split of their own.
+    for (const char* object : {R"({"a:b":"c,d","e":1:2,"f\"g":3})", R"({"a":"b,c})", R"({a:1,"b":})",
+                               R"({"k":1,,"m":2})", R"({"a":[1],"b":2})", "{}", "{ }", R"({"a":1,})", R"({:,:})",
+                               R"({"x":1,"y":"}","z":"{"})", R"({"\u0041b":1})"})
+        texts.push_back(std::string("[") + object + "]");
+    for (std::size_t size : {62u, 63u, 64u, 65u, 66u}) {
+        std::string object = "{\"k\":\"";
+        object.append(size - object.size() - 2, 'v');
+        object += "\"}";
+        texts.push_back("[" + object + "," + object.substr(0, size - 1) + ",1]");
     }
+    // Pseudo-random texts over the bytes that matter to the reader.
+    const std::string alphabet = "[]{}\"\\:,  \n\t/*#01.e-x\0\x01\x80"s + "a";
+    std::uint32_t seed = 7;
+    for (int t = 0; t < 300; ++t) {
+        std::string text;
+        int length = 20 + t % 90;
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % alphabet.size()];
+        }
+        texts.push_back(text);
+    }
+    // Long texts of mixed content cross many vector blocks.
+    std::string mixed;
+    for (const std::string& text : texts) mixed += text + " \n ";
+    texts.push_back("[" + mixed + "]");
+    texts.push_back("[" + mixed);
+    for (const std::string& text : texts) {
+        setJsonAccelerationEnabled(false);
+        std::string plainCompaction = compactJsonText(text);
+        std::string expected = dumpJsonTree(JsonNode::parse(text));
+        setJsonAccelerationEnabled(true);
+        for (bool wide : {false, true}) {
+            setJsonWideCompaction(wide);
+            EXPECT_EQ(compactJsonText(text), plainCompaction) << text;
+            JsonNode fast = JsonNode::parse(text);
+            EXPECT_EQ(dumpJsonTree(fast), expected) << text;
+            EXPECT_GT(walkJsonTree(fast), 0u);
+        }
+        setJsonWideCompaction(true);
+    }
+}
+
+TEST(JsonReader, DecimalsRoundOnceToDoubleThenToFloat) {
+    std::uint32_t seed = 11;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 4;
+    };
+    std::string text = "[";
+    std::vector<std::string> numbers;
+    for (int i = 0; i < 20000; ++i) {
+        std::string number = (next() & 1) ? "-" : "";
+        int integerDigits = 1 + int(next() % 9);
+        int fractionDigits = int(next() % 11);
+        for (int d = 0; d < integerDigits; ++d) number += char('0' + (d == 0 && integerDigits > 1 ? 1 + next() % 9 : next() % 10));
+        if (fractionDigits) number += ".";
+        for (int d = 0; d < fractionDigits; ++d) number += char('0' + next() % 10);
+        numbers.push_back(number);
+        text += number + ",";
+    }
+    // Halfway cases between two floats, where rounding twice matters.
+    for (const char* tricky : {"16777217", "16777217.0", "16777219.00", "33554434.5", "67108868.25", "0.10000000149011612",
+                               "1.00000005960464477", "33554434.99999999", "0.00000001", "99999999.99999999"}) {
+        numbers.push_back(tricky);
+        text += std::string(tricky) + ",";
+    }
+    text.back() = ']';
+    JsonNode root = JsonNode::parse(text);
+    ASSERT_EQ(root.size(), numbers.size());
+    std::size_t i = 0;
+    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it, ++i)
+        ASSERT_EQ((*it).asFloat(), static_cast<float>(std::strtod(numbers[i].c_str(), nullptr))) << numbers[i];
 }
