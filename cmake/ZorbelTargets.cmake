@@ -32,5 +32,5 @@ function(zorbel_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;ZORBEL_SHARED_DIR=${ZORBEL_SHARED_DIR}")
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen")
 endfunction()
