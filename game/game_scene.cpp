@@ -10,7 +10,7 @@
 
 namespace {
 
-struct LabelSpec {
+struct LabelLayout {
     const char* text;
     float x, y, z;
     unsigned size;
@@ -149,7 +149,7 @@ void GameScene::createLabels()
 {
     const struct {
         TextLabel* label;
-        LabelSpec spec;
+        LabelLayout layout;
     } labels[] = {
         {&positionLabel_, {"ca marche!", 150, 35, -35, 90, 0, 1, 0, true, 90}},
         {&multiplierLabel_, {"x3", 230, 35, -35, 90, 0, 0, 1, true, 90}},
@@ -160,7 +160,7 @@ void GameScene::createLabels()
         {&randomModeLabel_, {"PRESS F2 FOR RANDOM MODE", 600, 600, -35, 25, 0, 0, 0, true, -10}},
     };
     for (const auto& entry : labels) {
-        const LabelSpec& s = entry.spec;
+        const LabelLayout& s = entry.layout;
         entry.label->create(s.text, s.x, s.y, s.z, s.size, s.r, s.g, s.b, &fontTexture_,
                             &screenCamera_);
         if (s.rotated)

@@ -222,7 +222,7 @@ TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
     TempDir dir;
     struct Case {
         const char* what;
-        PngSpec spec;
+        PngRecipe recipe;
         std::vector<uint8_t> expected; // bottom row first
     };
     std::vector<Case> cases;
@@ -238,7 +238,7 @@ TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
     cases.push_back({"palette with transparency",
                      {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
                      {200, 100, 50, 255, 9, 8, 7, 33}});
-    PngSpec interlaced;
+    PngRecipe interlaced;
     interlaced.width = 9;
     interlaced.height = 9;
     interlaced.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -256,11 +256,11 @@ TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
     cases.push_back({"interlaced", interlaced, expected});
 
     for (const Case& c : cases) {
-        const std::string file = makePng(c.spec);
+        const std::string file = makePng(c.recipe);
         ASSERT_FALSE(file.empty()) << c.what;
         const Decoded d = decode(loadPng, dir.write("c.png", file));
         ASSERT_TRUE(d.pixels) << c.what << ": " << d.reason;
-        EXPECT_EQ(d.width, c.spec.width) << c.what;
+        EXPECT_EQ(d.width, c.recipe.width) << c.what;
         EXPECT_EQ(d.bytes(c.expected.size()), c.expected) << c.what;
     }
 }

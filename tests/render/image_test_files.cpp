@@ -62,29 +62,29 @@ void flushNothing(png_structp) {}
 
 } // namespace
 
-std::string makePng(const PngSpec& spec)
+std::string makePng(const PngRecipe& recipe)
 {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::vector<png_bytep> rows;
-    for (const auto& row : spec.rows)
+    for (const auto& row : recipe.rows)
         rows.push_back(const_cast<png_bytep>(row.data()));
     std::vector<png_color> palette;
-    for (const Rgb& c : spec.palette)
+    for (const Rgb& c : recipe.palette)
         palette.push_back(png_color{c[0], c[1], c[2]});
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return {};
     }
     png_set_write_fn(png, &out, appendBytes, flushNothing);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, recipe.width, recipe.height, recipe.bitDepth, recipe.colorType,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    if (!recipe.paletteAlpha.empty())
+        png_set_tRNS(png, info, recipe.paletteAlpha.data(), static_cast<int>(recipe.paletteAlpha.size()), nullptr);
     png_write_info(png, info);
     png_write_image(png, rows.data());
     png_write_end(png, info);
@@ -94,10 +94,10 @@ std::string makePng(const PngSpec& spec)
 
 std::string makeRgbaPng(int width, int height)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    PngRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
     for (int top = 0; top < height; ++top) {
         const int y = height - 1 - top;
         std::vector<uint8_t> row;
@@ -105,7 +105,7 @@ std::string makeRgbaPng(int width, int height)
             const Bgr c = patternPixel(x, y);
             row.insert(row.end(), {c[2], c[1], c[0], static_cast<uint8_t>(x * 16 + y)});
         }
-        spec.rows.push_back(row);
+        recipe.rows.push_back(row);
     }
-    return makePng(spec);
+    return makePng(recipe);
 }

@@ -26,7 +26,7 @@ void putLe32(std::string& bytes, size_t offset, uint32_t value);
 
 // A PNG written by libpng from raw rows (top row first, already packed for the bit depth,
 // 16-bit samples big-endian); palette and paletteAlpha (its tRNS chunk) for palette images.
-struct PngSpec {
+struct PngRecipe {
     int width = 0;
     int height = 0;
     int colorType = 0;
@@ -36,7 +36,7 @@ struct PngSpec {
     std::vector<Rgb> palette;
     std::vector<uint8_t> paletteAlpha;
 };
-std::string makePng(const PngSpec& spec);
+std::string makePng(const PngRecipe& recipe);
 
 // An 8-bit RGBA PNG whose pixel (x, y), y from the bottom, is patternPixel's colour as
 // red, green, blue with alpha x * 16 + y.
