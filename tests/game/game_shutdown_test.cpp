@@ -1,0 +1,29 @@
+#include "tests/game/game_fixture.h"
+
+#include "app/game_window.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+TEST_F(GameTest, ShutdownDeletesTheSixTexturesAndLeavesTheRestToDestruction)
+{
+    GameScene& scene = game_->scene();
+    GLuint names[6] = {};
+    for (int i = 0; i < 6; ++i) {
+        names[i] = scene.textureByLoadOrder(i).name;
+        ASSERT_TRUE(glIsTexture(names[i])) << "texture " << i;
+    }
+    const GLuint labelBuffer = scene.scoreLabel().mesh().positionBuffer;
+    const auto isBuffer =
+        reinterpret_cast<PFNGLISBUFFERPROC>(GameWindow::glProcAddress("glIsBuffer"));
+    ASSERT_TRUE(isBuffer(labelBuffer));
+
+    scene.shutdown();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_FALSE(glIsTexture(names[i])) << "texture " << i;
+        EXPECT_EQ(scene.textureByLoadOrder(i).name, 0u);
+    }
+    EXPECT_TRUE(isBuffer(labelBuffer));
+    // A second shutdown (the harness runs one at the end) deletes nothing more.
+    scene.shutdown();
+}
