@@ -8,7 +8,7 @@ packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
   libsdl2-dev libpng-dev zlib1g-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick locales
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales
   "$@"
 )
 
