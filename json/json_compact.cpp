@@ -4,6 +4,7 @@
 #include "json/json_reader.h"
 #include "json/json_reader_detail.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -43,12 +44,6 @@ struct ByteClasses {
 };
 
 constexpr ByteClasses kClasses;
-
-inline unsigned bitCount(unsigned x) {
-    x = x - ((x >> 1) & 0x55555555u);
-    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
-    return (((x + (x >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24;
-}
 
 // Records the structural brackets of the text being compacted, so that scans
 // can later jump over a nested level instead of walking it. The jump target of
@@ -132,6 +127,22 @@ public:
         return size();
     }
 
+    // Records the brackets of one block (bit i: byte i of the block) at their places in the
+    // output, which the dropped bytes before each one shift to the left.
+    void recordBrackets(std::uint64_t brackets, std::uint64_t dropped) {
+        while (brackets) {
+            const unsigned i = unsigned(std::countr_zero(brackets));
+            brackets &= brackets - 1;
+            const std::size_t pos =
+                size() + i - std::size_t(std::popcount(dropped & ((std::uint64_t(1) << i) - 1)));
+            const char c = static_cast<char>(p_[i]);
+            if (c == '[' || c == '{')
+                indexer_.open(pos, c);
+            else
+                indexer_.close(pos, c);
+        }
+    }
+
 private:
     std::size_t size() const { return std::size_t(w_ - out_); }
 
@@ -195,17 +206,7 @@ private:
         const std::uint64_t dropped = white & outside;
         if constexpr (Index) {
             std::uint64_t brackets = JSON_MASK64(JSON_BRACKET) & outside;
-            while (brackets) {
-                const unsigned i = unsigned(__builtin_ctzll(brackets));
-                brackets &= brackets - 1;
-                const std::size_t pos =
-                    size() + i - std::size_t(_mm_popcnt_u64(dropped & ((std::uint64_t(1) << i) - 1)));
-                const char c = static_cast<char>(p_[i]);
-                if (c == '[' || c == '{')
-                    indexer_.open(pos, c);
-                else
-                    indexer_.close(pos, c);
-            }
+            recordBrackets(brackets, dropped);
         }
         if (dropped == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(w_), lo);
@@ -376,17 +377,7 @@ private:
                                                         _mm_cmpeq_epi8(folded, _mm_set1_epi8(0x7D)));
                                 }) &
                                 outside;
-            while (brackets) {
-                const unsigned i = unsigned(__builtin_ctz(brackets));
-                brackets &= brackets - 1;
-                const unsigned droppedBefore = dropped & ((1u << i) - 1);
-                const std::size_t pos = size() + i - bitCount(droppedBefore);
-                const char c = static_cast<char>(p_[i]);
-                if (c == '[' || c == '{')
-                    indexer_.open(pos, c);
-                else
-                    indexer_.close(pos, c);
-            }
+            recordBrackets(brackets, dropped);
         }
         if (dropped == 0) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(w_), lo);
