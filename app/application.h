@@ -24,36 +24,64 @@ inline constexpr float kMinimumFrameSeconds = 0.015f;
 
 void reportStartupFailure(const char* text);
 
-// Runs the frame loop while the window is running: pump, measure, hold the 15 ms floor and
-// update and render while active, present on every pass.
+// The frame loop, one pass at a time: pump, measure, hold the 15 ms floor and update and
+// render while active, present on every pass. A desktop runs the passes back to back
+// (mainLoop); a browser runs one per frame callback.
+template <class Window, class Scene>
+class FrameLoop {
+public:
+    // lastCounter: the counter read once the scene's init has returned.
+    FrameLoop(Window& window, Scene& scene, FrameClock& clock, int64_t lastCounter)
+        : window_(window), scene_(scene), clock_(clock), frequency_(clock.frequency()),
+          lastCounter_(lastCounter)
+    {
+    }
+
+    // One pass. Where the clock cannot sleep and the floor has not been reached yet, the pass
+    // stops before updating (nothing drawn, nothing presented, the last counter kept) and the
+    // next frame callback measures again.
+    void pass()
+    {
+        window_.pumpMessages();
+        int64_t now = clock_.counter();
+        float frameTime = frameSeconds(lastCounter_, now, frequency_);
+        if (window_.active()) {
+            while (frameTime < kMinimumFrameSeconds) {
+                if (!clock_.canSleep())
+                    return;
+                clock_.sleepOneMillisecond();
+                now = clock_.counter();
+                frameTime = frameSeconds(lastCounter_, now, frequency_);
+            }
+            scene_.update(frameTime);
+            scene_.render();
+        }
+        window_.present();
+        lastCounter_ = now;
+    }
+
+private:
+    Window& window_;
+    Scene& scene_;
+    FrameClock& clock_;
+    const int64_t frequency_;
+    int64_t lastCounter_;
+};
+
+// Runs the frame loop while the window is running.
 template <class Window, class Scene>
 void mainLoop(Window& window, Scene& scene, FrameClock& clock, int64_t lastCounter)
 {
-    const int64_t frequency = clock.frequency();
-    while (window.running()) {
-        window.pumpMessages();
-        int64_t now = clock.counter();
-        float frameTime = frameSeconds(lastCounter, now, frequency);
-        if (window.active()) {
-            while (frameTime < kMinimumFrameSeconds) {
-                clock.sleepOneMillisecond();
-                now = clock.counter();
-                frameTime = frameSeconds(lastCounter, now, frequency);
-            }
-            scene.update(frameTime);
-            scene.render();
-        }
-        window.present();
-        lastCounter = now;
-    }
+    FrameLoop<Window, Scene> loop(window, scene, clock, lastCounter);
+    while (window.running())
+        loop.pass();
 }
 
-// The life of the program from window creation to the end of the loop. The caller owns the
-// window and the scene; the scene is registered as size listener here and destroyed by the
-// caller afterwards, while the window (and so the GL context) still exists.
-// Returns the exit code: 0 after a normal end, 1 after a start-up failure.
+// Start-up from window creation to the scene's init: 0 when the frame loop may start, else
+// the exit code 1 after the failure box and the window's close. The scene is registered as
+// size listener here; the caller owns the window and the scene.
 template <class Window, class Scene>
-int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStartup& glStartup)
+int startApplication(Window& window, Scene& scene, const GlStartup& glStartup)
 {
     window.setSizeListener(&scene);
     if (!window.create(kWindowWidth, kWindowHeight, kWindowBits, false)) {
@@ -74,9 +102,27 @@ int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStar
         window.close();
         return 1;
     }
-    const int64_t start = clock.counter();
-    mainLoop(window, scene, clock, start);
+    return 0;
+}
+
+// After the loop: the scene's shutdown, then the window's close. Returns the exit code 0.
+template <class Window, class Scene>
+int finishApplication(Window& window, Scene& scene)
+{
     scene.shutdown();
     window.close();
     return 0;
+}
+
+// The life of the program from window creation to the end of the loop, on a platform whose
+// loop may block. The caller destroys the scene afterwards, while the window (and so the GL
+// context) still exists. Returns the exit code: 0 after a normal end, 1 after a start-up
+// failure.
+template <class Window, class Scene>
+int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStartup& glStartup)
+{
+    if (const int failed = startApplication(window, scene, glStartup); failed != 0)
+        return failed;
+    mainLoop(window, scene, clock, clock.counter());
+    return finishApplication(window, scene);
 }

@@ -1,22 +1,5 @@
 #include "app/frame_clock.h"
 
-#include <SDL2/SDL_timer.h>
-
-int64_t SystemClock::counter()
-{
-    return static_cast<int64_t>(SDL_GetPerformanceCounter());
-}
-
-int64_t SystemClock::frequency()
-{
-    return static_cast<int64_t>(SDL_GetPerformanceFrequency());
-}
-
-void SystemClock::sleepOneMillisecond()
-{
-    SDL_Delay(1);
-}
-
 float frameSeconds(int64_t lastCounter, int64_t nowCounter, int64_t frequency)
 {
     if (frequency <= 0)

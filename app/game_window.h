@@ -2,9 +2,11 @@
 
 #include "app/size_listener.h"
 
-struct SDL_Window;
+#include <memory>
 
-// The one window with its OpenGL context, on SDL.
+// The one window with its OpenGL context. This header is the same on every platform; the
+// backend folder of the build (app/sdl/, app/win32/, app/web/) defines the members and keeps
+// its own handles in GameWindow::Platform.
 //
 // Lifetime of the context: created by create() and kept current until the window object
 // is destroyed, even after a close request. The entry function destroys the scene before
@@ -19,6 +21,10 @@ public:
     // Not owned; must outlive the window's use of it.
     void setSizeListener(SizeListener* listener) { sizeListener_ = listener; }
     SizeListener* sizeListener() const { return sizeListener_; }
+
+    // Tools and tests: make the window and its context without showing anything on a
+    // display (SDL's offscreen driver, a Win32 window that is never shown). Before create().
+    void setOffscreen(bool offscreen) { offscreen_ = offscreen; }
 
     // Opens the window (title "QUIX 5 Zorbel") with a GL 3.0 context, or a legacy one when
     // 3.0 cannot be had, makes it current, sets running, and reports the drawable size to
@@ -39,10 +45,21 @@ public:
     // Leaves full screen (restoring the desktop mode and the cursor); nothing when windowed.
     void close();
 
-    // The window's GL entry-point lookup (for fetchGlFunctions).
+    // The window's GL entry-point lookup (for fetchGlFunctions). Null for a missing name.
     static void* glProcAddress(const char* name);
 
 private:
+    // The backend's handles and event handling; defined by the backend, which may use
+    // every member below.
+    struct Platform;
+
+    // What every backend does with the events it translates.
+    void toggleActive() { active_ = !active_; }
+    void reportSize(int width, int height)
+    {
+        if (sizeListener_ != nullptr)
+            sizeListener_->resize(width, height);
+    }
     void destroy();
 
     bool active_ = true;
@@ -50,7 +67,6 @@ private:
     bool running_ = false;
     bool fullScreen_ = false;
     bool legacyContext_ = false;
-    bool videoStarted_ = false;
-    SDL_Window* window_ = nullptr;
-    void* context_ = nullptr;
+    bool offscreen_ = false;
+    std::unique_ptr<Platform> platform_;
 };

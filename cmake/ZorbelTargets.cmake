@@ -1,10 +1,18 @@
-# One static library per subsystem folder: every .cpp in the folder is a source.
+# One static library per subsystem folder: every .cpp in the folder is a source, plus every
+# .cpp in the backend folder named by BACKEND (for example app/sdl/ or render/libpng/), which
+# holds what that folder needs from the platform the build is for.
 # A folder that has no sources yet becomes an interface library so that its
 # dependants can already link it.
 function(zorbel_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "BACKEND" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
-  list(FILTER sources EXCLUDE REGEX ".*/main\\.cpp$")
+  if(ARG_BACKEND)
+    if(NOT IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_BACKEND}")
+      message(FATAL_ERROR "${name}: no backend folder ${ARG_BACKEND}/ for this platform")
+    endif()
+    file(GLOB backend_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_BACKEND}/*.cpp")
+    list(APPEND sources ${backend_sources})
+  endif()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
@@ -16,11 +24,14 @@ function(zorbel_library name)
   endif()
 endfunction()
 
-# One GoogleTest executable per test folder: every .cpp in the folder is a source.
+# One GoogleTest executable per test folder: every .cpp in the folder is a source, plus the
+# tests of this platform's backend in the subfolder of the platform's name, when there is one.
 # Tests run with SDL's offscreen video driver so that GL tests need no display.
 function(zorbel_test name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  file(GLOB sources CONFIGURE_DEPENDS
+    "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp"
+    "${CMAKE_CURRENT_SOURCE_DIR}/${ZORBEL_PLATFORM}/*.cpp")
   if(NOT sources)
     return()
   endif()

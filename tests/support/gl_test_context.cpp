@@ -3,11 +3,9 @@
 #include "app/game_window.h"
 #include "app/gl_functions.h"
 
-#include <cstdlib>
-
 GlTestContext::GlTestContext(int width, int height) : window_(std::make_unique<GameWindow>())
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    window_->setOffscreen(true);
     ok_ = window_->create(width, height, 32, false);
     if (ok_) {
         fetchGlFunctions(&GameWindow::glProcAddress);

@@ -4,8 +4,9 @@
 
 class GameWindow;
 
-// A real GL context for tests: a hidden window on SDL's offscreen driver (Mesa's software
-// rasteriser), current on this thread, with the GL entry-point table filled.
+// A real GL context for tests: a window that is never shown (on Linux SDL's offscreen driver
+// with Mesa's software rasteriser), current on this thread, with the GL entry-point table
+// filled.
 // One per test fixture; the context goes away with the object.
 class GlTestContext {
 public:

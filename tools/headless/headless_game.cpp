@@ -7,7 +7,6 @@
 #include <GL/gl.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 HeadlessGame::HeadlessGame() = default;
 
@@ -23,10 +22,10 @@ HeadlessGame::~HeadlessGame()
 bool HeadlessGame::start(const Options& options)
 {
     options_ = options;
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (!useDataDirectory())
         std::fprintf(stderr, "data: no data folder here or beside the program\n");
     window_ = std::make_unique<GameWindow>();
+    window_->setOffscreen(true);
     scene_ = std::make_unique<GameScene>();
     scene_->setRandomSeed(options.seed);
     window_->setSizeListener(scene_.get());

@@ -43,7 +43,21 @@ void setPixelFormat(int bitsPerPixel)
 
 } // namespace
 
-GameWindow::GameWindow() = default;
+struct GameWindow::Platform {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool videoStarted = false;
+
+    void reportDrawableSize(GameWindow& owner) const
+    {
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+        owner.reportSize(drawableWidth, drawableHeight);
+    }
+};
+
+GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) {}
 
 GameWindow::~GameWindow()
 {
@@ -53,12 +67,15 @@ GameWindow::~GameWindow()
 bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen)
 {
     fullScreen_ = fullScreen;
+    Platform& p = *platform_;
     SDL_SetMainReady();
+    if (offscreen_)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Video start-up failed: %s\n", SDL_GetError());
         return false;
     }
-    videoStarted_ = true;
+    p.videoStarted = true;
     if (invisibleDriverNotRequested()) {
         std::fprintf(stderr, "No display to show the window on (video driver \"%s\")\n",
                      SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none");
@@ -73,47 +90,42 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
 
     const Uint32 baseFlags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
     if (fullScreen_) {
-        window_ = SDL_CreateWindow(kTitle, 0, 0, width, height, baseFlags | SDL_WINDOW_FULLSCREEN);
-        if (window_ == nullptr) {
+        p.window = SDL_CreateWindow(kTitle, 0, 0, width, height, baseFlags | SDL_WINDOW_FULLSCREEN);
+        if (p.window == nullptr) {
             showNoticeBox("Display mode failed");
             fullScreen_ = false;
         } else {
             SDL_ShowCursor(SDL_DISABLE);
         }
     }
-    if (window_ == nullptr)
-        window_ = SDL_CreateWindow(kTitle, 0, 0, width, height, baseFlags | SDL_WINDOW_SHOWN);
-    if (window_ == nullptr) {
+    if (p.window == nullptr)
+        p.window = SDL_CreateWindow(kTitle, 0, 0, width, height, baseFlags | SDL_WINDOW_SHOWN);
+    if (p.window == nullptr) {
         std::fprintf(stderr, "Window creation failed: %s\n", SDL_GetError());
         destroy();
         return false;
     }
 
-    context_ = SDL_GL_CreateContext(window_);
-    if (context_ == nullptr) {
+    p.context = SDL_GL_CreateContext(p.window);
+    if (p.context == nullptr) {
         // No 3.0 context on this driver (the request is missing or refused): the legacy
         // context serves, as announced on the console.
         std::printf("OpenGL 3.0 is not supported, falling back to GL 2.1\n");
         std::fflush(stdout);
         SDL_GL_ResetAttributes();
         setPixelFormat(bitsPerPixel);
-        context_ = SDL_GL_CreateContext(window_);
+        p.context = SDL_GL_CreateContext(p.window);
         legacyContext_ = true;
     }
-    if (context_ == nullptr) {
+    if (p.context == nullptr) {
         std::fprintf(stderr, "OpenGL context creation failed: %s\n", SDL_GetError());
         destroy();
         return false;
     }
-    SDL_GL_MakeCurrent(window_, context_);
+    SDL_GL_MakeCurrent(p.window, p.context);
     running_ = true;
 
-    if (sizeListener_ != nullptr) {
-        int drawableWidth = 0;
-        int drawableHeight = 0;
-        SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
-        sizeListener_->resize(drawableWidth, drawableHeight);
-    }
+    p.reportDrawableSize(*this);
     return true;
 }
 
@@ -128,16 +140,13 @@ void GameWindow::pumpMessages()
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
                 running_ = false;
-            } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && sizeListener_) {
-                int drawableWidth = 0;
-                int drawableHeight = 0;
-                SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
-                sizeListener_->resize(drawableWidth, drawableHeight);
+            } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                platform_->reportDrawableSize(*this);
             }
             break;
         case SDL_KEYDOWN:
             if (event.key.keysym.sym == SDLK_ESCAPE)
-                active_ = !active_;
+                toggleActive();
             break;
         default:
             break;
@@ -147,14 +156,14 @@ void GameWindow::pumpMessages()
 
 void GameWindow::present()
 {
-    if (window_ != nullptr)
-        SDL_GL_SwapWindow(window_);
+    if (platform_->window != nullptr)
+        SDL_GL_SwapWindow(platform_->window);
 }
 
 void GameWindow::close()
 {
-    if (fullScreen_ && window_ != nullptr) {
-        SDL_SetWindowFullscreen(window_, 0);
+    if (fullScreen_ && platform_->window != nullptr) {
+        SDL_SetWindowFullscreen(platform_->window, 0);
         SDL_ShowCursor(SDL_ENABLE);
     }
 }
@@ -166,18 +175,19 @@ void* GameWindow::glProcAddress(const char* name)
 
 void GameWindow::destroy()
 {
+    Platform& p = *platform_;
     running_ = false;
-    if (context_ != nullptr) {
-        SDL_GL_MakeCurrent(window_, nullptr);
-        SDL_GL_DeleteContext(context_);
-        context_ = nullptr;
+    if (p.context != nullptr) {
+        SDL_GL_MakeCurrent(p.window, nullptr);
+        SDL_GL_DeleteContext(p.context);
+        p.context = nullptr;
     }
-    if (window_ != nullptr) {
-        SDL_DestroyWindow(window_);
-        window_ = nullptr;
+    if (p.window != nullptr) {
+        SDL_DestroyWindow(p.window);
+        p.window = nullptr;
     }
-    if (videoStarted_) {
+    if (p.videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        videoStarted_ = false;
+        p.videoStarted = false;
     }
 }
