@@ -22,8 +22,8 @@ HeadlessGame::~HeadlessGame()
 bool HeadlessGame::start(const Options& options)
 {
     options_ = options;
-    if (!useDataDirectory())
-        std::fprintf(stderr, "data: no data folder here or beside the program\n");
+    if (const std::string problem = useDataDirectory(); !problem.empty())
+        std::fprintf(stderr, "%s\n", problem.c_str());
     window_ = std::make_unique<GameWindow>();
     window_->setOffscreen(true);
     scene_ = std::make_unique<GameScene>();
