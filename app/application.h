@@ -79,12 +79,13 @@ void mainLoop(Window& window, Scene& scene, FrameClock& clock, int64_t lastCount
 
 // Start-up from window creation to the scene's init: 0 when the frame loop may start, else
 // the exit code 1 after the failure box and the window's close. The scene is registered as
-// size listener here; the caller owns the window and the scene.
+// size listener here; the caller owns the window and the scene. The window is asked for full
+// screen only when the player chose it; it falls back to a window by itself.
 template <class Window, class Scene>
-int startApplication(Window& window, Scene& scene, const GlStartup& glStartup)
+int startApplication(Window& window, Scene& scene, const GlStartup& glStartup, bool fullScreen = false)
 {
     window.setSizeListener(&scene);
-    if (!window.create(kWindowWidth, kWindowHeight, kWindowBits, false)) {
+    if (!window.create(kWindowWidth, kWindowHeight, kWindowBits, fullScreen)) {
         reportStartupFailure("Unable to create the OpenGL Window");
         window.close();
         return 1;

@@ -5,7 +5,9 @@
 #include "app/frame_driver.h"
 #include "app/game_window.h"
 #include "game/game_scene.h"
+#include "main/command_line.h"
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -20,13 +22,21 @@ struct Game {
 
 } // namespace
 
-int runGame(int, char**)
+int runGame(int argc, char** argv)
 {
-    useDataDirectory();
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (commandLine.request != CommandLine::Request::Play)
+        return answerCommandLine(commandLine);
+    // Without its data the game would be drawn in placeholders only: stop before any window.
+    if (const std::string problem = useDataDirectory(commandLine.dataDirectory); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
+    }
     // Shared with the frame driver, which on some platforms keeps running the passes after
     // this function has returned.
     auto game = std::make_shared<Game>();
-    if (const int failed = startApplication(game->window, game->scene, platformGlStartup()); failed != 0)
+    const int failed = startApplication(game->window, game->scene, platformGlStartup(), commandLine.fullScreen);
+    if (failed != 0)
         return failed;
     // The counter is read once init has returned, so loading time stays out of the first frame.
     auto loop = std::make_shared<FrameLoop<GameWindow, GameScene>>(game->window, game->scene, game->clock,

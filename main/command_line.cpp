@@ -1,0 +1,92 @@
+#include "main/command_line.h"
+
+#include <cstdio>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kDataOption = "--data";
+
+CommandLine mistake(std::string text)
+{
+    CommandLine wrong;
+    wrong.request = CommandLine::Request::Mistake;
+    wrong.mistake = std::move(text);
+    return wrong;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char** argv)
+{
+    CommandLine result;
+    bool answered = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "--version") {
+            if (!answered)
+                result.request = arg == "--help" ? CommandLine::Request::Help : CommandLine::Request::Version;
+            answered = true;
+        } else if (arg == "--fullscreen") {
+            result.fullScreen = true;
+        } else if (arg == kDataOption || arg.substr(0, kDataOption.size() + 1) == "--data=") {
+            std::string_view value;
+            if (arg.size() > kDataOption.size())
+                value = arg.substr(kDataOption.size() + 1);
+            else if (i + 1 < argc)
+                value = argv[++i];
+            if (value.empty())
+                return mistake("option --data needs a folder");
+            result.dataDirectory = value;
+        } else {
+            return mistake((arg.starts_with('-') ? "unknown option " : "unexpected argument ") + std::string(arg));
+        }
+    }
+    return result;
+}
+
+const char* usageText()
+{
+    return "usage: zorbel [--fullscreen] [--data DIR]\n"
+           "       zorbel --help | --version\n"
+           "\n"
+           "QUIX 5 Zorbel: a little round world of grass, trees and a fence under a star sky.\n"
+           "\n"
+           "Options:\n"
+           "  --fullscreen  play full screen (in a window when the display mode cannot be set)\n"
+           "  --data DIR    read the game's files from DIR, a folder called \"data\"; without it:\n"
+           "                data/ in the working folder, data/ beside the program, then\n"
+           "                ../share/zorbel/data from the program\n"
+           "  --help        show this text\n"
+           "  --version     show the version\n"
+           "\n"
+           "Controls:\n"
+           "  arrows        scroll the world (in free-camera mode: move the camera)\n"
+           "  Space         switch between scrolling and the free camera\n"
+           "  Escape        pause; again to resume\n"
+           "  Close the window to quit.\n";
+}
+
+std::string versionText()
+{
+    return std::string("zorbel ") + ZORBEL_VERSION;
+}
+
+int answerCommandLine(const CommandLine& commandLine)
+{
+    switch (commandLine.request) {
+    case CommandLine::Request::Help:
+        std::fputs(usageText(), stdout);
+        return 0;
+    case CommandLine::Request::Version:
+        std::printf("%s\n", versionText().c_str());
+        return 0;
+    case CommandLine::Request::Mistake:
+        std::fprintf(stderr, "zorbel: %s\n%s", commandLine.mistake.c_str(), usageText());
+        return 2;
+    case CommandLine::Request::Play:
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+// What the player asked for on the command line:
+//   zorbel [--fullscreen] [--data DIR]     play
+//   zorbel --help | --version              answer and end
+// Values may also be attached: --data=DIR. No option changes the game once it runs.
+struct CommandLine {
+    enum class Request { Play, Help, Version, Mistake };
+    Request request = Request::Play;
+    bool fullScreen = false;
+    std::string dataDirectory;  // empty: the usual places
+    std::string mistake;        // for Request::Mistake, one line: what was wrong
+};
+
+// Reads every argument after the program's name. A mistake anywhere wins over --help and
+// --version; of those two the first given answers.
+CommandLine parseCommandLine(int argc, char** argv);
+
+// The usage, the options and the controls (for --help, and on standard error after a mistake).
+const char* usageText();
+
+// "zorbel " and the project's version.
+std::string versionText();
+
+// Answers a request that is not Play: the text on the right stream, and the exit code
+// (0 for --help and --version, 2 after a mistake).
+int answerCommandLine(const CommandLine& commandLine);
