@@ -7,13 +7,6 @@ WM_CLOSE=$2
 source "$(dirname "$0")/lib.sh"
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 
-# The mean colour of a region as "R G B" in 0..255.
-mean_colour() { # FILE WxH+X+Y
-  convert "$1" -crop "$2" +repage -resize 1x1\! -depth 8 txt:- |
-    sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'
-}
-is_dark() { read -r r g b <<<"$(mean_colour "$1" "$2")"; [ $((r + g + b)) -lt 200 ]; }
-is_green() { read -r r g b <<<"$(mean_colour "$1" "$2")"; [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ] && [ "$g" -gt 50 ]; }
 differs() { ! same_picture "$1" "$2"; }
 
 hold() { # hold KEY SECONDS

@@ -14,10 +14,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() { # check DESCRIPTION COMMAND...
+check() { # check DESCRIPTION COMMAND...: counts the result and returns it
   local what=$1; shift
   if "$@"; then echo "ok: $what"; checks_passed=$((checks_passed + 1));
-  else echo "FAILED: $what"; checks_failed=$((checks_failed + 1)); fi
+  else echo "FAILED: $what"; checks_failed=$((checks_failed + 1)); return 1; fi
 }
 
 finish() {
@@ -37,10 +37,11 @@ start_x() {
   echo "could not start Xvfb"; return 1
 }
 
-# start_game [working dir]: starts the game, waits for its window, sets WID.
+# start_game [working dir [option ...]]: starts the game, waits for its window, sets WID.
 start_game() {
   local dir=${1:-$PWD}
-  (cd "$dir" && exec env -u SDL_VIDEODRIVER "$ZORBEL") >"$WORK/game.out" 2>"$WORK/game.err" &
+  [ $# -gt 0 ] && shift
+  (cd "$dir" && exec env -u SDL_VIDEODRIVER "$ZORBEL" "$@") >"$WORK/game.out" 2>"$WORK/game.err" &
   GAME_PID=$!
   WID=""
   for _ in $(seq 100); do
@@ -54,6 +55,17 @@ start_game() {
 shot() { # shot FILE: the window's pixels
   import -silent -window "$WID" "$1" 2>/dev/null
 }
+
+# The mean colour of a region as "R G B" in 0..255.
+mean_colour() { # FILE WxH+X+Y
+  convert "$1" -crop "$2" +repage -resize 1x1\! -depth 8 txt:- |
+    sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'
+}
+is_dark() { read -r r g b <<<"$(mean_colour "$1" "$2")"; [ $((r + g + b)) -lt 200 ]; }
+is_green() { read -r r g b <<<"$(mean_colour "$1" "$2")"; [ "$g" -gt "$r" ] && [ "$g" -gt "$b" ] && [ "$g" -gt 50 ]; }
+# The first frames, windowed or full screen: the dark sky in the top left corner, the green
+# grass disc in the middle of the window.
+shows_the_world() { is_dark "$1" 100x40+10+10 && is_green "$1" 200x100+540+310; }
 
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = "0" ]; }
 
@@ -75,4 +87,16 @@ close_game() {
     wait "$GAME_PID"; EXIT_CODE=$?
   fi
   GAME_PID=""
+}
+
+# plays WHAT DIR [option ...]: the game started in DIR shows its window and the world, and
+# closing the window ends it with exit code 0.
+plays() {
+  local what=$1; shift
+  check "$what: the window appears" start_game "$@" || return 1
+  sleep 2
+  shot "$WORK/world.png"
+  check "$what: the world is drawn" shows_the_world "$WORK/world.png"
+  close_game
+  check "$what: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 }

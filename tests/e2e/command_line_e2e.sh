@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The command line of the real binary: --help, --version and mistakes answer without a
+# display; a missing data folder stops the game before any window; --data and --fullscreen
+# play under Xvfb.
+ZORBEL=$1
+WM_CLOSE=$2
+CURSOR_HIDDEN=$3
+VERSION=$4
+source "$(dirname "$0")/lib.sh"
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+
+# run OPTION...: the binary without any display; sets CODE, OUT and ERR.
+run() {
+  env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$ZORBEL" "$@" >"$WORK/out" 2>"$WORK/err"
+  CODE=$?
+  OUT=$(cat "$WORK/out")
+  ERR=$(cat "$WORK/err")
+}
+
+run --help
+check "--help: exit code 0 (got $CODE)" test "$CODE" -eq 0
+check "--help: usage, options and controls on standard output" \
+  grep -qzE 'usage: zorbel .*--fullscreen.*--data DIR.*Escape' "$WORK/out"
+check "--help: nothing on standard error" test -z "$ERR"
+
+run --version
+check "--version: exit code 0 (got $CODE)" test "$CODE" -eq 0
+check "--version: the project's version (got \"$OUT\")" test "$OUT" = "zorbel $VERSION"
+
+run --fullscreen --help
+check "--help after another option still answers (got $CODE)" test "$CODE" -eq 0
+
+# mistake OPTION...: the usage on standard error after a line naming the mistake, exit code 2.
+mistake() {
+  local what="mistake ${*@Q}"
+  run "$@"
+  check "$what: exit code 2 (got $CODE)" test "$CODE" -eq 2
+  check "$what: the mistake, then the usage, on standard error" \
+    grep -qPz '^zorbel: [^\n]*\nusage: zorbel' "$WORK/err"
+  check "$what: nothing on standard output" test -z "$OUT"
+}
+mistake --bogus
+mistake -x
+mistake play
+mistake ""
+mistake --data
+mistake --data=
+mistake --help --bogus
+
+run --data "$WORK/missing/data"
+check "--data of a missing folder: exit code 1 (got $CODE)" test "$CODE" -eq 1
+check "--data of a missing folder: one line naming it, before any window (got \"$ERR\")" \
+  test "$ERR" = "No data folder found; tried $WORK/missing/data"
+mkdir -p "$WORK/assets"
+run --data "$WORK/assets"
+check "--data of a folder not called data: exit code 1 (got $CODE)" test "$CODE" -eq 1
+check "--data of a folder not called data: says so" grep -qF "$WORK/assets as the data folder" "$WORK/err"
+check "--data of a folder not called data: in one line" test "$(wc -l <"$WORK/err")" -eq 1
+
+start_x || exit 1
+# A copy of the data without its grass texture: the report names the copy's file, so the
+# game read the folder it was given and not the one beside the build's binary.
+mkdir -p "$WORK/mine" "$WORK/elsewhere"
+cp -r "$repo/data" "$WORK/mine/data"
+rm "$WORK/mine/data/grass.bmp"
+check "--data: the window appears" start_game "$WORK/elsewhere" --data ../mine/data
+sleep 2
+check "--data: the given folder is read" grep -q "data/grass.bmp" "$WORK/game.err"
+check "a window shows the mouse cursor" test "$("$CURSOR_HIDDEN" "$WID"; echo $?)" -eq 1
+close_game
+check "--data: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+
+check "--fullscreen: the window appears" start_game "$WORK/elsewhere" --fullscreen
+sleep 2
+check "--fullscreen: the mouse cursor is hidden" "$CURSOR_HIDDEN" "$WID"
+shot "$WORK/full.png"
+check "--fullscreen: the world is drawn" shows_the_world "$WORK/full.png"
+close_game
+check "--fullscreen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+finish
