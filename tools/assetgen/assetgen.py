@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the game's generated assets into a data directory (by default the repository's data/).
 
-    python3 tools/assetgen/assetgen.py [--out DIR]
+    python3 tools/assetgen/assetgen.py [--out DIR] [--icons DIR]
+
+The desktop icons, which the game itself never reads, go to packaging/linux/ (or --icons DIR).
 
 Everything is painted or built from fixed seeds, so two runs write identical files. Only the
 Python standard library is used. The shaders are written by hand and are not touched here.
@@ -12,6 +14,7 @@ import json
 import os
 import sys
 
+import icon
 import imagefiles
 import meshes
 import textures
@@ -34,6 +37,10 @@ DOCUMENTS = [
     ("meshes/display/wall.json", meshes.wall),
     ("meshes/colliders/quadCollider.json", meshes.quad_collider),
 ]
+
+
+# The icon at each size the desktop's icon theme gets: file name under the icons folder, size.
+ICONS = [("zorbel-%d.png" % size, size) for size in icon.SIZES]
 
 
 def json_text(document):
@@ -61,7 +68,9 @@ def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(here, "..", "..", "data"), help="data directory to write into")
-    parser.add_argument("--only", action="append", help="write just this file (path under the data directory)")
+    parser.add_argument("--icons", default=os.path.join(here, "..", "..", "packaging", "linux"),
+                        help="folder to write the desktop icons into")
+    parser.add_argument("--only", action="append", help="write just this file (path under its folder)")
     args = parser.parse_args(argv)
     out = os.path.normpath(args.out)
     wanted = set(args.only or [])
@@ -75,6 +84,10 @@ def main(argv):
         if wanted and name not in wanted:
             continue
         write(os.path.join(out, name), json_text(builder()).encode("ascii"))
+    for name, size in ICONS:
+        if wanted and name not in wanted:
+            continue
+        write(os.path.join(os.path.normpath(args.icons), name), imagefiles.png_rgba_bytes(to_bytes(icon.icon(size))))
     return 0
 
 
