@@ -2,7 +2,8 @@
 # Builds the benchmarks (optimised) and runs each; every one prints its figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh nlohmann-json3-dev rapidjson-dev
+source scripts/packages.sh
+scripts/deps.sh "${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$(nproc)"
 for bench in build/bench/bench/bench_*; do

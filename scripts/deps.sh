@@ -1,19 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build, the game and the tests need on Debian 12, or, when not root,
-# prints the one apt-get line to run and stops.
-# Usage: scripts/deps.sh [extra package ...]
+# Installs the given Debian 12 packages that are missing, or, when not root, prints the one
+# apt-get line to run and stops. The lists are in scripts/packages.sh.
+# Usage: scripts/deps.sh package ...
 set -euo pipefail
 
-packages=(
-  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
-  libsdl2-dev libpng-dev zlib1g-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales
-  "$@"
-)
-
 missing=()
-for package in "${packages[@]}"; do
+for package in "$@"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$package")
   fi

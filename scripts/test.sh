@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine and runs the whole suite: a normal build with every
-# test (unit, GL on the offscreen driver, end to end under Xvfb), the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target briefly on its
-# seed corpus (clang).
+# test (unit, GL on the offscreen driver, end to end under Xvfb, and the install and the
+# packages made from that same build), the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzz target briefly on its seed corpus (clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+source scripts/packages.sh
+scripts/deps.sh "${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 # A decimal-comma locale, so the test that numbers ignore the process locale runs for real.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf-\?8$' && [ "$(id -u)" -eq 0 ]; then

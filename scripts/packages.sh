@@ -1,0 +1,22 @@
+# The Debian 12 packages each task needs, as lists for scripts/deps.sh. Sourced by the scripts.
+
+# Building the game and running it (the GL drivers included; EGL serves SDL's offscreen
+# driver, which renders the play-through on machines without a display).
+PLAY_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  libsdl2-dev libpng-dev zlib1g-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+)
+
+# Packaging: dpkg-shlibdeps finds what the .deb depends on.
+PACKAGE_PACKAGES=(dpkg-dev)
+
+# The tests on top of building: the second compiler and its sanitizer and fuzzer runtimes,
+# GoogleTest, an X server to drive the real game in, and the tools that read its pictures.
+TEST_PACKAGES=(
+  clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales
+  "${PACKAGE_PACKAGES[@]}"
+)
+
+# The benchmarks and the peer libraries they measure against.
+BENCH_PACKAGES=(libbenchmark-dev nlohmann-json3-dev rapidjson-dev)
