@@ -29,9 +29,10 @@ file(ARCHIVE_CREATE OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/man/zorbel.6.gz"
   PATHS "${CMAKE_CURRENT_BINARY_DIR}/man/zorbel.6" FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/man/zorbel.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
 
-# Packages: the .deb depends on the shared libraries the program really links (SDL2, libpng,
-# GL and the C and C++ runtimes), as dpkg-shlibdeps finds them; the .tar.gz holds the same
-# tree under zorbel-VERSION-Linux/.
+# Packages: the .deb depends on the shared libraries the program links (SDL2, libpng, the GL
+# dispatch library and the C and C++ runtimes), as dpkg-shlibdeps finds them, and on libgl1,
+# which SDL loads itself to make the GL context. The .tar.gz holds the same tree under
+# zorbel-VERSION-Linux/.
 set(CPACK_PACKAGE_NAME zorbel)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "QUIX 5 Zorbel developers <zorbel@example.org>")
@@ -45,4 +46,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libgl1)
 include(CPack)

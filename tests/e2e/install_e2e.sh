@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # cmake --install into a temporary prefix: the Linux layout, then the installed game started
 # from another working folder finds its data, plays and closes; without its data it names
-# every place it tried and ends with 1 before any window.
+# every place it tried and ends with 1 before any window. (The package test starts a /usr
+# tree extracted elsewhere: the tree is relocatable.)
 # Usage: install_e2e.sh WM_CLOSE BUILD_DIR
 WM_CLOSE=$1
 BUILD_DIR=$2
@@ -27,17 +28,12 @@ mkdir -p "$WORK/elsewhere"
 ZORBEL="$prefix/bin/zorbel"
 plays "the installed game" "$WORK/elsewhere"
 
-# Any prefix: the tree moved after installing still finds its data.
-mv "$prefix" "$WORK/moved"
-ZORBEL="$WORK/moved/bin/zorbel"
-plays "the moved tree" "$WORK/elsewhere"
-
 # Under Xvfb: a game that opened its window anyway would run until the timeout (124).
-rm -r "$WORK/moved/share/zorbel/data"
+rm -r "$prefix/share/zorbel/data"
 (cd "$WORK/elsewhere" && timeout 20 "$ZORBEL" >"$WORK/nodata.out" 2>"$WORK/nodata.err")
 code=$?
 check "without its data: exit code 1 (got $code)" test "$code" -eq 1
-expected="No data folder found; tried $WORK/elsewhere/data, $WORK/moved/bin/data, $WORK/moved/share/zorbel/data"
+expected="No data folder found; tried $WORK/elsewhere/data, $prefix/bin/data, $prefix/share/zorbel/data"
 check "without its data: one line naming every place tried, and no window (got \"$(cat "$WORK/nodata.err")\")" \
   test "$(cat "$WORK/nodata.err")" = "$expected"
 finish
