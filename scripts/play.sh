@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds the game and starts it from the repository root.
-# Without a display it renders a short scripted play-through to PNG files instead.
+# Sets up a fresh Debian 12 machine with what building and running the game need, builds the
+# game and starts it from the repository root. Without a display it renders a short scripted
+# play-through instead: twelve PNG frames and an animated WebP of the whole of it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+source scripts/packages.sh
+scripts/deps.sh "${PLAY_PACKAGES[@]}"
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
@@ -11,12 +13,24 @@ cmake --build --preset release -j "$(nproc)"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: playing QUIX 5 Zorbel needs one (X11 or Wayland)."
   out=out/playthrough
+  headless=build/release/tools/headless/zorbel-headless
   mkdir -p "$out"
   echo "Rendering a scripted play-through without a display instead..."
-  SDL_VIDEODRIVER=offscreen build/release/tools/headless/zorbel-headless \
-    --script playthrough --out "$out"
+  SDL_VIDEODRIVER=offscreen "$headless" --script playthrough --out "$out"
   echo "Frames written to $(pwd)/$out"
+
+  # The animation: every fourth frame at half size, 1/15 s of play each, so 120 frames make
+  # eight seconds at the speed it was played.
+  if scripts/deps.sh imagemagick; then
+    frames=$(mktemp -d)
+    trap 'rm -rf "$frames"' EXIT
+    SDL_VIDEODRIVER=offscreen "$headless" --script playthrough --capture-every 4 --size 640x360 --out "$frames"
+    convert -delay 7 -loop 0 "$frames"/frame-*.png -quality 40 -define webp:method=6 "$out/playthrough.webp"
+    echo "Animation written to $(pwd)/$out/playthrough.webp"
+  else
+    echo "No animation: ImageMagick is missing."
+  fi
   exit 0
 fi
 
-exec build/release/zorbel
+exec build/release/zorbel "$@"

@@ -10,7 +10,7 @@
 
 // The real GameScene on an offscreen GL context, stepped by hand with a fixed frame time,
 // a fixed seed and scripted keys. The base of the golden images, the frame benchmark, the
-// README screenshot and the play-through shown on machines without a display.
+// play-through shown on machines without a display and animated at the top of the README.
 class HeadlessGame {
 public:
     struct Options {
