@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/game_window.h"
+#include "app/gl_dialect.h"
 #include "app/gl_functions.h"
 #include "app/message_box.h"
 
@@ -8,6 +9,7 @@ GlStartup platformGlStartup()
     GlStartup startup;
     startup.fetchEntryPoints = [] {
         fetchGlFunctions(&GameWindow::glProcAddress);
+        detectGlDialect();
         const std::vector<std::string> missing = missingGlFunctions();
         return missing.empty() ? std::string() : missing.front();
     };

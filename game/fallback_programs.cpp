@@ -1,11 +1,13 @@
 #include "game/fallback_programs.h"
 
+#include "app/gl_dialect.h"
 #include "render/shader_program.h"
+
+#include <string>
 
 namespace {
 
-const char* const kFragment = R"(#version 120
-uniform sampler2D texture0;
+const char* const kFragment = R"(uniform sampler2D texture0;
 varying vec2 uv;
 varying vec3 colour;
 void main()
@@ -15,8 +17,7 @@ void main()
 }
 )";
 
-const char* const kBasicVertex = R"(#version 120
-attribute vec3 inVertex;
+const char* const kBasicVertex = R"(attribute vec3 inVertex;
 attribute vec3 inNormal;
 attribute vec2 inTexCoord;
 uniform mat4 finalMatrix;
@@ -31,8 +32,7 @@ void main()
 )";
 
 // The ground without the bend: "pos" is read so that it stays an active uniform.
-const char* const kConveyorVertex = R"(#version 120
-attribute vec3 inVertex;
+const char* const kConveyorVertex = R"(attribute vec3 inVertex;
 attribute vec3 inNormal;
 attribute vec2 inTexCoord;
 uniform mat4 mvMat;
@@ -48,16 +48,24 @@ void main()
 }
 )";
 
+// The sources above speak both shading languages once they have the dialect's first lines.
+std::string forDialect(const char* source)
+{
+    const char* header = glDialect() == GlDialect::Es2 ? "#version 100\nprecision mediump float;\n"
+                                                       : "#version 120\n";
+    return header + std::string(source);
+}
+
 } // namespace
 
 void useFallbackBasicProgram(ShaderProgram& program)
 {
-    program.loadSources(kBasicVertex, kFragment);
+    program.loadSources(forDialect(kBasicVertex), forDialect(kFragment));
     program.compileAndLink();
 }
 
 void useFallbackConveyorProgram(ShaderProgram& program)
 {
-    program.loadSources(kConveyorVertex, kFragment);
+    program.loadSources(forDialect(kConveyorVertex), forDialect(kFragment));
     program.compileAndLink();
 }

@@ -1,5 +1,6 @@
 #include "game/game_scene.h"
 
+#include "app/gl_dialect.h"
 #include "app/gl_functions.h"
 #include "game/fallback_mesh.h"
 #include "game/fallback_programs.h"
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 namespace {
 
@@ -172,20 +174,21 @@ void GameScene::loadPrograms()
 {
     const struct {
         ShaderProgram* program;
-        const char* vertex;
-        const char* fragment;
+        const char* vertexFile;
+        const char* fragmentFile;
         void (*fallback)(ShaderProgram&);
     } programs[] = {
-        {&basicProgram_, "data/shaders/basic-fixed.vert", "data/shaders/basic-fixed.frag",
-         &useFallbackBasicProgram},
-        {&conveyorProgram_, "data/shaders/conveyor-map.vert", "data/shaders/conveyor-map.frag",
-         &useFallbackConveyorProgram},
+        {&basicProgram_, "basic-fixed.vert", "basic-fixed.frag", &useFallbackBasicProgram},
+        {&conveyorProgram_, "conveyor-map.vert", "conveyor-map.frag", &useFallbackConveyorProgram},
         // Never drawn with, so it needs no stand-in.
-        {&gameOverProgram_, "data/shaders/gameover-fixed.vert", "data/shaders/gameover-fixed.frag",
-         nullptr},
+        {&gameOverProgram_, "gameover-fixed.vert", "gameover-fixed.frag", nullptr},
     };
+    // OpenGL ES 2.0 (WebGL 1) compiles its own edition of each file.
+    const std::string folder = glDialect() == GlDialect::Es2 ? "data/shaders/es/" : "data/shaders/";
     for (const auto& entry : programs) {
-        entry.program->load(entry.vertex, entry.fragment);
+        const std::string vertex = folder + entry.vertexFile;
+        const std::string fragment = folder + entry.fragmentFile;
+        entry.program->load(vertex, fragment);
         entry.program->compileAndLink();
         // A stage that failed to compile is dropped, and the driver may still link what is
         // left; either way the program does not draw what its files describe.
@@ -193,7 +196,7 @@ void GameScene::loadPrograms()
                            entry.program->fragmentShaderName() != 0;
         if (entry.fallback != nullptr && !built) {
             std::fprintf(stderr, "%s, %s: the program does not build; drawing with a placeholder\n",
-                         entry.vertex, entry.fragment);
+                         vertex.c_str(), fragment.c_str());
             entry.fallback(*entry.program);
         }
     }

@@ -1,8 +1,10 @@
 #include "render/texture.h"
 
 #include "app/gl_context.h"
+#include "app/gl_dialect.h"
 #include "app/gl_functions.h"
 #include "render/image_decoders.h"
+#include "render/texture_es2.h"
 
 #include <cstring>
 #include <iostream>
@@ -101,6 +103,15 @@ void Texture::upload()
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    if (glDialect() == GlDialect::Es2) {
+        const GLint wrap = es2WrapMode(GL_MIRRORED_REPEAT, width, height);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+        const Es2Pixels es2 = es2Pixels(pixels, width, height, pixelFormat);
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(es2.format), width, height, 0, es2.format,
+                     GL_UNSIGNED_BYTE, es2.pixels);
+        return;
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, pixelFormat, GL_UNSIGNED_BYTE, pixels);
@@ -131,8 +142,10 @@ void Texture::setWrapMode(int mode)
     bind();
     if (mode < 0 || mode > 3)
         return;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, kWrapValues[mode]);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, kWrapValues[mode]);
+    const GLint wrap =
+        glDialect() == GlDialect::Es2 ? es2WrapMode(kWrapValues[mode], width, height) : kWrapValues[mode];
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
 }
 
 void Texture::deleteTexture()

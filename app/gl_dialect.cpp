@@ -1,0 +1,29 @@
+#include "app/gl_dialect.h"
+
+#include <GL/gl.h>
+
+#include <cstring>
+
+namespace {
+
+GlDialect currentDialect = GlDialect::Desktop;
+
+} // namespace
+
+GlDialect glDialect()
+{
+    return currentDialect;
+}
+
+void detectGlDialect()
+{
+    currentDialect = glDialectFromVersion(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+}
+
+GlDialect glDialectFromVersion(const char* version)
+{
+    constexpr char kEs[] = "OpenGL ES";
+    if (version != nullptr && std::strncmp(version, kEs, sizeof kEs - 1) == 0)
+        return GlDialect::Es2;
+    return GlDialect::Desktop;
+}
