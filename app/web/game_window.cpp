@@ -1,0 +1,201 @@
+#include "app/game_window.h"
+
+#include "app/message_box.h"
+
+#include <emscripten/html5.h>
+#include <emscripten/html5_webgl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+// The window is the page's canvas (id "canvas") with a WebGL 1 context. The browser calls
+// the event callbacks between frames; they only note what happened, and pumpMessages
+// applies it at the start of the next pass, as a desktop message pump would.
+
+namespace {
+
+constexpr const char* kCanvas = "#canvas";
+
+} // namespace
+
+struct GameWindow::Platform {
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
+    bool callbacksSet = false;
+    // Fixed drawing-buffer size (offscreen use); otherwise the canvas follows its CSS box.
+    int fixedWidth = 0;
+    int fixedHeight = 0;
+    int width = 0;
+    int height = 0;
+
+    int escapePresses = 0;
+    bool sizeChanged = false;
+    bool contextLost = false;
+    // A hidden tab pauses the game; once visible again one pass runs still paused, so the
+    // first frame after the return is measured from that pass and not from the hiding.
+    bool hidden = false;
+    bool pausedForHiding = false;
+    int passesBeforeResume = 0;
+
+    // Sets the drawing buffer to the size the page shows the canvas at, in device pixels,
+    // and tells the listener when it changed (always on the first call).
+    void fitCanvas(GameWindow& owner, bool first)
+    {
+        int w = fixedWidth;
+        int h = fixedHeight;
+        if (w == 0 || h == 0) {
+            double cssWidth = 0.0;
+            double cssHeight = 0.0;
+            emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+            const double ratio = emscripten_get_device_pixel_ratio();
+            w = std::max(1, static_cast<int>(std::lround(cssWidth * ratio)));
+            h = std::max(1, static_cast<int>(std::lround(cssHeight * ratio)));
+        }
+        if (!first && w == width && h == height)
+            return;
+        width = w;
+        height = h;
+        emscripten_set_canvas_element_size(kCanvas, w, h);
+        owner.reportSize(w, h);
+    }
+
+    static EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void* data)
+    {
+        if (std::strcmp(event->code, "Escape") != 0)
+            return EM_FALSE;
+        ++static_cast<Platform*>(data)->escapePresses;
+        return EM_TRUE;
+    }
+
+    static EM_BOOL onResize(int, const EmscriptenUiEvent*, void* data)
+    {
+        static_cast<Platform*>(data)->sizeChanged = true;
+        return EM_FALSE;
+    }
+
+    static EM_BOOL onContextLost(int, const void*, void* data)
+    {
+        static_cast<Platform*>(data)->contextLost = true;
+        return EM_TRUE;
+    }
+
+    // Called with the owner: hiding must pause at once, since no pass runs while hidden.
+    static EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void* data)
+    {
+        auto* owner = static_cast<GameWindow*>(data);
+        Platform& p = *owner->platform_;
+        p.hidden = event->hidden != 0;
+        if (p.hidden && owner->active_) {
+            owner->active_ = false;
+            p.pausedForHiding = true;
+        }
+        if (!p.hidden && p.pausedForHiding)
+            p.passesBeforeResume = 1;
+        return EM_FALSE;
+    }
+
+    void setCallbacks(GameWindow& owner, bool on)
+    {
+        void* self = on ? this : nullptr;
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, self, EM_FALSE, on ? onKeyDown : nullptr);
+        emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, self, EM_FALSE, on ? onResize : nullptr);
+        emscripten_set_webglcontextlost_callback(kCanvas, self, EM_FALSE, on ? onContextLost : nullptr);
+        emscripten_set_visibilitychange_callback(on ? &owner : nullptr, EM_FALSE,
+                                                 on ? onVisibilityChange : nullptr);
+        callbacksSet = on;
+    }
+};
+
+GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) {}
+
+GameWindow::~GameWindow()
+{
+    destroy();
+}
+
+// A WebGL 1 context: OpenGL ES 2.0, the counterpart of the legacy 2.1 path, so no 3.0
+// request is made. Colour without alpha (the page must not show through), a depth buffer,
+// no stencil, no multisampling, as the desktop pixel format asks.
+bool GameWindow::create(int width, int height, int, bool fullScreen)
+{
+    Platform& p = *platform_;
+    fullScreen_ = false;
+    if (fullScreen)
+        showNoticeBox("Display mode failed");
+    if (offscreen_) {
+        p.fixedWidth = width;
+        p.fixedHeight = height;
+    }
+
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.majorVersion = 1;
+    attributes.minorVersion = 0;
+    p.context = emscripten_webgl_create_context(kCanvas, &attributes);
+    if (p.context <= 0) {
+        std::fprintf(stderr, "WebGL is not available on the canvas \"%s\" (error %d)\n", kCanvas,
+                     static_cast<int>(p.context));
+        p.context = 0;
+        return false;
+    }
+    emscripten_webgl_make_context_current(p.context);
+    legacyContext_ = true;
+    running_ = true;
+    p.setCallbacks(*this, true);
+    p.fitCanvas(*this, true);
+    return true;
+}
+
+void GameWindow::pumpMessages()
+{
+    Platform& p = *platform_;
+    for (; p.escapePresses > 0; --p.escapePresses) {
+        // The player decides from here: no automatic resume after a hidden tab.
+        p.pausedForHiding = false;
+        toggleActive();
+    }
+    if (p.pausedForHiding && !p.hidden) {
+        if (p.passesBeforeResume > 0) {
+            --p.passesBeforeResume;
+        } else {
+            p.pausedForHiding = false;
+            active_ = true;
+        }
+    }
+    if (p.sizeChanged) {
+        p.sizeChanged = false;
+        p.fitCanvas(*this, false);
+    }
+    if (p.contextLost && running_) {
+        running_ = false;
+        showNoticeBox("The browser took the WebGL context away; reload the page to play again.");
+    }
+}
+
+// The browser shows what was drawn when the frame callback returns.
+void GameWindow::present() {}
+
+void GameWindow::close() {}
+
+void* GameWindow::glProcAddress(const char* name)
+{
+    return emscripten_webgl1_get_proc_address(name);
+}
+
+void GameWindow::destroy()
+{
+    Platform& p = *platform_;
+    running_ = false;
+    if (p.callbacksSet)
+        p.setCallbacks(*this, false);
+    if (p.context != 0) {
+        emscripten_webgl_make_context_current(0);
+        emscripten_webgl_destroy_context(p.context);
+        p.context = 0;
+    }
+}

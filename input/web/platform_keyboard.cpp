@@ -1,0 +1,57 @@
+#include "input/key_source.h"
+
+#include <emscripten/html5.h>
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// The down state of the seven keys, kept by the page's key events (by physical key, so the
+// keyboard layout does not matter). The events arrive between frames, so the state read in
+// an update is the one at the start of that pass.
+class PlatformKeyboard final : public KeySource {
+public:
+    PlatformKeyboard()
+    {
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE, onKey);
+        emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE, onKey);
+        // A key released while the page has no focus sends no key-up: forget every key then.
+        emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, onBlur);
+    }
+
+    bool isDown(Key key) const override { return down_[static_cast<size_t>(key)]; }
+
+private:
+    static constexpr std::array<const char*, 7> kCodes = {"Space",     "F1",         "F2",     "ArrowLeft",
+                                                          "ArrowRight", "ArrowUp", "ArrowDown"};
+
+    // True for the game's keys, so the page neither scrolls nor opens its help on them.
+    static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data)
+    {
+        auto* self = static_cast<PlatformKeyboard*>(data);
+        for (size_t i = 0; i < kCodes.size(); ++i) {
+            if (std::strcmp(event->code, kCodes[i]) == 0) {
+                self->down_[i] = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+                return EM_TRUE;
+            }
+        }
+        return EM_FALSE;
+    }
+
+    static EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void* data)
+    {
+        static_cast<PlatformKeyboard*>(data)->down_.fill(false);
+        return EM_FALSE;
+    }
+
+    std::array<bool, 7> down_{};
+};
+
+} // namespace
+
+const KeySource& platformKeyboard()
+{
+    static const PlatformKeyboard keyboard;
+    return keyboard;
+}

@@ -1,0 +1,77 @@
+// zorbel-frames, the headless driver in a browser page (the browser build's tools): the real
+// GameScene on a canvas of a fixed size, stepped by the page with a fixed frame time, a
+// fixed seed and the keys it names, and its frames read back as pixels. The base of the
+// browser's golden-image comparison and frame benchmark.
+#include "tools/headless/headless_game.h"
+
+#include <emscripten/emscripten.h>
+
+#include <GL/gl.h>
+
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::unique_ptr<HeadlessGame> game;
+RgbaImage frame;
+
+} // namespace
+
+extern "C" {
+
+// Starts a fresh game (the previous one ends first). 1 when the scene is ready.
+EMSCRIPTEN_KEEPALIVE int zorbelStart(int width, int height, unsigned seed)
+{
+    game.reset();
+    game = std::make_unique<HeadlessGame>();
+    HeadlessGame::Options options;
+    options.width = width;
+    options.height = height;
+    options.seed = seed;
+    return game->start(options) ? 1 : 0;
+}
+
+// The keys held from the next step on, by the names the key scripts use ("RIGHT UP").
+EMSCRIPTEN_KEEPALIVE int zorbelHoldKeys(const char* names)
+{
+    std::set<Key> keys;
+    std::istringstream words(names);
+    std::string word;
+    while (words >> word) {
+        std::string error;
+        const std::optional<KeyScript> script = KeyScript::parse(word + "@0", error);
+        if (!script)
+            return 0;
+        for (Key key : script->keysAt(0))
+            keys.insert(key);
+    }
+    game->holdKeys(keys);
+    return 1;
+}
+
+// One frame with the fixed frame time: update, render and glFinish. Returns the
+// milliseconds that took, by the page's clock.
+EMSCRIPTEN_KEEPALIVE double zorbelStep()
+{
+    const double start = emscripten_get_now();
+    game->step();
+    return emscripten_get_now() - start;
+}
+
+// The frame drawn last, RGBA with the top row first, width x height of the start.
+EMSCRIPTEN_KEEPALIVE const uint8_t* zorbelReadFrame()
+{
+    frame = game->readFrame();
+    return frame.pixels.data();
+}
+
+// The renderer's name, for the benchmark's report.
+EMSCRIPTEN_KEEPALIVE const char* zorbelRenderer()
+{
+    return reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+}
+
+} // extern "C"
