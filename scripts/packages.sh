@@ -20,3 +20,9 @@ TEST_PACKAGES=(
 
 # The benchmarks and the peer libraries they measure against.
 BENCH_PACKAGES=(libbenchmark-dev nlohmann-json3-dev rapidjson-dev)
+
+# The browser build: Debian's Emscripten, whose optimiser runs on node with Debian's acorn.
+WEB_PACKAGES=(cmake ninja-build emscripten node-acorn)
+
+# The browser tests and benchmark: the system's Chromium (the npm tools never download one).
+WEB_TEST_PACKAGES=(chromium)

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the game for browsers (WebAssembly and WebGL, with Debian's Emscripten) into
+# dist/web/: the page (web/), the program (zorbel.js, zorbel.wasm) and the data package
+# (zorbel-data.js, zorbel-data.data, packed from data/). Installs what is missing first.
+#
+#   scripts/web.sh [--serve] [--port N] [--data DIR] [--out DIR]
+#
+# --serve: then serves the folder on 127.0.0.1 with Python's http.server (port 8080 unless
+# --port says otherwise) and prints the address. --data packs another data folder (tests
+# use a damaged copy); --out writes somewhere other than dist/web.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+serve=0
+port=8080
+data=data
+out=dist/web
+while [ $# -gt 0 ]; do
+  case $1 in
+    --serve) serve=1 ;;
+    --port) port=$2; shift ;;
+    --data) data=$2; shift ;;
+    --out) out=$2; shift ;;
+    *) sed -n '2,12p' "$0" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+source scripts/packages.sh
+scripts/deps.sh "${WEB_PACKAGES[@]}"
+# Debian's emcc runs its JavaScript optimiser on node, which must find Debian's acorn even
+# when node itself is not Debian's.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+cmake --preset web >/dev/null
+cmake --build --preset web -j "${ZORBEL_JOBS:-$(nproc)}" --target zorbel
+
+rm -rf "$out"
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+cp web/index.html web/style.css web/page.js "$out"/
+cp build/web/zorbel.js build/web/zorbel.wasm "$out"/
+# The files keep their paths under data/; the browser decodes the PNG files while loading.
+(cd "$(dirname "$data")" && python3 /usr/share/emscripten/tools/file_packager.py \
+  "$out/zorbel-data.data" --preload "$(basename "$data")@/data" --use-preload-plugins \
+  --js-output="$out/zorbel-data.js" >/dev/null)
+echo "Built $out ($(du -sh "$out" | cut -f1))"
+
+if [ "$serve" -eq 1 ]; then
+  echo "Serving on http://127.0.0.1:$port/ (Ctrl+C stops)"
+  exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$out"
+fi

@@ -1,0 +1,63 @@
+// Starts the game in this page: checks that the browser can draw with WebGL (and says so
+// in the page when it cannot), then loads the data package and the program. The program's
+// standard output goes to the console as log lines, its standard error as error lines.
+(function () {
+  'use strict';
+
+  var canvas = document.getElementById('canvas');
+  var status = document.getElementById('status');
+
+  function showMessage(text) {
+    var box = document.getElementById('message');
+    box.textContent = text;
+    box.hidden = false;
+  }
+
+  function webglAvailable() {
+    try {
+      var probe = document.createElement('canvas');
+      return !!(window.WebGLRenderingContext && probe.getContext('webgl'));
+    } catch (e) {
+      return false;
+    }
+  }
+
+  if (!webglAvailable()) {
+    status.textContent = 'Not started.';
+    showMessage('This game draws with WebGL, which this browser does not offer or has turned off. ' +
+                'Turn on hardware acceleration (or WebGL) in the browser settings, or try another browser.');
+    console.error('WebGL is not available: the game cannot start');
+    return;
+  }
+
+  window.Module = {
+    canvas: canvas,
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.error(text); },
+    setStatus: function (text) {
+      // The loader reports download progress as "Downloading data... (x/y)".
+      if (text) status.textContent = text;
+    },
+    onRuntimeInitialized: function () {
+      status.textContent = '';
+      canvas.focus();
+    },
+    onAbort: function (what) {
+      showMessage('The game stopped: ' + what);
+    }
+  };
+
+  // Keys reach the game while the picture has the focus; a click gives it back.
+  canvas.addEventListener('mousedown', function () { canvas.focus(); });
+
+  // In this order: the data package registers its files before the program starts.
+  ['zorbel-data.js', 'zorbel.js'].forEach(function (source) {
+    var script = document.createElement('script');
+    script.src = source;
+    script.async = false;
+    script.onerror = function () {
+      showMessage('Could not load ' + source + ' from the server.');
+    };
+    document.body.appendChild(script);
+  });
+})();
