@@ -2,6 +2,7 @@
 // rasteriser may round a few edge pixels differently from one build to another.
 // ZORBEL_UPDATE_GOLDEN=1 rewrites the stored images from the current build.
 #include "tools/headless/headless_game.h"
+#include "tools/headless/image_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -12,31 +13,6 @@
 namespace {
 
 const std::filesystem::path kGoldenDir = std::filesystem::path(ZORBEL_TEST_DATA_DIR) / "golden";
-
-struct Difference {
-    double meanAbsolute = 0.0;   // per channel, 0..255
-    double farPixelShare = 0.0;  // share of pixels off by more than 32 in some channel
-};
-
-Difference compare(const RgbaImage& a, const RgbaImage& b)
-{
-    Difference d;
-    const size_t pixels = a.pixels.size() / 4;
-    size_t far = 0;
-    double sum = 0.0;
-    for (size_t p = 0; p < pixels; ++p) {
-        int worst = 0;
-        for (size_t c = 0; c < 3; ++c) {
-            const int delta = std::abs(int(a.pixels[4 * p + c]) - int(b.pixels[4 * p + c]));
-            sum += delta;
-            worst = std::max(worst, delta);
-        }
-        far += worst > 32;
-    }
-    d.meanAbsolute = sum / (3.0 * static_cast<double>(pixels));
-    d.farPixelShare = static_cast<double>(far) / static_cast<double>(pixels);
-    return d;
-}
 
 // Runs the scene for the given frames with keys chosen per frame and checks the last one.
 void expectGolden(const std::string& name, int frames, const std::function<std::set<Key>(int)>& keys)
@@ -64,13 +40,12 @@ void expectGolden(const std::string& name, int frames, const std::function<std::
     ASSERT_TRUE(readPng(golden.string(), expected)) << golden;
     ASSERT_EQ(expected.width, actual.width);
     ASSERT_EQ(expected.height, actual.height);
-    const Difference d = compare(actual, expected);
+    const ImageDifference d = compareImages(actual, expected);
     const std::filesystem::path saved =
         std::filesystem::temp_directory_path() / ("zorbel-" + name + "-actual.png");
-    if (d.meanAbsolute > 1.5 || d.farPixelShare > 0.005)
+    if (!d.matches())
         writePng(saved.string(), actual);
-    EXPECT_LE(d.meanAbsolute, 1.5) << "frame kept in " << saved;
-    EXPECT_LE(d.farPixelShare, 0.005) << "frame kept in " << saved;
+    EXPECT_TRUE(d.matches()) << d.describe() << "; frame kept in " << saved;
 }
 
 } // namespace
