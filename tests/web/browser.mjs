@@ -1,0 +1,112 @@
+// What the browser tests and the browser benchmark share: a folder served on 127.0.0.1 by
+// Python's http.server, the system's Chromium started headless with a fresh profile, and
+// pictures taken of the game's canvas.
+import { spawn } from 'node:child_process';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { PNG } from 'pngjs';
+
+// Flags that work in a sandboxed machine without a GPU: software WebGL through SwiftShader,
+// and none of the browser's own network traffic.
+const kChromiumFlags = [
+  '--headless=new',
+  '--no-sandbox',
+  '--use-angle=swiftshader',
+  '--enable-unsafe-swiftshader',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
+  '--no-first-run',
+  '--hide-scrollbars',
+  '--force-device-scale-factor=1',
+];
+
+// Serves `folder` until close(); resolves once the server has said its port.
+export function serve(folder) {
+  return new Promise((resolve, reject) => {
+    const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', folder], {
+      stdio: ['ignore', 'pipe', 'ignore'],
+    });
+    let said = '';
+    server.stdout.on('data', (chunk) => {
+      said += chunk;
+      const port = /port (\d+)/.exec(said);
+      if (port) resolve({ url: `http://127.0.0.1:${port[1]}/`, close: () => server.kill() });
+    });
+    server.on('exit', (code) => reject(new Error(`http.server ended (${code}) before serving ${folder}`)));
+  });
+}
+
+// The system's Chromium (never a downloaded one), headless, with a profile of its own.
+export async function launch(extraFlags = []) {
+  const profile = mkdtempSync(join(tmpdir(), 'zorbel-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: [...kChromiumFlags, ...extraFlags],
+    userDataDir: profile,
+    defaultViewport: { width: 1600, height: 900 },
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    rmSync(profile, { recursive: true, force: true });
+  };
+  return browser;
+}
+
+// Opens `url` in a new page and keeps every console line and uncaught error in `console`.
+export async function open(browser, url) {
+  const page = await browser.newPage();
+  page.lines = [];
+  page.on('console', (message) => page.lines.push({ type: message.type(), text: message.text() }));
+  page.on('pageerror', (error) => page.lines.push({ type: 'pageerror', text: String(error) }));
+  await page.goto(url, { waitUntil: 'load' });
+  return page;
+}
+
+// Waits until the page's console has a line matching `pattern`.
+export async function waitForLine(page, pattern, timeout = 20000) {
+  const start = Date.now();
+  while (!page.lines.some((line) => pattern.test(line.text))) {
+    if (Date.now() - start > timeout) throw new Error(`no console line like ${pattern} within ${timeout} ms`);
+    await sleep(50);
+  }
+}
+
+export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// What the canvas shows on the screen, decoded: { width, height, data (RGBA, top row first) }.
+export async function canvasPicture(page) {
+  const canvas = await page.$('#canvas');
+  return PNG.sync.read(Buffer.from(await canvas.screenshot({ type: 'png' })));
+}
+
+// The mean colour [r, g, b] of a region given in fractions of the picture (left, top,
+// width, height), so the checks hold whatever size the canvas has.
+export function meanColour(picture, left, top, width, height) {
+  const x0 = Math.floor(left * picture.width);
+  const y0 = Math.floor(top * picture.height);
+  const x1 = Math.max(x0 + 1, Math.floor((left + width) * picture.width));
+  const y1 = Math.max(y0 + 1, Math.floor((top + height) * picture.height));
+  const sum = [0, 0, 0];
+  for (let y = y0; y < y1; ++y)
+    for (let x = x0; x < x1; ++x)
+      for (let c = 0; c < 3; ++c) sum[c] += picture.data[4 * (y * picture.width + x) + c];
+  const count = (x1 - x0) * (y1 - y0);
+  return sum.map((value) => value / count);
+}
+
+export function samePicture(a, b) {
+  return a.width === b.width && a.height === b.height && Buffer.compare(a.data, b.data) === 0;
+}
+
+// The regions the end-to-end checks look at, as on the desktop: the sky across the top and
+// the grass disc at the bottom centre.
+export const isDarkSky = (picture) => meanColour(picture, 0.34, 0.014, 0.31, 0.083).reduce((a, b) => a + b) < 200;
+export function isGreenGround(picture) {
+  const [r, g, b] = meanColour(picture, 0.42, 0.83, 0.16, 0.083);
+  return g > r && g > b && g > 50;
+}

@@ -1,0 +1,156 @@
+// The browser edition end to end, in the system's headless Chromium against the page served
+// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape pauses it,
+// the canvas follows the window, damaged data is named while the game goes on drawing, and
+// a browser without WebGL gets a message in the page. ZORBEL_WEB_DIST names the built page
+// (dist/web by default); scripts/web-test.sh builds it and runs these.
+import { after, before, describe, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { cpSync, mkdtempSync, rmSync, writeFileSync, readFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import {
+  canvasPicture, isDarkSky, isGreenGround, launch, open, samePicture, serve, sleep, waitForLine,
+} from './browser.mjs';
+
+const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
+const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
+
+const errorsOf = (page) => page.lines.filter((line) => line.type === 'error' || line.type === 'pageerror');
+
+async function hold(page, key, ms) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+}
+
+describe('the game in the browser', () => {
+  let server;
+  let browser;
+  let page;
+
+  before(async () => {
+    server = await serve(dist);
+    browser = await launch();
+    page = await open(browser, server.url);
+    await sleep(1000);
+  });
+  after(async () => {
+    await browser?.close();
+    server?.close();
+  });
+
+  test('loads without a console error and shows the sky and the green disc after a second', async () => {
+    assert.deepEqual(errorsOf(page), []);
+    const picture = await canvasPicture(page);
+    assert.ok(isDarkSky(picture), 'the sky is dark at the top');
+    assert.ok(isGreenGround(picture), 'the grass disc is green at the bottom centre');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the focus');
+    assert.equal(await page.evaluate(() => document.getElementById('message').hidden), true);
+  });
+
+  test('holding ArrowRight changes the picture', async () => {
+    const before = await canvasPicture(page);
+    await hold(page, 'ArrowRight', 600);
+    await sleep(200);
+    assert.ok(!samePicture(before, await canvasPicture(page)));
+  });
+
+  test('Escape pauses (the picture stands still while a key is held) and resumes', async () => {
+    await page.keyboard.press('Escape');
+    await sleep(300);
+    await page.keyboard.down('ArrowLeft');
+    const first = await canvasPicture(page);
+    await sleep(500);
+    const second = await canvasPicture(page);
+    await page.keyboard.up('ArrowLeft');
+    assert.ok(samePicture(first, second), 'two captures half a second apart are identical');
+
+    await page.keyboard.press('Escape');
+    await sleep(200);
+    await hold(page, 'ArrowLeft', 600);
+    await sleep(200);
+    assert.ok(!samePicture(second, await canvasPicture(page)), 'after resuming the picture moves again');
+  });
+
+  test('the canvas follows the window at 16:9 and the picture fills it', async () => {
+    await page.setViewport({ width: 1000, height: 700 });
+    await sleep(500);
+    const size = await page.evaluate(() => {
+      const canvas = document.getElementById('canvas');
+      const box = canvas.getBoundingClientRect();
+      return { width: canvas.width, height: canvas.height, cssWidth: box.width, cssHeight: box.height };
+    });
+    assert.equal(size.width, Math.round(size.cssWidth), 'the drawing buffer is as wide as the canvas shown');
+    assert.equal(size.height, Math.round(size.cssHeight));
+    assert.ok(Math.abs(size.width / size.height - 16 / 9) < 0.01, `16:9, got ${size.width} x ${size.height}`);
+    assert.ok(size.width < 1000);
+    const picture = await canvasPicture(page);
+    assert.ok(isDarkSky(picture) && isGreenGround(picture), 'the resized picture still shows sky and grass');
+    assert.deepEqual(errorsOf(page), []);
+  });
+
+  test('a lost WebGL context ends the frame loop and says so in the page', async () => {
+    await page.evaluate(() => document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context').loseContext());
+    await waitForLine(page, /The game has ended \(exit code 0\)/);
+    const text = await page.$eval('#message', (box) => (box.hidden ? '' : box.textContent));
+    assert.match(text, /WebGL context/);
+  });
+});
+
+describe('damaged data in the package', () => {
+  let work;
+  let server;
+  let browser;
+
+  before(async () => {
+    // A copy of the page whose data package lacks the grass (BMP) and has a PNG with a
+    // damaged chunk.
+    work = mkdtempSync(join(tmpdir(), 'zorbel-web-data-'));
+    cpSync(join(repo, 'data'), join(work, 'data'), { recursive: true, dereference: true });
+    rmSync(join(work, 'data/grass.bmp'));
+    const png = readFileSync(join(work, 'data/road6.png'));
+    png[50] ^= 0xff; // inside the image data
+    writeFileSync(join(work, 'data/road6.png'), png);
+    execFileSync('bash', [join(repo, 'scripts/web.sh'), '--data', join(work, 'data'), '--out', join(work, 'dist')], {
+      stdio: 'ignore',
+    });
+    server = await serve(join(work, 'dist'));
+    browser = await launch();
+  });
+  after(async () => {
+    await browser?.close();
+    server?.close();
+    rmSync(work, { recursive: true, force: true });
+  });
+
+  test('a missing BMP and a damaged PNG are named on the console and the game still draws', async () => {
+    const page = await open(browser, server.url);
+    await sleep(1000);
+    const errors = errorsOf(page).map((line) => line.text);
+    assert.ok(errors.some((text) => text.includes('data/grass.bmp') && text.includes('cannot open')), errors.join('\n'));
+    assert.ok(errors.some((text) => text.includes('data/road6.png') && text.includes('CRC')), errors.join('\n'));
+    assert.ok(!errors.some((text) => /pageerror|abort/i.test(text)));
+    const first = await canvasPicture(page);
+    assert.ok(isDarkSky(first), 'the sky is still drawn');
+    await hold(page, 'ArrowRight', 400);
+    await sleep(200);
+    assert.ok(!samePicture(first, await canvasPicture(page)), 'and the game still runs');
+  });
+});
+
+describe('a browser without WebGL', () => {
+  test('gets a clear message in the page', async () => {
+    const server = await serve(dist);
+    const browser = await launch(['--disable-webgl']);
+    try {
+      const page = await open(browser, server.url);
+      const text = await page.$eval('#message', (box) => (box.hidden ? '' : box.textContent));
+      assert.match(text, /WebGL/);
+    } finally {
+      await browser.close();
+      server.close();
+    }
+  });
+});
