@@ -17,7 +17,12 @@ GlDialect glDialect()
 
 void detectGlDialect()
 {
-    currentDialect = glDialectFromVersion(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    useGlDialect(glDialectFromVersion(reinterpret_cast<const char*>(glGetString(GL_VERSION))));
+}
+
+void useGlDialect(GlDialect dialect)
+{
+    currentDialect = dialect;
 }
 
 GlDialect glDialectFromVersion(const char* version)

@@ -13,5 +13,8 @@ GlDialect glDialect();
 // right after fetching the entry points.
 void detectGlDialect();
 
+// Keeps the given dialect instead (tests run the ES paths on a desktop context).
+void useGlDialect(GlDialect dialect);
+
 // The dialect a GL_VERSION string names: ES when it starts with "OpenGL ES".
 GlDialect glDialectFromVersion(const char* version);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine and runs the whole suite: a normal build with every
 # test (unit, GL on the offscreen driver, end to end under Xvfb, and the install and the
-# packages made from that same build), the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then each fuzz target briefly on its seed corpus (clang).
+# packages made from that same build), the browser build with its tests in headless
+# Chromium, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then each
+# fuzz target briefly on its seed corpus (clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -19,6 +20,11 @@ run() { echo; echo "== $*"; "$@"; }
 run cmake --preset dev >/dev/null
 run cmake --build --preset dev -j "$jobs"
 run ctest --preset dev -j "$jobs"
+
+# The browser build (Emscripten) and its tests; the golden frames use the dev build's tools.
+web_start=$SECONDS
+run bash scripts/web-test.sh
+echo "browser stage: $((SECONDS - web_start)) s"
 
 run cmake --preset asan >/dev/null
 run cmake --build --preset asan -j "$jobs"

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,7 +16,9 @@ class ScriptedClock final : public FrameClock {
 public:
     int64_t now = 1000000;
     int sleeps = 0;
+    bool sleepAllowed = true;
     int64_t counter() override { return now; }
+    bool canSleep() const override { return sleepAllowed; }
     int64_t frequency() override { return 1000000; }
     void sleepOneMillisecond() override
     {
@@ -217,4 +220,21 @@ TEST(MainLoop, MissingEntryPointOrFailedInitEndsWithExitCodeOneAndNoShutdown)
                                                    "fetch", "render state", "init", "close"};
         EXPECT_EQ(h.recorder.calls, expected);
     }
+}
+
+TEST(MainLoop, WhereTheClockCannotSleepAPassBeforeTheFloorOnlyPumpsAndTheNextOneMeasuresOnFromTheLastFrame)
+{
+    // A browser: each pass is one frame callback, and the thread must not block.
+    Harness h;
+    h.clock.sleepAllowed = false;
+    h.window.script = {h.wait(5), h.wait(5), h.wait(6), h.wait(20)};
+    EXPECT_EQ(h.run(), 0);
+    const std::vector<std::string> expected = {
+        "pump", "pump", "pump", "update", "render", "present", "pump", "update", "render", "present", "pump",
+        "shutdown", "close"};
+    const auto init = std::find(h.recorder.calls.begin(), h.recorder.calls.end(), "init");
+    ASSERT_NE(init, h.recorder.calls.end());
+    EXPECT_EQ(std::vector<std::string>(init + 1, h.recorder.calls.end()), expected);
+    EXPECT_EQ(h.recorder.frameTimes, (std::vector<float>{0.016f, 0.020f}));
+    EXPECT_EQ(h.clock.sleeps, 0);
 }
