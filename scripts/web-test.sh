@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The browser edition's tests, in the system's headless Chromium over the DevTools protocol:
-# builds dist/web (scripts/web.sh) and the page of the headless driver, installs what the
+# builds dist/web and the page of the headless driver (scripts/web.sh --frames), installs what the
 # tests need (Debian's chromium; puppeteer-core and pngjs from npm, as locked in
 # tests/web/package-lock.json: no browser is downloaded), and runs tests/web/*.test.mjs.
 # The golden frames are compared by the native zorbel-compare-frame of the dev build, which
@@ -17,16 +17,9 @@ if [ ! -x "$compare" ]; then
   cmake --build --preset dev -j "$(nproc)" --target zorbel-compare-frame
 fi
 
-bash scripts/web.sh
-export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-cmake --build --preset web -j "$(nproc)" --target zorbel-frames
-frames=build/web/frames-page
-rm -rf "$frames"
-mkdir -p "$frames"
-cp tests/web/frames.html dist/web/zorbel-data.js dist/web/zorbel-data.data \
-  build/web/tools/headless/zorbel-frames.js build/web/tools/headless/zorbel-frames.wasm "$frames"/
+bash scripts/web.sh --frames
 
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 # One file at a time: the pictures are timed, and two browsers would share the two cores.
-ZORBEL_WEB_DIST=$PWD/dist/web ZORBEL_WEB_FRAMES=$PWD/$frames ZORBEL_COMPARE_FRAME=$PWD/$compare \
+ZORBEL_WEB_DIST=$PWD/dist/web ZORBEL_WEB_FRAMES=$PWD/build/web/frames-page ZORBEL_COMPARE_FRAME=$PWD/$compare \
   node --test --test-concurrency=1 tests/web/*.test.mjs

@@ -3,24 +3,27 @@
 # dist/web/: the page (web/), the program (zorbel.js, zorbel.wasm) and the data package
 # (zorbel-data.js, zorbel-data.data, packed from data/). Installs what is missing first.
 #
-#   scripts/web.sh [--serve] [--port N] [--data DIR] [--out DIR]
+#   scripts/web.sh [--serve] [--port N] [--data DIR] [--out DIR] [--frames]
 #
 # --serve: then serves the folder on 127.0.0.1 with Python's http.server (port 8080 unless
 # --port says otherwise) and prints the address. --data packs another data folder (tests
-# use a damaged copy); --out writes somewhere other than dist/web.
+# use a damaged copy); --out writes somewhere other than dist/web. --frames also builds the
+# page of the headless driver (tests and benchmark) into build/web/frames-page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 serve=0
 port=8080
 data=data
 out=dist/web
+frames=0
 while [ $# -gt 0 ]; do
   case $1 in
     --serve) serve=1 ;;
     --port) port=$2; shift ;;
     --data) data=$2; shift ;;
     --out) out=$2; shift ;;
-    *) sed -n '2,12p' "$0" >&2; exit 2 ;;
+    --frames) frames=1 ;;
+    *) sed -n '2,13p' "$0" >&2; exit 2 ;;
   esac
   shift
 done
@@ -44,6 +47,14 @@ cp build/web/zorbel.js build/web/zorbel.wasm "$out"/
   "$out/zorbel-data.data" --preload "$(basename "$data")@/data" --use-preload-plugins \
   --js-output="$out/zorbel-data.js" >/dev/null)
 echo "Built $out ($(du -sh "$out" | cut -f1))"
+
+if [ "$frames" -eq 1 ]; then
+  cmake --build --preset web -j "${ZORBEL_JOBS:-$(nproc)}" --target zorbel-frames
+  rm -rf build/web/frames-page
+  mkdir -p build/web/frames-page
+  cp tests/web/frames.html "$out"/zorbel-data.js "$out"/zorbel-data.data \
+    build/web/tools/headless/zorbel-frames.js build/web/tools/headless/zorbel-frames.wasm build/web/frames-page/
+fi
 
 if [ "$serve" -eq 1 ]; then
   echo "Serving on http://127.0.0.1:$port/ (Ctrl+C stops)"

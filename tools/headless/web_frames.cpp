@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -53,11 +54,16 @@ EMSCRIPTEN_KEEPALIVE int zorbelHoldKeys(const char* names)
 }
 
 // One frame with the fixed frame time: update, render and glFinish. Returns the
-// milliseconds that took, by the page's clock.
-EMSCRIPTEN_KEEPALIVE double zorbelStep()
+// milliseconds that took, by the page's clock. A browser may answer glFinish before the
+// pixels are drawn; with waitForPixels a one-pixel read-back follows, which cannot.
+EMSCRIPTEN_KEEPALIVE double zorbelStep(int waitForPixels)
 {
     const double start = emscripten_get_now();
     game->step();
+    if (waitForPixels) {
+        uint8_t pixel[4];
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    }
     return emscripten_get_now() - start;
 }
 

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The browser's frame cost against the native Linux build on the same scene, in one run:
+# bench_frame natively (Mesa's software rasteriser, offscreen) and the same frames in
+# headless Chromium (SwiftShader), each the median ms of update + render + glFinish (the
+# browser's also with the pixels waited for); then their ratio and what a player downloads
+# (.wasm and .data, as stored and gzipped).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh nlohmann-json3-dev rapidjson-dev
+scripts/deps.sh --only chromium
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j "$(nproc)" --target bench_frame
+bash scripts/web.sh --frames >/dev/null
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+
+# The median of a line of the benchmarks' output.
+median() { sed -n "s/^$1 *median *\([0-9.]*\) ms.*/\1/p" "$2"; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+echo "== native"
+SDL_VIDEODRIVER=offscreen build/bench/bench/bench_frame | tee "$work/native"
+echo "== browser"
+node bench/web/bench_frame.mjs build/web/frames-page | tee "$work/browser"
+
+native=$(median 'update + render + glFinish' "$work/native")
+finished=$(median 'update + render + glFinish' "$work/browser")
+drawn=$(median 'the same, then a 1-pixel read-back' "$work/browser")
+echo "== summary"
+# Chromium answers glFinish before SwiftShader has drawn, so the read-back run is the one
+# comparable with the native figure.
+awk -v n="$native" -v f="$finished" -v d="$drawn" 'BEGIN {
+  printf "median ms per frame: native %.3f; browser %.3f to glFinish, %.3f drawn (%.2f x native)\n", n, f, d, d / n }'
+for file in dist/web/zorbel.wasm dist/web/zorbel-data.data dist/web/zorbel.js dist/web/zorbel-data.js; do
+  printf "%-28s %9d bytes, %9d gzipped\n" "$(basename "$file")" "$(stat -c %s "$file")" "$(gzip -9c "$file" | wc -c)"
+done
