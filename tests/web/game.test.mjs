@@ -1,8 +1,9 @@
 // The browser edition end to end, in the system's headless Chromium against the page served
-// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape pauses it,
-// the canvas follows the window, damaged data is named while the game goes on drawing, and
-// a browser without WebGL gets a message in the page. ZORBEL_WEB_DIST names the built page
-// (dist/web by default); scripts/web-test.sh builds it and runs these.
+// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape and a hidden
+// tab pause it, the canvas follows the window, a lost context ends it, damaged data is named
+// while the game goes on drawing, and a browser without WebGL gets a message in the page.
+// ZORBEL_WEB_DIST names the built page (dist/web by default); scripts/web-test.sh builds it
+// and runs these.
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -72,6 +73,27 @@ describe('the game in the browser', () => {
     await hold(page, 'ArrowLeft', 600);
     await sleep(200);
     assert.ok(!samePicture(second, await canvasPicture(page)), 'after resuming the picture moves again');
+  });
+
+  test('a hidden tab pauses the game and showing it again resumes', async () => {
+    // The page is told it is hidden the way a browser tells it, while its frames go on.
+    const setHidden = (hidden) =>
+      page.evaluate((value) => {
+        Object.defineProperty(document, 'hidden', { configurable: true, get: () => value });
+        Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (value ? 'hidden' : 'visible') });
+        document.dispatchEvent(new Event('visibilitychange'));
+      }, hidden);
+    await setHidden(true);
+    await sleep(200);
+    await page.keyboard.down('ArrowRight');
+    const first = await canvasPicture(page);
+    await sleep(500);
+    const second = await canvasPicture(page);
+    await setHidden(false);
+    await sleep(500);
+    await page.keyboard.up('ArrowRight');
+    assert.ok(samePicture(first, second), 'nothing moves while hidden');
+    assert.ok(!samePicture(second, await canvasPicture(page)), 'the game goes on once visible');
   });
 
   test('the canvas follows the window at 16:9 and the picture fills it', async () => {
