@@ -7,8 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh nlohmann-json3-dev rapidjson-dev
-scripts/deps.sh --only chromium
+source scripts/packages.sh
+scripts/deps.sh "${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
+command -v npm >/dev/null || scripts/deps.sh npm
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$(nproc)" --target bench_frame
 bash scripts/web.sh --frames >/dev/null

@@ -8,11 +8,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh --only chromium
-command -v npm >/dev/null || scripts/deps.sh --only npm
+source scripts/packages.sh
+scripts/deps.sh "${WEB_TEST_PACKAGES[@]}"
+command -v npm >/dev/null || scripts/deps.sh npm
 
 compare=build/dev/tools/headless/zorbel-compare-frame
 if [ ! -x "$compare" ]; then
+  scripts/deps.sh "${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
   cmake --preset dev >/dev/null
   cmake --build --preset dev -j "$(nproc)" --target zorbel-compare-frame
 fi
