@@ -124,7 +124,8 @@ struct JsonPiece {
     const char* name() const { return value - 2 - nameSize; }
 };
 
-static_assert(sizeof(JsonPiece) == 32);
+// 32 bytes with 8-byte pointers; smaller where pointers are 4 bytes (WebAssembly).
+static_assert(sizeof(void*) != 8 || sizeof(JsonPiece) == 32);
 
 struct JsonNodeData {
     JsonType type = JsonType::Null;

@@ -5,7 +5,6 @@
 #include "json/json_reader.h"
 #include "json/json_reader_detail.h"
 
-#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <locale.h>
@@ -40,9 +39,8 @@ float cStringToFloat(std::string_view text) {
 // atof of a text that isNumericText accepted, as a float. The common shapes
 // (at most 19 significant digits, value below 2^53 before scaling, a power of
 // ten up to 22) are exact in double arithmetic with one rounding, which is
-// what a correctly rounding strtod returns; the rest goes through
-// std::from_chars (also correctly rounded) or, for hexadecimal and
-// out-of-range texts, the C library itself.
+// what a correctly rounding strtod returns; the rest goes through the C
+// library's own conversion.
 float numberTextToFloat(const char* s, std::size_t n) {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -54,7 +52,6 @@ float numberTextToFloat(const char* s, std::size_t n) {
         negative = *p == '-';
         ++p;
     }
-    const char* const unsignedStart = p;
     if (e - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return cStringToFloat(std::string_view(s, n));
 
     std::uint64_t mantissa = 0;
@@ -100,10 +97,6 @@ float numberTextToFloat(const char* s, std::size_t n) {
         return static_cast<float>(negative ? -value : value);
     }
 general:
-    double value;
-    const char* first = negative ? unsignedStart - 1 : unsignedStart;
-    std::from_chars_result r = std::from_chars(first, e, value);
-    if (r.ec == std::errc()) return static_cast<float>(value);
     return cStringToFloat(std::string_view(s, n));
 }
 
