@@ -78,8 +78,7 @@ class SpriteDrawing : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!context_.ok())
-            GTEST_SKIP() << "no offscreen GL context on this machine";
+        ZORBEL_REQUIRE_GL(context_.ok());
         buildProgram(plain_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         buildProgram(withMvMat_, dir_, shaders::kVertexWithMvMat, shaders::kFragmentColour);
         quad_ = unitQuad();

@@ -46,8 +46,7 @@ class TextLabels : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!context_.ok())
-            GTEST_SKIP() << "no offscreen GL context on this machine";
+        ZORBEL_REQUIRE_GL(context_.ok());
     }
     GlTestContext context_;
 };

@@ -139,7 +139,7 @@ protected:
 
 TEST_F(TextureOnGl, UploadHandsEveryDecodersPixelsToGlWithTheDefaultParameters)
 {
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     struct Case {
         std::string name;
         std::string bytes;
@@ -185,7 +185,7 @@ TEST_F(TextureOnGl, UploadHandsEveryDecodersPixelsToGlWithTheDefaultParameters)
 
 TEST_F(TextureOnGl, ThePlaceholderUploadsLikeAnyTexture)
 {
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     CapturedStream err(CapturedStream::Err);
     Texture t;
     t.load((dir.path() / "missing.png").c_str());
@@ -198,7 +198,7 @@ TEST_F(TextureOnGl, ThePlaceholderUploadsLikeAnyTexture)
 
 TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
 {
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     Texture t;
     t.load(dir.write("a.bmp", makeBmp24(4, 4)).c_str());
     t.upload();
@@ -235,7 +235,7 @@ TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
 
 TEST_F(TextureOnGl, DeletingReleasesTheNameOnceAndASecondDeleteIsHarmless)
 {
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     Texture t;
     t.load(dir.write("a.bmp", makeBmp24(4, 4)).c_str());
     t.upload();

@@ -3,6 +3,9 @@
 #include "app/game_window.h"
 #include "app/gl_functions.h"
 
+#include <cstdlib>
+#include <string>
+
 GlTestContext::GlTestContext(int width, int height) : window_(std::make_unique<GameWindow>())
 {
     window_->setOffscreen(true);
@@ -14,3 +17,9 @@ GlTestContext::GlTestContext(int width, int height) : window_(std::make_unique<G
 }
 
 GlTestContext::~GlTestContext() = default;
+
+bool glTestsMaySkip()
+{
+    const char* skip = std::getenv("ZORBEL_SKIP_WITHOUT_GL");
+    return skip != nullptr && std::string(skip) == "1";
+}
