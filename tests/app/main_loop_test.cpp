@@ -76,6 +76,7 @@ class RecordingScene final : public SizeListener {
 public:
     explicit RecordingScene(Recorder& recorder) : recorder_(recorder) {}
     bool initResult = true;
+    std::function<void()> duringInit = [] {};
     void resize(int width, int height) override
     {
         recorder_.calls.push_back("resize " + std::to_string(width) + "x" + std::to_string(height));
@@ -83,6 +84,7 @@ public:
     bool init()
     {
         recorder_.calls.push_back("init");
+        duringInit();
         return initResult;
     }
     void update(float seconds)
@@ -129,7 +131,11 @@ TEST(MainLoop, DrivesTheSceneInContractOrderAndEndsWithExitCodeZero)
 {
     Harness h;
     h.window.script = {h.wait(20), h.wait(20)};
+    // Loading takes two seconds; the first frame time starts after it.
+    h.scene.duringInit = [&h] { h.clock.now += 2000000; };
     EXPECT_EQ(h.run(), 0);
+    ASSERT_FALSE(h.recorder.frameTimes.empty());
+    EXPECT_FLOAT_EQ(h.recorder.frameTimes[0], 0.020f);
     const std::vector<std::string> expected = {
         "create 1280x720 windowed", "resize 1280x720", "fetch", "render state", "init",
         "pump", "update", "render", "present",

@@ -21,10 +21,10 @@ public:
     void resize(int width, int height) override { sizes.emplace_back(width, height); }
 };
 
-void pushEscape(bool repeat)
+void pushEscape(bool repeat, Uint32 type = SDL_KEYDOWN)
 {
     SDL_Event event{};
-    event.type = SDL_KEYDOWN;
+    event.type = type;
     event.key.keysym.sym = SDLK_ESCAPE;
     event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
     event.key.repeat = repeat ? 1 : 0;
@@ -70,21 +70,26 @@ TEST(GameWindow, DriverWithoutGl30FallsBackToTheLegacyContextWithItsConsoleLine)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(glGetString(GL_VERSION))).substr(0, 3), "2.1");
 }
 
-TEST(GameWindow, EscapeTogglesOnEveryKeyDownIncludingAutoRepeat)
+TEST(GameWindow, EscapeTogglesOnEveryKeyDownIncludingAutoRepeatAndNeverOnKeyUp)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     GameWindow window;
     ASSERT_TRUE(window.create(64, 64, 32, false));
     pushEscape(false);
+    pushEscape(false, SDL_KEYUP);
     window.pumpMessages();
     EXPECT_FALSE(window.active());
     pushEscape(false);
     window.pumpMessages();
     EXPECT_TRUE(window.active());
-    // Holding the key: the press and two repeats toggle three times.
+    pushEscape(false, SDL_KEYUP);
+    window.pumpMessages();
+    EXPECT_TRUE(window.active());
+    // Holding the key: the press and two repeats toggle three times, the release not at all.
     pushEscape(false);
     pushEscape(true);
     pushEscape(true);
+    pushEscape(false, SDL_KEYUP);
     window.pumpMessages();
     EXPECT_FALSE(window.active());
     EXPECT_TRUE(window.running());
