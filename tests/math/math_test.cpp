@@ -30,7 +30,10 @@ void expectSame(const float* got, const float* want) {
 
 }  // namespace
 
-TEST(Vec, CrossIsRightHandedAndZeroNormalizeStaysZero) {
+TEST(Vec, LengthSquaredCrossAndNormalize) {
+    EXPECT_EQ(Vec2(3, -4).lengthSquared(), 25.0f);
+    EXPECT_EQ(Vec2(-2, 5).lengthSquared(), 29.0f);
+
     Vec3 z = Vec3::cross({1, 0, 0}, {0, 1, 0});
     EXPECT_EQ(z.x, 0.0f); EXPECT_EQ(z.y, 0.0f); EXPECT_EQ(z.z, 1.0f);
     EXPECT_EQ(Vec3::cross({0, 0, 1}, {1, 0, 0}).y, 1.0f);
@@ -47,9 +50,30 @@ TEST(Mat4, BuildersSendKnownPointsWhereExpected) {
     expectPoint(transformed(Mat4::translation(1, 2, 3), {1, 1, 1, 1}), {2, 3, 4, 1});
     expectPoint(transformed(Mat4::translation(1, 2, 3), {1, 1, 1, 0}), {1, 1, 1, 0});
     expectPoint(transformed(Mat4::scaling(2, 3, 4), {1, 1, 1, 1}), {2, 3, 4, 1});
+    // Counter-clockwise about +z: x goes to y and y to -x.
     expectPoint(transformed(Mat4::rotationZ(kQuarterTurn), {1, 0, 5, 1}), {0, 1, 5, 1});
-    expectPoint(transformed(Mat4::rotationAxis(kQuarterTurn, 0, 0, 1), {1, 0, 5, 1}), {0, 1, 5, 1});
-    expectPoint(transformed(Mat4::rotationAxis(kQuarterTurn, 1, 0, 0), {0, 1, 0, 1}), {0, 0, 1, 1});
+    expectPoint(transformed(Mat4::rotationZ(kQuarterTurn), {0, 1, 5, 1}), {-1, 0, 5, 1});
+    expectPoint(transformed(Mat4::rotationZ(-0.5f), {2, 3, 0, 1}),
+                {2 * std::cos(0.5f) + 3 * std::sin(0.5f), 3 * std::cos(0.5f) - 2 * std::sin(0.5f), 0, 1});
+}
+
+// Every element of the axis rotation, by a second route: Rodrigues' formula
+// v cos a + (k x v) sin a + k (k . v)(1 - cos a), applied to each basis vector.
+TEST(Mat4, AxisRotationTurnsRightHandedAboutAnyUnitAxis) {
+    Vec3 axis(1, -2, 3);
+    axis.normalize();
+    for (float angle : {0.7f, -2.1f, kQuarterTurn}) {
+        const Mat4 m = Mat4::rotationAxis(angle, axis.x, axis.y, axis.z);
+        for (Vec3 v : {Vec3(1, 0, 0), Vec3(0, 1, 0), Vec3(0, 0, 1)}) {
+            const Vec3 k = axis;
+            const Vec3 kv = Vec3::cross(k, v);
+            const float dot = k.x * v.x + k.y * v.y + k.z * v.z;
+            const float c = std::cos(angle), s = std::sin(angle);
+            expectPoint(transformed(m, {v.x, v.y, v.z, 1}),
+                        {v.x * c + kv.x * s + k.x * dot * (1 - c), v.y * c + kv.y * s + k.y * dot * (1 - c),
+                         v.z * c + kv.z * s + k.z * dot * (1 - c), 1});
+        }
+    }
 }
 
 TEST(Mat4, ProductAppliesRightOperandFirstAndTargetMayAlias) {
@@ -100,12 +124,18 @@ TEST(Camera, PerspectiveGuardLeavesAllSixteenUntouched) {
     expectSame(cam.projectionMatrix(), before.m);
 }
 
-TEST(Camera, OrthoMapsBoundsToUnitCube) {
+TEST(Camera, OrthoMapsBoundsToUnitCubeAndWritesOnlyItsSixElements) {
     Camera cam;
     cam.resetProjection();
     cam.ortho(0, 1280, 0, 720, 1, 1000);
     expectPoint(transformed(cam.projection(), {0, 0, -1, 1}), {-1, -1, -1, 1});
     expectPoint(transformed(cam.projection(), {1280, 720, -1000, 1}), {1, 1, 1, 1});
+
+    // Over a perspective, elements 11 and 15 keep its -1 and 0.
+    cam.perspective(40, 1, 1, 100);
+    const Mat4 before = cam.projection();
+    cam.ortho(-3, 5, -2, 7, 1, 9);
+    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11, 15}) EXPECT_EQ(cam.projectionMatrix()[i], before.m[i]) << i;
 }
 
 TEST(Camera, LookAtReplacesViewAndPutsCentreStraightAhead) {
