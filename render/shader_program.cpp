@@ -80,7 +80,11 @@ void ShaderProgram::release()
 
 bool ShaderProgram::load(const std::string& vertexPath, const std::string& fragmentPath)
 {
-    return loadSources(readShaderFile(vertexPath), readShaderFile(fragmentPath));
+    // Read one after the other (not as two arguments, whose order the compiler picks), so
+    // reports about both files name the vertex file first.
+    const std::string vertexText = readShaderFile(vertexPath);
+    const std::string fragmentText = readShaderFile(fragmentPath);
+    return loadSources(vertexText, fragmentText);
 }
 
 bool ShaderProgram::loadSources(const std::string& vertexText, const std::string& fragmentText)

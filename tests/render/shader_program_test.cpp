@@ -5,6 +5,7 @@
 #include "math/mat4.h"
 #include "tests/render/shader_test_support.h"
 #include "tests/support/capture.h"
+#include "tests/support/gl_call_log.h"
 #include "tests/support/gl_test_context.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ const char* const kBrokenFragment = "#version 120\nvoid main() { gl_FragColor = 
 TEST(ShaderProgram, AGoodPairBuildsSilentlyAndLinks)
 {
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     TempDir dir;
     ShaderProgram program;
     EXPECT_EQ(program.programName(), 0u);
@@ -56,7 +57,7 @@ TEST(ShaderProgram, AGoodPairBuildsSilentlyAndLinks)
 TEST(ShaderProgram, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoesThroughTheBuild)
 {
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     TempDir dir;
     const std::string missing = (dir.path() / "nowhere.vert").string();
     const std::string fragment = dir.write("good.frag", shaders::kFragmentColour);
@@ -84,12 +85,19 @@ TEST(ShaderProgram, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoes
     EXPECT_EQ(attachedShaderCount(program.programName()), compiled ? 2 : 1);
     const bool linked = linkStatus(program.programName()) == GL_TRUE;
     EXPECT_EQ(report.find("programme non linke\n") != std::string::npos, !linked) << report;
+
+    // With both files missing the vertex file is named first.
+    const std::string alsoMissing = (dir.path() / "nowhere.frag").string();
+    CapturedStream both(CapturedStream::Err);
+    ShaderProgram neither;
+    neither.load(missing, alsoMissing);
+    EXPECT_EQ(both.text(), "Could not load shader: " + missing + "\nCould not load shader: " + alsoMissing + "\n");
 }
 
 TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
 {
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     TempDir dir;
 
     {
@@ -119,12 +127,31 @@ TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
         EXPECT_NE(program.vertexShaderName(), 0u);
         EXPECT_EQ(program.fragmentShaderName(), 0u);
     }
+    {
+        // A driver that fails the compile without a log: nothing is said and the failed
+        // shader stays in place, attached.
+        GlCallLog log;
+        static PFNGLGETSHADERIVPROC recorded;
+        recorded = gl.glGetShaderiv;
+        gl.glGetShaderiv = [](GLuint shader, GLenum what, GLint* value) {
+            recorded(shader, what, value);
+            if (what == GL_INFO_LOG_LENGTH)
+                *value = 0;
+        };
+        ShaderProgram program;
+        CapturedStream out(CapturedStream::Out);
+        buildProgram(program, dir, kBrokenVertex, shaders::kFragmentColour);
+        EXPECT_EQ(out.text().find("Could not compile"), std::string::npos);
+        EXPECT_NE(program.vertexShaderName(), 0u);
+        EXPECT_TRUE(log.callsTo("glDeleteShader").empty());
+        EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+    }
 }
 
 TEST(ShaderProgram, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
 {
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     TempDir dir;
     ShaderProgram program;
     CapturedStream out(CapturedStream::Out);
@@ -143,7 +170,7 @@ TEST(ShaderProgram, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
 TEST(ShaderProgram, WarningsAreNotReported)
 {
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     TempDir dir;
     // A source never seen before, so the driver's shader cache cannot skip the compile and
     // with it the warning.
@@ -167,7 +194,7 @@ TEST(ShaderProgram, WindowsLineEndsLoadLikeUnixOnes)
     EXPECT_EQ(readShaderFile(path), "line one\nline two\n\rkept\r");
 
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     std::string vertex = shaders::kVertexPlain;
     std::string crlf;
     for (char c : vertex)
@@ -182,14 +209,25 @@ TEST(ShaderProgram, WindowsLineEndsLoadLikeUnixOnes)
 TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
 {
     GlTestContext context;
-    ZORBEL_REQUIRE_GL(context);
+    ZORBEL_REQUIRE_GL(context.ok());
     TempDir dir;
     ShaderProgram full;
     ShaderProgram plain;
     buildProgram(full, dir, shaders::kVertexWithMvMat, shaders::kFragmentTextured);
     buildProgram(plain, dir, shaders::kVertexPlain, shaders::kFragmentColour);
 
+    GlCallLog log;
     full.bind();
+    const std::string name = std::to_string(full.programName());
+    EXPECT_EQ(log.calls(), (std::vector<std::string>{
+                               "glUseProgram " + name,
+                               "glGetUniformLocation " + name + " finalMatrix",
+                               "glGetUniformLocation " + name + " texture0",
+                               "glGetAttribLocation " + name + " inVertex",
+                               "glGetAttribLocation " + name + " inNormal",
+                               "glGetAttribLocation " + name + " inTexCoord",
+                               "glGetUniformLocation " + name + " mvMat",
+                           }));
     const CurrentShaderLocations a = currentShaderLocations;
     EXPECT_EQ(currentProgram(), static_cast<GLint>(full.programName()));
     EXPECT_EQ(a.finalMatrix, gl.glGetUniformLocation(full.programName(), "finalMatrix"));
@@ -228,7 +266,7 @@ TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
 TEST(ShaderProgram, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
 {
     auto context = std::make_unique<GlTestContext>();
-    ZORBEL_REQUIRE_GL(*context);
+    ZORBEL_REQUIRE_GL(context->ok());
     TempDir dir;
 
     // Destruction leaves no program current and detaches both shaders.
@@ -258,8 +296,11 @@ TEST(ShaderProgram, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
     EXPECT_NE(moved.programName(), 0u);
 
     // A never-loaded program makes no GL call at all; after the context is gone neither does
-    // a built one.
+    // a built one (the driver would ignore such calls, so only the record shows them).
+    GlCallLog log;
     { ShaderProgram never; }
-    EXPECT_EQ(currentProgram(), static_cast<GLint>(moved.programName()));
+    EXPECT_TRUE(log.calls().empty());
     context.reset();
+    { ShaderProgram last(std::move(moved)); }
+    EXPECT_EQ(log.calls(), std::vector<std::string>{});
 }
