@@ -36,6 +36,13 @@ const Texture& GameScene::textureByLoadOrder(int index) const
     return *order[index];
 }
 
+TextLabel& GameScene::labelByCreationOrder(int index)
+{
+    TextLabel* order[] = {&positionLabel_, &multiplierLabel_, &scoreLabel_, &modeLabel_,
+                          &startLabel_, &easyModeLabel_, &randomModeLabel_};
+    return *order[index];
+}
+
 bool GameScene::init()
 {
     loadTextures();
@@ -194,10 +201,14 @@ void GameScene::loadPrograms()
         // left; either way the program does not draw what its files describe.
         const bool built = entry.program->linked() && entry.program->vertexShaderName() != 0 &&
                            entry.program->fragmentShaderName() != 0;
-        if (entry.fallback != nullptr && !built) {
+        if (built)
+            continue;
+        if (entry.fallback != nullptr) {
             std::fprintf(stderr, "%s, %s: the program does not build; drawing with a placeholder\n",
                          vertex.c_str(), fragment.c_str());
             entry.fallback(*entry.program);
+        } else {
+            std::fprintf(stderr, "%s, %s: the program does not build\n", entry.vertex, entry.fragment);
         }
     }
 }

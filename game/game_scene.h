@@ -61,6 +61,8 @@ public:
     const Camera& worldCamera() const { return worldCamera_; }
     const Camera& screenCamera() const { return screenCamera_; }
     const Texture& textureByLoadOrder(int index) const;
+    // The seven labels in the order init creates them.
+    TextLabel& labelByCreationOrder(int index);
 
 private:
     void loadTextures();

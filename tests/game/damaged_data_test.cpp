@@ -1,45 +1,148 @@
-// A damaged data folder never stops the game: each broken file is named once on standard
-// error and the world is drawn with visible (magenta) placeholders.
+// A damaged data folder never stops the game: each broken file is named on standard error
+// and the world is drawn with visible (magenta) placeholders.
 #include "tests/support/capture.h"
+#include "tests/support/gl_test_context.h"
 #include "tools/headless/headless_game.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <random>
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A copy of the game's data folder in a fresh temporary folder, which becomes the working
+// folder until the copy goes.
+class DataCopy {
+public:
+    DataCopy()
+    {
+        fs::copy(fs::path(ZORBEL_SOURCE_DIR) / "data", folder_.path() / "data", fs::copy_options::recursive);
+        fs::current_path(folder_.path());
+    }
+    ~DataCopy() { fs::current_path(ZORBEL_SOURCE_DIR); }
+    const TempDir& folder() const { return folder_; }
+
+private:
+    TempDir folder_;
+};
+
+struct Outcome {
+    bool started = false;
+    std::string errors;
+    RgbaImage lastFrame;
+};
+
+// Starts the game in the working folder, plays three frames and ends it.
+Outcome playThreeFrames()
+{
+    Outcome run;
+    CapturedStream err(CapturedStream::Err);
+    {
+        HeadlessGame game;
+        HeadlessGame::Options options;
+        options.width = 320;
+        options.height = 180;
+        run.started = game.start(options);
+        for (int frame = 0; frame < 3 && run.started; ++frame)
+            game.step();
+        if (run.started)
+            run.lastFrame = game.readFrame();
+    }
+    run.errors = err.text();
+    return run;
+}
+
+enum class Damage { Missing, Empty, CutInHalf, RandomBytes };
+const char* const kDamageNames[] = {"Missing", "Empty", "CutInHalf", "RandomBytes"};
+
+void PrintTo(Damage damage, std::ostream* out)
+{
+    *out << kDamageNames[static_cast<int>(damage)];
+}
+
+std::string damaged(Damage damage, const std::string& bytes, unsigned seed)
+{
+    switch (damage) {
+    case Damage::Empty: return {};
+    case Damage::CutInHalf: return bytes.substr(0, bytes.size() / 2);
+    case Damage::RandomBytes: {
+        std::mt19937 random(seed);
+        std::string noise(std::max<size_t>(bytes.size(), 64), '\0');
+        for (char& c : noise)
+            c = static_cast<char>(random() & 0xff);
+        return noise;
+    }
+    case Damage::Missing: break;
+    }
+    return bytes;
+}
+
+class EveryDataFile : public ::testing::TestWithParam<Damage> {};
+
+} // namespace
+
 TEST(DamagedData, EveryBrokenFileIsNamedAndTheSceneStillDrawsWithPlaceholders)
 {
-    TempDir folder;
-    fs::copy(fs::path(ZORBEL_SOURCE_DIR) / "data", folder.path() / "data", fs::copy_options::recursive);
-    fs::remove(folder.path() / "data/shaders/basic-fixed.frag");
-    fs::remove(folder.path() / "data/meshes/display/tree.json");
-    folder.write("data/grass.bmp", "BM not really");
-    folder.write("data/meshes/colliders/quadCollider.json", "{\"collider\": {\"vertices\": 7}}");
-    fs::current_path(folder.path());
-
-    CapturedStream err(CapturedStream::Err);
-    HeadlessGame game;
-    HeadlessGame::Options options;
-    options.width = 320;
-    options.height = 180;
-    const bool started = game.start(options);
-    for (int frame = 0; frame < 3 && started; ++frame)
-        game.step();
-    const RgbaImage image = started ? game.readFrame() : RgbaImage{};
-    const std::string errors = err.text();
-    fs::current_path(ZORBEL_SOURCE_DIR);
-    if (!started)
-        GTEST_SKIP() << "no offscreen GL context on this machine";
+    DataCopy copy;
+    fs::remove("data/shaders/basic-fixed.frag");
+    fs::remove("data/meshes/display/tree.json");
+    copy.folder().write("data/grass.bmp", "BM not really");
+    copy.folder().write("data/meshes/colliders/quadCollider.json", "{\"collider\": {\"vertices\": 7}}");
+    const Outcome run = playThreeFrames();
+    ZORBEL_REQUIRE_GL(run.started);
 
     for (const char* file : {"data/shaders/basic-fixed.frag", "data/meshes/display/tree.json",
                              "data/grass.bmp", "data/meshes/colliders/quadCollider.json"})
-        EXPECT_NE(errors.find(file), std::string::npos) << file << " not named in:\n" << errors;
+        EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n" << run.errors;
 
+    const std::vector<uint8_t>& pixels = run.lastFrame.pixels;
     size_t magenta = 0;
-    for (size_t p = 0; p + 3 < image.pixels.size(); p += 4)
-        magenta += image.pixels[p] > 150 && image.pixels[p + 1] < 100 && image.pixels[p + 2] > 150;
-    EXPECT_GT(magenta, image.pixels.size() / 4 / 20) << "placeholders should be plain to see";
+    for (size_t p = 0; p + 3 < pixels.size(); p += 4)
+        magenta += pixels[p] > 150 && pixels[p + 1] < 100 && pixels[p + 2] > 150;
+    EXPECT_GT(magenta, pixels.size() / 4 / 20) << "placeholders should be plain to see";
 }
+
+// Each data file in turn, damaged one way, is named on standard error and the game still
+// starts, plays and ends.
+TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
+{
+    DataCopy copy;
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator("data"))
+        if (entry.is_regular_file())
+            files.push_back(entry.path().generic_string());
+    std::sort(files.begin(), files.end());
+    ASSERT_GE(files.size(), 17u);
+
+    unsigned seed = 1;
+    for (const std::string& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        if (GetParam() == Damage::Missing)
+            fs::remove(file);
+        else
+            copy.folder().write(file, damaged(GetParam(), original, seed++));
+
+        const Outcome run = playThreeFrames();
+        ZORBEL_REQUIRE_GL(run.started);
+        EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n" << run.errors;
+        copy.folder().write(file, original);
+    }
+}
+
+std::string damageName(const ::testing::TestParamInfo<Damage>& info)
+{
+    return kDamageNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(DamagedData, EveryDataFile,
+                         ::testing::Values(Damage::Missing, Damage::Empty, Damage::CutInHalf,
+                                           Damage::RandomBytes),
+                         damageName);
