@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/text_label.h"
+#include "tests/support/gl_test_context.h"
 #include "tools/headless/headless_game.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,7 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!started_)
-            GTEST_SKIP() << "no offscreen GL context on this machine";
+        ZORBEL_REQUIRE_GL(started_);
     }
     static void SetUpTestSuite();
     static void TearDownTestSuite();

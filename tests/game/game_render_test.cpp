@@ -166,3 +166,68 @@ TEST_F(GameRender, ResizeMovesTheViewportButNotTheProjection)
     EXPECT_FLOAT_EQ(screenWide, 2.0f / 1280.0f);
     scene().resize(320, 180);
 }
+
+namespace {
+
+// The trees (0 to 29) and wall pieces (30 on) a render draws: each gets a marker matrix
+// first, which a draw replaces.
+std::vector<int> drawnObjects(GameScene& scene)
+{
+    Mat4 marker;
+    marker.m[0] = 42.0f;
+    for (Sprite& s : scene.trees())
+        s.loadMatrix(marker.m);
+    for (Sprite& s : scene.walls())
+        s.loadMatrix(marker.m);
+    scene.render();
+    std::vector<int> drawn;
+    int index = 0;
+    for (Sprite& s : scene.trees())
+        drawn.insert(drawn.end(), s.matrix().m[0] != 42.0f ? 1 : 0, index++);
+    for (Sprite& s : scene.walls())
+        drawn.insert(drawn.end(), s.matrix().m[0] != 42.0f ? 1 : 0, index++);
+    return drawn;
+}
+
+// The same set worked out from the positions: strictly inside radius 20 of the scroll
+// centre for trees, 17.14 for walls.
+std::vector<int> insideTheDisc(GameScene& scene)
+{
+    std::vector<int> inside;
+    int index = 0;
+    auto check = [&](const Sprite& s, float radiusSquared) {
+        const Vec2 shifted(s.x - scene.scroll().x, s.y - scene.scroll().y);
+        inside.insert(inside.end(), shifted.lengthSquared() < radiusSquared ? 1 : 0, index++);
+    };
+    for (const Sprite& s : scene.trees())
+        check(s, 400.0f);
+    for (const Sprite& s : scene.walls())
+        check(s, 293.7796f);
+    return inside;
+}
+
+} // namespace
+
+TEST_F(GameRender, ScrollingChangesWhichObjectsAreDrawnWhileTheFreeCameraDoesNot)
+{
+    const std::vector<int> atStart = drawnObjects(scene());
+    EXPECT_EQ(atStart, insideTheDisc(scene()));
+
+    game_->holdKeys({Key::Right});
+    for (int frame = 0; frame < 100; ++frame)
+        scene().update(0.02f);
+    ASSERT_NEAR(scene().scroll().x, 20.0f, 1e-3f);
+    const std::vector<int> scrolled = drawnObjects(scene());
+    EXPECT_EQ(scrolled, insideTheDisc(scene()));
+    EXPECT_NE(scrolled, atStart);
+
+    game_->holdKeys({Key::Space});
+    scene().update(0.02f);
+    ASSERT_TRUE(scene().freeCamera());
+    game_->holdKeys({Key::Up, Key::Left});
+    for (int frame = 0; frame < 100; ++frame)
+        scene().update(0.02f);
+    EXPECT_NE(scene().cameraEye().y, -30.0f);
+    EXPECT_EQ(drawnObjects(scene()), scrolled);
+    game_->holdKeys({});
+}

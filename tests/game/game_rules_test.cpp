@@ -94,6 +94,12 @@ TEST_F(GameRules, HoldingRightMovesTenUnitsASecondAndScoresByZone)
     updateWith({Key::Right}, 0.1f);
     EXPECT_NEAR(scene().score() - mid, 0.1f * 30.0f, 1e-3f);
     EXPECT_NEAR(scene().scroll().x - startScroll, 2.8f, 1e-4f);
+    // From x 2.8 past 4.09 (still middle for this update), then outer at 15 a second.
+    updateWith({Key::Right}, 0.15f);
+    const float outer = scene().score();
+    updateWith({Key::Right}, 0.1f);
+    EXPECT_NEAR(scene().score() - outer, 0.1f * 15.0f, 1e-3f);
+    EXPECT_EQ(scene().multiplier(), 1.0f);
 }
 
 TEST_F(GameRules, ScrollStopsAtTheLimitWhileThePlayerGoesOn)

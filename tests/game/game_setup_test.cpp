@@ -3,8 +3,9 @@
 #include <filesystem>
 #include <set>
 #include <utility>
+#include <vector>
 
-TEST_F(GameTest, InitLeavesTheDocumentedStartingState)
+TEST_F(GameTest, InitLeavesTheDocumentedStartingStateAndTheFirstUpdateFillsTheLabels)
 {
     // This suite's first test sees the state straight after init.
     GameScene& scene = game_->scene();
@@ -19,8 +20,49 @@ TEST_F(GameTest, InitLeavesTheDocumentedStartingState)
     EXPECT_EQ(scene.background().x, 0.0f);
     EXPECT_EQ(scene.background().y, 50.0f);
     EXPECT_EQ(scene.background().z, -10.0f);
-    EXPECT_EQ(labelText(scene.positionLabel()), "ca marche!");
+
+    const struct {
+        const char* text;
+        float x, y;
+        unsigned size;
+        float r, g, b;
+        float rotation;
+    } labels[] = {
+        {"ca marche!", 150, 35, 90, 0, 1, 0, 90},
+        {"x3", 230, 35, 90, 0, 0, 1, 90},
+        {"ca marche!", 310, 35, 90, 0, 1, 0, 90},
+        {"NORMAL", 40, 620, 40, 0, 0, 0, 0},
+        {"PRESS SPACE TO START", 150, 35, 50, 0, 0, 0, 0},
+        {"PRESS F1 FOR EASY MODE", 80, 450, 30, 0, 0, 0, 20},
+        {"PRESS F2 FOR RANDOM MODE", 600, 600, 25, 0, 0, 0, -10},
+    };
+    for (int i = 0; i < 7; ++i) {
+        const TextLabel& label = scene.labelByCreationOrder(i);
+        const auto& want = labels[i];
+        EXPECT_EQ(labelText(label), want.text);
+        EXPECT_EQ(label.x(), want.x) << want.text;
+        EXPECT_EQ(label.y(), want.y) << want.text;
+        EXPECT_EQ(label.z(), -35.0f) << want.text;
+        EXPECT_EQ(label.glyphSize(), want.size) << want.text;
+        EXPECT_EQ(label.rotation(), want.rotation) << want.text;
+        EXPECT_EQ(std::vector<float>(label.mesh().colors.begin(), label.mesh().colors.begin() + 3),
+                  (std::vector<float>{want.r, want.g, want.b})) << want.text;
+        EXPECT_EQ(label.camera(), &scene.screenCamera()) << want.text;
+    }
+
+    // The textures are uploaded font, road, wall, white pixel, grass, stars: a fresh
+    // context hands out rising names.
+    const int uploadOrder[] = {0, 1, 2, 4, 3, 5};
+    for (int i = 1; i < 6; ++i)
+        EXPECT_LT(scene.textureByLoadOrder(uploadOrder[i - 1]).name,
+                  scene.textureByLoadOrder(uploadOrder[i]).name) << "upload " << i;
+
+    // The spinner starts at the origin, so the first update shows "0 0".
+    game_->holdKeys({});
+    scene.update(0.015f);
+    EXPECT_EQ(labelText(scene.positionLabel()), "0 0");
     EXPECT_EQ(labelText(scene.multiplierLabel()), "x3");
+    EXPECT_EQ(labelText(scene.scoreLabel()), "0");
 }
 
 TEST_F(GameTest, TreesSitOnWholeNumbersAndTheFenceIsASquareOfThirtyAside)
@@ -62,8 +104,7 @@ TEST(GameLayout, TheSeedDecidesTheTreeLayout)
         return trees;
     };
     const auto first = layout(7);
-    if (first.empty())
-        GTEST_SKIP() << "no offscreen GL context on this machine";
+    ZORBEL_REQUIRE_GL(!first.empty());
     EXPECT_EQ(layout(7), first);
     EXPECT_NE(layout(8), first);
 }

@@ -24,6 +24,18 @@ TEST_F(GameTest, ShutdownDeletesTheSixTexturesAndLeavesTheRestToDestruction)
         EXPECT_EQ(scene.textureByLoadOrder(i).name, 0u);
     }
     EXPECT_TRUE(isBuffer(labelBuffer));
-    // A second shutdown (the harness runs one at the end) deletes nothing more.
+
+    // A second shutdown (the harness runs one at the end) deletes nothing more, not even
+    // textures made since, which may reuse the freed names.
+    GLuint later[6] = {};
+    glGenTextures(6, later);
+    for (GLuint name : later)
+        glBindTexture(GL_TEXTURE_2D, name);
     scene.shutdown();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(glIsTexture(later[i])) << later[i];
+        EXPECT_EQ(scene.textureByLoadOrder(i).name, 0u);
+    }
+    EXPECT_TRUE(isBuffer(labelBuffer));
+    glDeleteTextures(6, later);
 }
