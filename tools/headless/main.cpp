@@ -5,6 +5,7 @@
 //                   [--keys "RIGHT@0-119 SPACE@120"] [--pause FIRST-LAST]
 //                   [--capture 0,60,119 | --capture-every K] [--out DIR]
 //   zorbel-headless --script playthrough --out DIR
+//   zorbel-headless --help
 #include "tools/headless/headless_game.h"
 
 #include <cstdio>
@@ -27,12 +28,13 @@ struct Settings {
     std::string out = ".";
 };
 
-void usage()
+void usage(std::FILE* stream)
 {
-    std::fprintf(stderr,
+    std::fprintf(stream,
                  "usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
                  "         [--keys SCRIPT] [--pause FIRST-LAST] [--capture LIST | --capture-every K]\n"
-                 "         [--out DIR] [--script playthrough]\n");
+                 "         [--out DIR] [--script playthrough]\n"
+                 "       zorbel-headless --help\n");
 }
 
 // A few seconds of play: scroll right and up, switch to the free camera and move it,
@@ -91,9 +93,16 @@ bool parse(int argc, char** argv, Settings& s)
 
 int main(int argc, char** argv)
 {
+    // Asking for help is not a mistake: the usage goes to standard output, exit code 0.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            usage(stdout);
+            return 0;
+        }
+    }
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        usage();
+        usage(stderr);
         return 2;
     }
     std::string error;

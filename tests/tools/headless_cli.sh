@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The headless driver's command line: asking for help is not a mistake, a wrong option is.
+set -u
+tool=$1
+passed=0
+failed=0
+check() { # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
+}
+
+out=$("$tool" --help 2>/dev/null); code=$?
+check "--help exits 0 (got $code)" test "$code" -eq 0
+check "--help prints the usage on standard output" grep -q '^usage: zorbel-headless' <<<"$out"
+
+err=$("$tool" --no-such-option 2>&1 >/dev/null); code=$?
+check "a wrong option exits 2 (got $code)" test "$code" -eq 2
+check "a wrong option prints the usage on standard error" grep -q '^usage: zorbel-headless' <<<"$err"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
