@@ -25,16 +25,17 @@ finish() {
   [ "$checks_failed" -eq 0 ]
 }
 
+# An X server on a display number of its own choosing, so runs beside each other never
+# share one.
 start_x() {
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-      XVFB_PID=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-    fi
-  done
-  echo "could not start Xvfb"; return 1
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+  if [ -s "$WORK/display" ]; then
+    export DISPLAY=":$(head -n 1 "$WORK/display")"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fi
+  echo "could not start Xvfb"; cat "$WORK/xvfb.log"; return 1
 }
 
 # start_game [working dir [option ...]]: starts the game, waits for its window, sets WID.
@@ -49,7 +50,14 @@ start_game() {
     [ -n "$WID" ] && break
     sleep 0.1
   done
-  [ -n "$WID" ]
+  [ -n "$WID" ] && return 0
+  echo "no game window; the game's output:"; cat "$WORK/game.out" "$WORK/game.err"
+  return 1
+}
+
+# require DESCRIPTION COMMAND...: a check the rest of the script cannot do without.
+require() {
+  check "$@" || { finish; exit 1; }
 }
 
 shot() { # shot FILE: the window's pixels
@@ -68,6 +76,11 @@ is_green() { read -r r g b <<<"$(mean_colour "$1" "$2")"; [ "$g" -gt "$r" ] && [
 shows_the_world() { is_dark "$1" 100x40+10+10 && is_green "$1" 200x100+540+310; }
 
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = "0" ]; }
+differs() { ! same_picture "$1" "$2"; }
+
+hold() { # hold KEY SECONDS
+  xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"
+}
 
 # close_game: WM_DELETE_WINDOW, then the exit code in EXIT_CODE (124 when the game did not
 # end within ten seconds and had to be killed).

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The shell end to end: window title and size, pause, the window manager's close, and the
-# failure without any display.
+# The shell end to end: window title and size, pause and resume seen in the picture, the
+# window manager's close, and the failure without any display.
 ZORBEL=$1
 WM_CLOSE=$2
 source "$(dirname "$0")/lib.sh"
@@ -13,16 +13,29 @@ check "no display: exit code 1" test "$code" -eq 1
 check "no display: says why" grep -q "Unable to create the OpenGL Window" "$WORK/nodisplay.err"
 
 start_x || exit 1
-check "a window titled QUIX 5 Zorbel appears" start_game "$repo"
+require "a window titled QUIX 5 Zorbel appears" start_game "$repo"
 geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 check "client area is 1280x720 (got $geometry)" test "$geometry" = "1280x720"
 
-xdotool key --window "$WID" Escape
+timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
+sleep 1
+# Paused, the world stands still even with an arrow held; resumed, the arrow moves it.
+xdotool key Escape
 sleep 0.3
-check "still running after Escape (paused)" kill -0 "$GAME_PID"
-xdotool key --window "$WID" Escape
+xdotool keydown Left
+shot "$WORK/paused1.png"
+sleep 0.5
+shot "$WORK/paused2.png"
+xdotool keyup Left
+check "after Escape the picture stands still while Left is held" same_picture "$WORK/paused1.png" "$WORK/paused2.png"
+check "and the game still runs" kill -0 "$GAME_PID"
+
+xdotool key Escape
+sleep 0.2
+hold Left 0.6
 sleep 0.3
-check "still running after a second Escape (resumed)" kill -0 "$GAME_PID"
+shot "$WORK/resumed.png"
+check "after a second Escape, Left moves the picture again" differs "$WORK/paused2.png" "$WORK/resumed.png"
 
 close_game
 check "the window manager's close ends the game with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
