@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -30,8 +31,8 @@ protected:
 
 // The bounds are double constants compared with the float x, strictly. A float written as
 // 0.84 is 0.8399999737 (below the bound, so still centre); the floats on either side of
-// each bound show which zone owns it.
-TEST_F(GameRules, ZoneBoundsAreStrictDoubleConstantsAndAsymmetric)
+// each bound show which zone owns it. Each zone also colours the multiplier label.
+TEST_F(GameRules, ZoneBoundsAreStrictDoubleConstantsAndEachZoneHasItsColour)
 {
     auto above = [](double bound) {
         float x = static_cast<float>(bound);
@@ -47,35 +48,21 @@ TEST_F(GameRules, ZoneBoundsAreStrictDoubleConstantsAndAsymmetric)
     };
     const struct {
         float x;
-        float multiplier;
+        int multiplier;
     } cases[] = {{0.0f, 3},          {below(0.84), 3},   {above(0.84), 2},
                  {above(-1.05), 3},  {below(-1.05), 2},  {below(4.09), 2},
                  {above(4.09), 1},   {above(-4.37), 2},  {below(-4.37), 1},
                  {0.84f, 3},         {4.09f, 1},         {-1.05f, 3},
                  {-4.37f, 2},        {-100.0f, 1},       {100.0f, 1}};
+    const std::vector<float> colours[] = {{0.9f, 0.9f, 1}, {0.5f, 0.5f, 1}, {0, 0, 1}};
     for (const auto& c : cases) {
         scene().player().x = c.x;
         updateWith({}, 0.015f);
-        EXPECT_EQ(scene().multiplier(), c.multiplier) << "player x " << c.x;
-        EXPECT_EQ(labelText(scene().multiplierLabel()),
-                  "x" + std::to_string(static_cast<int>(c.multiplier)));
-    }
-}
-
-TEST_F(GameRules, MultiplierLabelTakesTheZoneColour)
-{
-    const struct {
-        float x;
-        float r, g, b;
-    } cases[] = {{0.0f, 0, 0, 1}, {2.0f, 0.5f, 0.5f, 1}, {10.0f, 0.9f, 0.9f, 1}};
-    for (const auto& c : cases) {
-        scene().player().x = c.x;
-        updateWith({}, 0.015f);
-        const Mesh& mesh = scene().multiplierLabel().mesh();
-        ASSERT_GE(mesh.colors.size(), 3u);
-        EXPECT_EQ(mesh.colors[0], c.r);
-        EXPECT_EQ(mesh.colors[1], c.g);
-        EXPECT_EQ(mesh.colors[2], c.b);
+        EXPECT_EQ(scene().multiplier(), static_cast<float>(c.multiplier)) << "player x " << c.x;
+        EXPECT_EQ(labelText(scene().multiplierLabel()), "x" + std::to_string(c.multiplier));
+        const std::vector<float>& colors = scene().multiplierLabel().mesh().colors;
+        EXPECT_EQ(std::vector<float>(colors.begin(), colors.begin() + 3), colours[c.multiplier - 1])
+            << "player x " << c.x;
     }
 }
 

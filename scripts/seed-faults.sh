@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Measures the suite itself: applies each seeded fault below, one at a time, to a scratch
+# copy of the project, rebuilds what the fault touches, runs the tests of the groups named
+# for it and reports the faults that no test catches. Not part of CI; it takes a while
+# (a first full build, then one incremental build and test run per fault).
+#
+# Usage: scripts/seed-faults.sh [PATTERN]   only the faults whose name contains PATTERN
+# The scratch copy goes to $ZORBEL_SEED_DIR (default: a fresh temporary folder); a second
+# run in the same folder reuses its build.
+#
+# One fault a line:  name | file | test groups | text | replacement
+# The text must occur exactly once in the file. In text and replacement "\n" stands for a
+# line break and "\\" for a backslash.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+only=${1:-}
+scratch=${ZORBEL_SEED_DIR:-$(mktemp -d /tmp/zorbel-seed.XXXXXX)}
+src=$scratch/src
+build=$scratch/build
+
+# Each test group: the targets its tests need, then the ctest name pattern.
+declare -A targets=(
+  [app]="test_app" [input]="test_input" [math]="test_math" [render]="test_render"
+  [json]="test_json" [collision]="test_collision" [game]="test_game"
+  [tools]="zorbel-headless test_tools" [e2e]="zorbel wm_close"
+)
+declare -A tests=(
+  [app]='^(MainLoop|GameWindow|GlFunctions|GlStartup)\.'
+  [input]='^InputDevice\.'
+  [math]='^(Vec|Mat4|Camera)\.'
+  [render]='^(Bmp24Reader|BmpReaders|WideningBmpReader|PngReader|Mesh[A-Za-z]*|ShaderProgram|Sprite[A-Za-z]*|TextLabels|Texture|TextureOnGl)\.'
+  [json]='^Json'
+  [collision]='^Collider\.'
+  [game]='^(DamagedData|GameLayout|GameRender|GameRules|GameTest|GoldenImage)[./]'
+  [tools]='^(tools|KeyScript)\.'
+  [e2e]='^e2e\.'
+)
+
+faults() {
+  cat <<'FAULTS'
+frame counter read before init | app/application.h | app |     if (!scene.init()) {\n        reportStartupFailure("Could not initialize the application");\n        window.close();\n        return 1;\n    }\n    const int64_t start = clock.counter(); |     const int64_t start = clock.counter();\n    if (!scene.init()) {\n        reportStartupFailure("Could not initialize the application");\n        window.close();\n        return 1;\n    }
+Escape toggles on key-up too | app/game_window.cpp | app |         case SDL_KEYDOWN: |         case SDL_KEYUP:\n        case SDL_KEYDOWN:
+depth function less | app/gl_startup.cpp | app | glDepthFunc(GL_LEQUAL); | glDepthFunc(GL_LESS);
+no face culling | app/gl_startup.cpp | app | glEnable(GL_CULL_FACE); | glDisable(GL_CULL_FACE);
+clear colour alpha 0 | app/gl_startup.cpp | app | glClearColor(1.0f, 1.0f, 1.0f, 1.0f); | glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
+additive blending | app/gl_startup.cpp | app | glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); | glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+texture unit 1 | app/gl_startup.cpp | app | gl.glActiveTexture(GL_TEXTURE0); | gl.glActiveTexture(GL_TEXTURE1);
+GL table rows swapped | app/gl_functions.h | app | X(PFNGLUNIFORM3FPROC, glUniform3f, false)                        \\\n    X(PFNGLUNIFORM4FPROC, glUniform4f, false) | X(PFNGLUNIFORM4FPROC, glUniform4f, false)                        \\\n    X(PFNGLUNIFORM3FPROC, glUniform3f, false)
+GL table flag changed | app/gl_functions.h | app | X(PFNGLUNIFORM2FPROC, glUniform2f, true) | X(PFNGLUNIFORM2FPROC, glUniform2f, false)
+frame floor held once | app/application.h | app |             while (frameTime < kMinimumFrameSeconds) { |             if (frameTime < kMinimumFrameSeconds) {
+present only while active | app/application.h | app |         window.present();\n        lastCounter = now; |         if (window.active())\n            window.present();\n        lastCounter = now;
+frame time overflows | app/frame_clock.cpp | app | ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency; | ticks * 1000000 / frequency;
+window title | app/game_window.cpp | e2e | constexpr const char* kTitle = "QUIX 5 Zorbel"; | constexpr const char* kTitle = "QUIX 5";
+secondary stick x not set | input/input_device.cpp | input | primary_.x = secondary_.x = pad_.x = x; | primary_.x = pad_.x = x;
+Space read from F1 | input/input_device.cpp | input | space_ = keys.isDown(Key::Space); | space_ = keys.isDown(Key::F1);
+lengthSquared product | math/vec.cpp | math | return x * x + y * y; | return x * x + y * x;
+ortho writes 11 | math/camera.cpp | math |     p[14] = -(far + near) / (far - near); |     p[14] = -(far + near) / (far - near);\n    p[11] = 0.0f;
+ortho writes 15 | math/camera.cpp | math |     p[14] = -(far + near) / (far - near); |     p[14] = -(far + near) / (far - near);\n    p[15] = 1.0f;
+rotationZ sign | math/mat4.cpp | math |     r.m[4] = -s; |     r.m[4] = s;
+rotationAxis off-axis sign | math/mat4.cpp | math |     r.m[6] = y * z * t + x * s; |     r.m[6] = y * z * t - x * s;
+lookAt up reversed | math/camera.cpp | math | Vec3 u = Vec3::cross(s, f); | Vec3 u = Vec3::cross(f, s);
+product written in place | math/mat4.cpp | math |             product[4 * c + r] = sum; |             target.m[4 * c + r] = sum;
+bind queries reordered | render/shader_program.cpp | render |     at.finalMatrix = gl.glGetUniformLocation(program_, "finalMatrix");\n    at.texture0 = gl.glGetUniformLocation(program_, "texture0"); |     at.texture0 = gl.glGetUniformLocation(program_, "texture0");\n    at.finalMatrix = gl.glGetUniformLocation(program_, "finalMatrix");
+draw disables in enable order | render/mesh_buffers.cpp | render |     gl.glDisableVertexAttribArray(at.inTexCoord);\n    gl.glDisableVertexAttribArray(at.inNormal);\n    gl.glDisableVertexAttribArray(at.inVertex); |     gl.glDisableVertexAttribArray(at.inVertex);\n    gl.glDisableVertexAttribArray(at.inNormal);\n    gl.glDisableVertexAttribArray(at.inTexCoord);
+dynamic buffer usage | render/mesh_buffers.cpp | render | GL_STATIC_DRAW); | GL_DYNAMIC_DRAW);
+empty compile log deletes the shader | render/shader_program.cpp | render |     if (length <= 0)\n        return; |     if (length <= 0) {\n        gl.glDeleteShader(shader);\n        shader = 0;\n        return;\n    }
+buffers released without a context | render/mesh_buffers.cpp | render |     if (hasCurrentGlContext()) { |     if (true) {
+program released without a context | render/shader_program.cpp | render |     if (program_ != 0 && hasCurrentGlContext()) { |     if (program_ != 0) {
+shader files read fragment first | render/shader_program.cpp | render |     const std::string vertexText = readShaderFile(vertexPath);\n    const std::string fragmentText = readShaderFile(fragmentPath);\n    return loadSources(vertexText, fragmentText); |     const std::string fragmentText = readShaderFile(fragmentPath);\n    const std::string vertexText = readShaderFile(vertexPath);\n    return loadSources(vertexText, fragmentText);
+deleted texture keeps its name | render/texture.cpp | render,game |         glDeleteTextures(1, &name);\n    name = 0; |         glDeleteTextures(1, &name);
+wrap T repeats | render/texture.cpp | render | glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT); | glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+glyph column | render/text_label.cpp | render | const int column = code % 16; | const int column = code % 15;
+sprite anchor axes swapped | render/sprite.cpp | render |     translate(-anchorX_, -anchorY_, 0.0f); |     translate(-anchorY_, -anchorX_, 0.0f);
+collider radius read from x | collision/collider.cpp | collision | !read.number(*e, k, "radius", circleRadius_[k]) | !read.number(*e, k, "x", circleRadius_[k])
+negative exponent read as positive | json/json_number.cpp | json | exponent += negativeExponent ? -value : value; | exponent += value;
+one tree not drawn | game/game_render.cpp | game |         drawNear(tree, kGroundRadiusSquared); |         if (&tree != &trees_[0])\n            drawNear(tree, kGroundRadiusSquared);
+wall texture filtered smoothly | game/game_scene.cpp | game | wallTexture_.setSmoothFiltering(false); | wallTexture_.setSmoothFiltering(true);
+game-over program fails silently | game/game_scene.cpp | game |             std::fprintf(stderr, "%s, %s: the program does not build\\n", entry.vertex, entry.fragment); |             ;
+centre zone bound | game/game_rules.cpp | game | constexpr double kCentreHigh = 0.84; | constexpr double kCentreHigh = 0.85;
+spinner follows player y | game/game_rules.cpp | game |     spinner_.x = player.x; |     spinner_.x = player.y;
+tiles on the radius drawn | game/game_render.cpp | game | if (x * x + y * y < kGroundRadiusSquared) { | if (x * x + y * y <= kGroundRadiusSquared) {
+ground shading dropped | data/shaders/conveyor-map.frag | game | gl_FragColor = vec4(texel.rgb * colour, texel.a); | gl_FragColor = vec4(texel.rgb, texel.a);
+help exits 2 | tools/headless/main.cpp | tools |             usage(stdout);\n            return 0; |             usage(stdout);\n            return 2;
+help on standard error | tools/headless/main.cpp | tools |             usage(stdout); |             usage(stderr);
+key script range end excluded | tools/headless/key_script.cpp | tools | if (frame >= hold.first && frame <= hold.last) | if (frame >= hold.first && frame < hold.last)
+FAULTS
+}
+
+# The working tree as it is (committed or not), without build folders.
+echo "scratch copy in $scratch"
+mkdir -p "$src"
+(cd "$repo" && git ls-files -z --cached --others --exclude-standard) |
+  (cd "$repo" && tar --null -T - -cf -) | tar -xf - -C "$src"
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DZORBEL_SHARED_DIR="$repo/../shared" >"$scratch/configure.log"
+echo "building the unchanged copy"
+cmake --build "$build" -j 2 >"$scratch/build.log" 2>&1 || { tail -20 "$scratch/build.log"; exit 1; }
+
+# run_groups GROUPS: builds the groups' targets and runs their tests; 0 when all pass,
+# 1 when a test fails, 2 when the build fails.
+run_groups() {
+  local group pattern="" wanted=()
+  for group in ${1//,/ }; do
+    wanted+=(${targets[$group]})
+    pattern+="${pattern:+|}${tests[$group]}"
+  done
+  cmake --build "$build" -j 2 --target "${wanted[@]}" >"$scratch/build.log" 2>&1 || return 2
+  (cd "$build" && ctest -R "$pattern" --timeout 300 >"$scratch/test.log" 2>&1) || return 1
+}
+
+# apply FILE TEXT REPLACEMENT: the number of places changed (must be 1).
+apply() {
+  FROM=$2 TO=$3 perl -0777 -i -pe '
+    BEGIN { for my $v ("FROM", "TO") { ($x = $ENV{$v}) =~ s/\\(n|\\)/$1 eq "n" ? "\n" : "\\"/ge; $t{$v} = $x } }
+    $n += s/\Q$t{FROM}\E/$t{TO}/g; END { print STDERR $n + 0, "\n" }' "$1" 2>&1 >/dev/null
+}
+
+echo "checking that the unchanged copy passes every group"
+for group in "${!tests[@]}"; do
+  run_groups "$group" </dev/null || { echo "the unchanged copy fails group $group:"; tail -20 "$scratch/test.log"; exit 1; }
+done
+
+seeded=0
+caught=0
+missed=()
+unusable=()
+while IFS= read -r line; do
+  [ -z "$line" ] && continue
+  name=${line%% | *}; rest=${line#* | }
+  file=${rest%% | *}; rest=${rest#* | }
+  groups=${rest%% | *}; rest=${rest#* | }
+  from=${rest%% | *}; to=${rest#* | }
+  [ -n "$only" ] && [[ "$name" != *"$only"* ]] && continue
+  cp "$src/$file" "$scratch/original"
+  changed=$(apply "$src/$file" "$from" "$to")
+  if [ "$changed" != 1 ]; then
+    unusable+=("$name (text found $changed times in $file)")
+    printf '%-45s %s\n' "$name" "text not found once: skipped"
+    cp "$scratch/original" "$src/$file"
+    continue
+  fi
+  status=0
+  run_groups "$groups" </dev/null || status=$?
+  cp "$scratch/original" "$src/$file"
+  case $status in
+    0) seeded=$((seeded + 1)); missed+=("$name ($file)"); verdict="MISSED" ;;
+    1) seeded=$((seeded + 1)); caught=$((caught + 1)); verdict="caught" ;;
+    *) unusable+=("$name (does not build)"); verdict="does not build: skipped" ;;
+  esac
+  printf '%-45s %s\n' "$name" "$verdict"
+done < <(faults)
+
+echo
+echo "caught $caught / seeded $seeded"
+for fault in "${missed[@]}"; do echo "missed: $fault"; done
+for fault in "${unusable[@]}"; do echo "not counted: $fault"; done
+[ ${#missed[@]} -eq 0 ]
