@@ -86,11 +86,19 @@ key script range end excluded | tools/headless/key_script.cpp | tools | if (fram
 FAULTS
 }
 
-# The working tree as it is (committed or not), without build folders.
+# The working tree as it is (committed or not), without build folders. Only files whose
+# content differs are copied over an earlier copy, so their new times make the build see them.
 echo "scratch copy in $scratch"
-mkdir -p "$src"
+rm -rf "$scratch/stage"
+mkdir -p "$src" "$scratch/stage"
 (cd "$repo" && git ls-files -z --cached --others --exclude-standard) |
-  (cd "$repo" && tar --null -T - -cf -) | tar -xf - -C "$src"
+  (cd "$repo" && tar --null -T - -cf -) | tar -xf - -C "$scratch/stage"
+(cd "$scratch/stage" && find . -type f) | while IFS= read -r file; do
+  if ! cmp -s "$scratch/stage/$file" "$src/$file"; then
+    mkdir -p "$(dirname "$src/$file")"
+    cp "$scratch/stage/$file" "$src/$file"
+  fi
+done
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DZORBEL_SHARED_DIR="$repo/../shared" >"$scratch/configure.log"
 echo "building the unchanged copy"
