@@ -38,8 +38,8 @@ declare -A tests=(
 
 faults() {
   cat <<'FAULTS'
-frame counter read before init | app/application.h | app |     if (!scene.init()) {\n        reportStartupFailure("Could not initialize the application");\n        window.close();\n        return 1;\n    }\n    const int64_t start = clock.counter(); |     const int64_t start = clock.counter();\n    if (!scene.init()) {\n        reportStartupFailure("Could not initialize the application");\n        window.close();\n        return 1;\n    }
-Escape toggles on key-up too | app/game_window.cpp | app |         case SDL_KEYDOWN: |         case SDL_KEYUP:\n        case SDL_KEYDOWN:
+frame counter read before init | app/application.h | app |     if (const int failed = startApplication(window, scene, glStartup); failed != 0)\n        return failed;\n    mainLoop(window, scene, clock, clock.counter()); |     const int64_t early = clock.counter();\n    if (const int failed = startApplication(window, scene, glStartup); failed != 0)\n        return failed;\n    mainLoop(window, scene, clock, early);
+Escape toggles on key-up too | app/sdl/game_window.cpp | app |         case SDL_KEYDOWN: |         case SDL_KEYUP:\n        case SDL_KEYDOWN:
 depth function less | app/gl_startup.cpp | app | glDepthFunc(GL_LEQUAL); | glDepthFunc(GL_LESS);
 no face culling | app/gl_startup.cpp | app | glEnable(GL_CULL_FACE); | glDisable(GL_CULL_FACE);
 clear colour alpha 0 | app/gl_startup.cpp | app | glClearColor(1.0f, 1.0f, 1.0f, 1.0f); | glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
@@ -48,9 +48,9 @@ texture unit 1 | app/gl_startup.cpp | app | gl.glActiveTexture(GL_TEXTURE0); | g
 GL table rows swapped | app/gl_functions.h | app | X(PFNGLUNIFORM3FPROC, glUniform3f, false)                        \\\n    X(PFNGLUNIFORM4FPROC, glUniform4f, false) | X(PFNGLUNIFORM4FPROC, glUniform4f, false)                        \\\n    X(PFNGLUNIFORM3FPROC, glUniform3f, false)
 GL table flag changed | app/gl_functions.h | app | X(PFNGLUNIFORM2FPROC, glUniform2f, true) | X(PFNGLUNIFORM2FPROC, glUniform2f, false)
 frame floor held once | app/application.h | app |             while (frameTime < kMinimumFrameSeconds) { |             if (frameTime < kMinimumFrameSeconds) {
-present only while active | app/application.h | app |         window.present();\n        lastCounter = now; |         if (window.active())\n            window.present();\n        lastCounter = now;
+present only while active | app/application.h | app |         window_.present();\n        lastCounter_ = now; |         if (window_.active())\n            window_.present();\n        lastCounter_ = now;
 frame time overflows | app/frame_clock.cpp | app | ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency; | ticks * 1000000 / frequency;
-window title | app/game_window.cpp | e2e | constexpr const char* kTitle = "QUIX 5 Zorbel"; | constexpr const char* kTitle = "QUIX 5";
+window title | app/sdl/game_window.cpp | e2e | constexpr const char* kTitle = "QUIX 5 Zorbel"; | constexpr const char* kTitle = "QUIX 5";
 secondary stick x not set | input/input_device.cpp | input | primary_.x = secondary_.x = pad_.x = x; | primary_.x = pad_.x = x;
 Space read from F1 | input/input_device.cpp | input | space_ = keys.isDown(Key::Space); | space_ = keys.isDown(Key::F1);
 lengthSquared product | math/vec.cpp | math | return x * x + y * y; | return x * x + y * x;
