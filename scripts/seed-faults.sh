@@ -86,8 +86,9 @@ key script range end excluded | tools/headless/key_script.cpp | tools | if (fram
 FAULTS
 }
 
-# The working tree as it is (committed or not), without build folders. Only files whose
-# content differs are copied over an earlier copy, so their new times make the build see them.
+# The working tree as it is (committed or not), without build folders. Over an earlier copy
+# only files whose content differs are copied (so their new times make the build see them)
+# and files that are gone are removed.
 echo "scratch copy in $scratch"
 rm -rf "$scratch/stage"
 mkdir -p "$src" "$scratch/stage"
@@ -98,6 +99,9 @@ mkdir -p "$src" "$scratch/stage"
     mkdir -p "$(dirname "$src/$file")"
     cp "$scratch/stage/$file" "$src/$file"
   fi
+done
+(cd "$src" && find . -type f) | while IFS= read -r file; do
+  [ -e "$scratch/stage/$file" ] || rm -f "$src/$file"
 done
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DZORBEL_SHARED_DIR="$repo/../shared" >"$scratch/configure.log"
