@@ -208,7 +208,7 @@ void GameScene::loadPrograms()
                          vertex.c_str(), fragment.c_str());
             entry.fallback(*entry.program);
         } else {
-            std::fprintf(stderr, "%s, %s: the program does not build\n", entry.vertex, entry.fragment);
+            std::fprintf(stderr, "%s, %s: the program does not build\n", vertex.c_str(), fragment.c_str());
         }
     }
 }

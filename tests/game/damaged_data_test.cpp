@@ -109,8 +109,9 @@ TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
 {
     DataCopy copy;
     std::vector<std::string> files;
+    // The shaders' ES edition is read by the browser build only.
     for (const auto& entry : fs::recursive_directory_iterator("data"))
-        if (entry.is_regular_file())
+        if (entry.is_regular_file() && entry.path().parent_path() != "data/shaders/es")
             files.push_back(entry.path().generic_string());
     std::sort(files.begin(), files.end());
     ASSERT_GE(files.size(), 17u);
