@@ -1,5 +1,6 @@
 // zorbel-compare-frame: holds a frame rendered elsewhere (the browser build) against a
-// stored golden image with the golden-image tests' own comparison.
+// stored golden image with the golden-image tests' own comparison, at the tolerance for
+// another renderer.
 //
 //   zorbel-compare-frame ACTUAL.png GOLDEN.png
 //
@@ -23,7 +24,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    const ImageDifference difference = compareImages(actual, golden);
+    const ImageDifference difference = compareImages(actual, golden, kOtherRendererTolerance);
     std::printf("%s: %s: %s\n", argv[1], difference.matches() ? "matches" : "DIFFERS", difference.describe().c_str());
     return difference.matches() ? 0 : 1;
 }
