@@ -75,7 +75,7 @@ collider radius read from x | collision/collider.cpp | collision | !read.number(
 negative exponent read as positive | json/json_number.cpp | json | exponent += negativeExponent ? -value : value; | exponent += value;
 one tree not drawn | game/game_render.cpp | game |         drawNear(tree, kGroundRadiusSquared); |         if (&tree != &trees_[0])\n            drawNear(tree, kGroundRadiusSquared);
 wall texture filtered smoothly | game/game_scene.cpp | game | wallTexture_.setSmoothFiltering(false); | wallTexture_.setSmoothFiltering(true);
-game-over program fails silently | game/game_scene.cpp | game |             std::fprintf(stderr, "%s, %s: the program does not build\\n", entry.vertex, entry.fragment); |             ;
+game-over program fails silently | game/game_scene.cpp | game |             std::fprintf(stderr, "%s, %s: the program does not build\\n", vertex.c_str(), fragment.c_str()); |             ;
 centre zone bound | game/game_rules.cpp | game | constexpr double kCentreHigh = 0.84; | constexpr double kCentreHigh = 0.85;
 spinner follows player y | game/game_rules.cpp | game |     spinner_.x = player.x; |     spinner_.x = player.y;
 tiles on the radius drawn | game/game_render.cpp | game | if (x * x + y * y < kGroundRadiusSquared) { | if (x * x + y * y <= kGroundRadiusSquared) {
