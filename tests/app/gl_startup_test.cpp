@@ -30,23 +30,25 @@ TEST(GlStartup, SetsEveryFixedRenderStateValue)
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint value = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_LEQUAL);
-    glGetIntegerv(GL_CULL_FACE_MODE, &value);
-    EXPECT_EQ(value, GL_BACK);
-    glGetIntegerv(GL_FRONT_FACE, &value);
-    EXPECT_EQ(value, GL_CCW);
-    glGetIntegerv(GL_BLEND_SRC_RGB, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST_RGB, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_SRC_ALPHA, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST_ALPHA, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
+    const struct {
+        GLenum what;
+        GLint expected;
+        const char* name;
+    } values[] = {
+        {GL_DEPTH_FUNC, GL_LEQUAL, "depth function"},
+        {GL_CULL_FACE_MODE, GL_BACK, "culled faces"},
+        {GL_FRONT_FACE, GL_CCW, "front faces"},
+        {GL_BLEND_SRC_RGB, GL_SRC_ALPHA, "blend source"},
+        {GL_BLEND_DST_RGB, GL_ONE_MINUS_SRC_ALPHA, "blend destination"},
+        {GL_BLEND_SRC_ALPHA, GL_SRC_ALPHA, "blend source alpha"},
+        {GL_BLEND_DST_ALPHA, GL_ONE_MINUS_SRC_ALPHA, "blend destination alpha"},
+        {GL_ACTIVE_TEXTURE, GL_TEXTURE0, "texture unit"},
+    };
+    for (const auto& v : values) {
+        GLint value = 0;
+        glGetIntegerv(v.what, &value);
+        EXPECT_EQ(value, v.expected) << v.name;
+    }
     GLfloat clear[4] = {};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_EQ(std::vector<float>(clear, clear + 4), (std::vector<float>{1, 1, 1, 1}));
