@@ -3,6 +3,7 @@
 #include "app/frame_clock.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 // What start-up does between creating the window and initialising the scene: fetch the GL
@@ -25,8 +26,8 @@ inline constexpr float kMinimumFrameSeconds = 0.015f;
 void reportStartupFailure(const char* text);
 
 // The frame loop, one pass at a time: pump, measure, hold the 15 ms floor and update and
-// render while active, present on every pass. A desktop runs the passes back to back
-// (mainLoop); a browser runs one per frame callback.
+// render while active, present on every pass. A desktop runs the passes back to back; a
+// browser runs one per frame callback.
 template <class Window, class Scene>
 class FrameLoop {
 public:
@@ -68,15 +69,6 @@ private:
     int64_t lastCounter_;
 };
 
-// Runs the frame loop while the window is running.
-template <class Window, class Scene>
-void mainLoop(Window& window, Scene& scene, FrameClock& clock, int64_t lastCounter)
-{
-    FrameLoop<Window, Scene> loop(window, scene, clock, lastCounter);
-    while (window.running())
-        loop.pass();
-}
-
 // Start-up from window creation to the scene's init: 0 when the frame loop may start, else
 // the exit code 1 after the failure box and the window's close. The scene is registered as
 // size listener here; the caller owns the window and the scene. The window is asked for full
@@ -115,15 +107,35 @@ int finishApplication(Window& window, Scene& scene)
     return 0;
 }
 
-// The life of the program from window creation to the end of the loop, on a platform whose
-// loop may block. The caller destroys the scene afterwards, while the window (and so the GL
-// context) still exists. Returns the exit code: 0 after a normal end, 1 after a start-up
-// failure.
+// The life of the program from window creation to the end of the loop. `drive(pass, finish)`
+// runs pass once per frame while it returns true, then finish, and gives the exit code: the
+// platform's frame driver, which in a browser returns at once and runs the passes later, so
+// the window, the scene and the clock must outlive the passes. The caller destroys the scene
+// afterwards, while the window (and so the GL context) still exists. Returns the exit code:
+// 0 after a normal end, 1 after a start-up failure.
+template <class Window, class Scene, class Drive>
+int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStartup& glStartup,
+                   bool fullScreen, Drive&& drive)
+{
+    if (const int failed = startApplication(window, scene, glStartup, fullScreen); failed != 0)
+        return failed;
+    // The counter is read once init has returned, so loading time stays out of the first frame.
+    auto loop = std::make_shared<FrameLoop<Window, Scene>>(window, scene, clock, clock.counter());
+    return drive(
+        [loop, &window] {
+            loop->pass();
+            return window.running();
+        },
+        [&window, &scene] { return finishApplication(window, scene); });
+}
+
+// The same, windowed, on a loop that blocks until the window stops running.
 template <class Window, class Scene>
 int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStartup& glStartup)
 {
-    if (const int failed = startApplication(window, scene, glStartup); failed != 0)
-        return failed;
-    mainLoop(window, scene, clock, clock.counter());
-    return finishApplication(window, scene);
+    return runApplication(window, scene, clock, glStartup, false, [](auto pass, auto finish) {
+        while (pass()) {
+        }
+        return finish();
+    });
 }

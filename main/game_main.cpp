@@ -33,18 +33,11 @@ int runGame(int argc, char** argv)
         return 1;
     }
     // Shared with the frame driver, which on some platforms keeps running the passes after
-    // this function has returned.
+    // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
-    const int failed = startApplication(game->window, game->scene, platformGlStartup(), commandLine.fullScreen);
-    if (failed != 0)
-        return failed;
-    // The counter is read once init has returned, so loading time stays out of the first frame.
-    auto loop = std::make_shared<FrameLoop<GameWindow, GameScene>>(game->window, game->scene, game->clock,
-                                                                   game->clock.counter());
-    return runFrameLoop(
-        [game, loop] {
-            loop->pass();
-            return game->window.running();
-        },
-        [game] { return finishApplication(game->window, game->scene); });
+    return runApplication(game->window, game->scene, game->clock, platformGlStartup(), commandLine.fullScreen,
+                          [game](std::function<bool()> pass, std::function<int()> finish) {
+                              return runFrameLoop([game, pass] { return pass(); },
+                                                  [game, finish] { return finish(); });
+                          });
 }
