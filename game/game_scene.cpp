@@ -4,6 +4,7 @@
 #include "app/gl_functions.h"
 #include "game/fallback_mesh.h"
 #include "game/fallback_programs.h"
+#include "game/layout_random.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -119,10 +120,10 @@ void GameScene::layOutLevel()
     spinner_.setAnchor(0.5f, 0.5f);
     spinner_.setCollider(&quadCollider_);
 
-    std::srand(seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
+    LayoutRandom random(seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
     for (Sprite& tree : trees_) {
-        const float x = static_cast<float>(std::rand() % 40 - 20);
-        const float y = static_cast<float>(std::rand() % 40 - 20);
+        const float x = static_cast<float>(random.next() % 40 - 20);
+        const float y = static_cast<float>(random.next() % 40 - 20);
         tree.init(x, y, -1.0f, &treeMesh_, &whitePixelTexture_, &worldCamera_);
         tree.setScale(1.0f, 1.0f, 1.0f);
         tree.setAnchor(0.5f, 0.5f);
