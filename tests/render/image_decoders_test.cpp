@@ -4,8 +4,6 @@
 #include "tests/support/capture.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
-#include <zlib.h>
 
 #include <memory>
 #include <vector>
@@ -226,22 +224,22 @@ TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
         std::vector<uint8_t> expected; // bottom row first
     };
     std::vector<Case> cases;
-    cases.push_back({"grey", {2, 2, PNG_COLOR_TYPE_GRAY, 8, false, {{10, 20}, {30, 40}}, {}, {}},
+    cases.push_back({"grey", {2, 2, kPngGrey, 8, false, {{10, 20}, {30, 40}}, {}, {}},
                      {30, 30, 30, 255, 40, 40, 40, 255, 10, 10, 10, 255, 20, 20, 20, 255}});
-    cases.push_back({"grey with alpha", {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, {{90, 7}}, {}, {}},
+    cases.push_back({"grey with alpha", {1, 1, kPngGreyAlpha, 8, false, {{90, 7}}, {}, {}},
                      {90, 90, 90, 7}});
-    cases.push_back({"one-bit grey", {3, 1, PNG_COLOR_TYPE_GRAY, 1, false, {{0xA0}}, {}, {}},
+    cases.push_back({"one-bit grey", {3, 1, kPngGrey, 1, false, {{0xA0}}, {}, {}},
                      {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255}});
-    cases.push_back({"rgb", {1, 1, PNG_COLOR_TYPE_RGB, 8, false, {{1, 2, 3}}, {}, {}}, {1, 2, 3, 255}});
-    cases.push_back({"16-bit rgba", {1, 1, PNG_COLOR_TYPE_RGB_ALPHA, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
+    cases.push_back({"rgb", {1, 1, kPngRgb, 8, false, {{1, 2, 3}}, {}, {}}, {1, 2, 3, 255}});
+    cases.push_back({"16-bit rgba", {1, 1, kPngRgba, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
                      {255, 0, 128, 18}});
     cases.push_back({"palette with transparency",
-                     {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
+                     {2, 1, kPngPalette, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
                      {200, 100, 50, 255, 9, 8, 7, 33}});
     PngRecipe interlaced;
     interlaced.width = 9;
     interlaced.height = 9;
-    interlaced.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    interlaced.colorType = kPngRgba;
     interlaced.interlaced = true;
     std::vector<uint8_t> expected(9 * 9 * 4);
     for (int top = 0; top < 9; ++top) {
@@ -298,7 +296,7 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
     badCrc[29] ^= 1;
     d = decode(loadPng, dir.write("crc.png", badCrc));
     EXPECT_FALSE(d.pixels);
-    EXPECT_NE(d.reason.find("libpng: "), std::string::npos) << d.reason;
+    EXPECT_NE(d.reason.find("CRC"), std::string::npos) << d.reason;
 
     // Sizes past the limits; the header's CRC is made to match so only the size is wrong.
     const auto withSize = [&](uint32_t width, uint32_t height) {
@@ -307,8 +305,7 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
             bytes[16 + i] = static_cast<char>(width >> (24 - 8 * i));
             bytes[20 + i] = static_cast<char>(height >> (24 - 8 * i));
         }
-        const uint32_t crc = static_cast<uint32_t>(
-            crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17));
+        const uint32_t crc = pngCrc(bytes.data() + 12, 17);
         for (int i = 0; i < 4; ++i)
             bytes[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
         return bytes;
@@ -322,7 +319,7 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
     // Within the limits but the image data does not fill the claimed size.
     d = decode(loadPng, dir.write("short.png", withSize(16, 300)));
     EXPECT_FALSE(d.pixels);
-    EXPECT_NE(d.reason.find("libpng: "), std::string::npos) << d.reason;
+    EXPECT_NE(d.reason.find("image data"), std::string::npos) << d.reason;
 
     EXPECT_EQ(err.text(), "");
 }

@@ -24,8 +24,12 @@ std::string makeBmp24(int width, int height, const BgrAt& pixel = patternPixel);
 void putLe16(std::string& bytes, size_t offset, uint16_t value);
 void putLe32(std::string& bytes, size_t offset, uint32_t value);
 
-// A PNG written by libpng from raw rows (top row first, already packed for the bit depth,
-// 16-bit samples big-endian); palette and paletteAlpha (its tRNS chunk) for palette images.
+// The colour types of the PNG format.
+enum PngColorType : int { kPngGrey = 0, kPngRgb = 2, kPngPalette = 3, kPngGreyAlpha = 4, kPngRgba = 6 };
+
+// A PNG made from raw rows (top row first, already packed for the bit depth, 16-bit samples
+// big-endian); palette and paletteAlpha (its tRNS chunk) for palette images. The image data
+// is stored uncompressed; interlaced images need whole-byte pixels.
 struct PngRecipe {
     int width = 0;
     int height = 0;
@@ -37,6 +41,9 @@ struct PngRecipe {
     std::vector<uint8_t> paletteAlpha;
 };
 std::string makePng(const PngRecipe& recipe);
+
+// The CRC that closes every PNG chunk, over its type and data.
+uint32_t pngCrc(const char* data, size_t size);
 
 // An 8-bit RGBA PNG whose pixel (x, y), y from the bottom, is patternPixel's colour as
 // red, green, blue with alpha x * 16 + y.
