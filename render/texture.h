@@ -1,6 +1,7 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdint>
 #include <string>

@@ -188,7 +188,7 @@ TEST_F(TextureOnGl, ThePlaceholderUploadsLikeAnyTexture)
     ZORBEL_REQUIRE_GL(context.ok());
     CapturedStream err(CapturedStream::Err);
     Texture t;
-    t.load((dir.path() / "missing.png").c_str());
+    t.load((dir.path() / "missing.png").string().c_str());
     t.upload();
     const std::vector<uint8_t> pixels = readBack(t);
     ASSERT_EQ(pixels.size(), 8u * 8 * 4);
