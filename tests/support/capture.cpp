@@ -1,18 +1,18 @@
 #include "tests/support/capture.h"
 
+#include "tests/support/test_process.h"
+
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
-#include <unistd.h>
 
 TempDir::TempDir()
 {
     std::random_device random;
     path_ = std::filesystem::temp_directory_path() /
-            ("zorbel-test-" + std::to_string(getpid()) + "-" + std::to_string(random()));
+            ("zorbel-test-" + std::to_string(processId()) + "-" + std::to_string(random()));
     std::filesystem::create_directories(path_);
 }
 
@@ -38,11 +38,8 @@ CapturedStream::CapturedStream(Which which) : fd_(which)
     std::cerr.flush();
     static int counter = 0;
     file_ = std::filesystem::temp_directory_path() /
-            ("zorbel-capture-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
-    const int target = open(file_.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-    saved_ = dup(fd_);
-    dup2(target, fd_);
-    close(target);
+            ("zorbel-capture-" + std::to_string(processId()) + "-" + std::to_string(++counter));
+    saved_ = redirectDescriptor(fd_, file_);
 }
 
 CapturedStream::~CapturedStream()
@@ -56,8 +53,7 @@ std::string CapturedStream::text()
         std::fflush(nullptr);
         std::cout.flush();
         std::cerr.flush();
-        dup2(saved_, fd_);
-        close(saved_);
+        restoreDescriptor(fd_, saved_);
         std::ifstream in(file_, std::ios::binary);
         std::stringstream content;
         content << in.rdbuf();
