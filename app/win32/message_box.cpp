@@ -1,0 +1,29 @@
+#include "app/message_box.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+// The same text goes to standard error first: a box nobody sees (a machine without a user
+// at it) still leaves the report.
+void showBox(const char* caption, const char* text, UINT type)
+{
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+    MessageBoxA(nullptr, text, caption, type);
+}
+
+} // namespace
+
+void showErrorBox(const char* text)
+{
+    showBox("An error occurred", text, MB_OK | MB_ICONERROR);
+}
+
+void showNoticeBox(const char* text)
+{
+    // An empty caption: a null one would read "Error".
+    showBox("", text, MB_OK);
+}
