@@ -1,0 +1,57 @@
+// The POSIX per-locale number conversion that json/json_number.cpp uses (newlocale, strtod_l),
+// for the C runtime of Windows. The Windows build includes this ahead of the JSON library's
+// sources only, until that file reaches the C library through the platform seam.
+//
+// strtod_l here reads numbers as the C library of Linux does in the "C" locale: the runtime's
+// own _strtod_l knows no hexadecimal, infinity or NaN texts, and the C99 strtod that mingw-w64
+// adds knows them but takes the decimal point from the process locale. So hexadecimal texts
+// go to std::from_chars, infinity and NaN (which have no decimal point) to the C99 strtod, and
+// decimals to _strtod_l in the given locale.
+#pragma once
+
+#include <locale.h>
+#include <stdlib.h>
+
+#include <charconv>
+#include <cstring>
+
+typedef _locale_t locale_t;
+
+#ifndef LC_ALL_MASK
+#define LC_ALL_MASK LC_ALL
+#endif
+
+static inline locale_t newlocale(int category, const char* name, locale_t)
+{
+    return _create_locale(category, name);
+}
+
+extern "C" double __mingw_strtod(const char*, char**);
+
+static inline double zorbelStrtodInLocale(const char* text, char** end, locale_t locale)
+{
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        double value = 0.0;
+        const std::from_chars_result read =
+            std::from_chars(p + 2, p + 2 + std::strlen(p + 2), value, std::chars_format::hex);
+        if (read.ec == std::errc::result_out_of_range)
+            return __mingw_strtod(text, end); // overflow or underflow, as C99 rounds them
+        if (read.ptr != p + 2) {
+            if (end)
+                *end = const_cast<char*>(read.ptr);
+            return negative ? -value : value;
+        }
+    }
+    const char first = static_cast<char>(*p | 0x20);
+    if (first == 'i' || first == 'n')
+        return __mingw_strtod(text, end);
+    return _strtod_l(text, end, locale);
+}
+
+#define strtod_l zorbelStrtodInLocale
