@@ -113,3 +113,9 @@ plays() {
   close_game
   check "$what: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 }
+
+differs() { ! same_picture "$1" "$2"; }
+
+hold() { # hold KEY SECONDS
+  xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"
+}

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# zorbel.exe end to end under Wine: the window's title and client size, the sky and the grass
+# disc, Right moves the world, Escape pauses and resumes, the window manager's close ends the
+# game with exit code 0, a driver without GL 3.0 gets the fallback line, and a missing texture
+# is named while the game runs on.
+# Usage: windows_e2e.sh zorbel.exe WINE_RUN (the build's wine-run script)
+EXE=$(realpath "$1")
+WINE_RUN=$(realpath "$2")
+source "$(dirname "$0")/lib.sh"
+# Wine must not stay up on this script's display once it is gone.
+trap 'cleanup; "$WINE_RUN" --stop' EXIT
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+
+# The window manager's close request comes from a program of this machine.
+WM_CLOSE=$WORK/wm_close
+cc -o "$WM_CLOSE" "$repo/tests/e2e/wm_close.c" -lX11 || exit 1
+# start_game runs one program: the exe under the build's Wine.
+ZORBEL=$WORK/zorbel
+printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$WINE_RUN" "$EXE" >"$ZORBEL"
+chmod +x "$ZORBEL"
+
+start_x || exit 1
+# Wine takes the screen from the display it starts on: start it afresh on this one.
+"$WINE_RUN" --stop
+
+check "a window titled QUIX 5 Zorbel appears" start_game "$repo"
+# Without a window manager the X window is the client area.
+geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check "client area is 1280x720 (got $geometry)" test "$geometry" = "1280x720"
+timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
+sleep 2
+shot "$WORK/start.png"
+check "the sky is dark at the top of the first frames" is_dark "$WORK/start.png" 400x60+440+10
+check "the grass disc is green at the bottom centre" is_green "$WORK/start.png" 200x60+540+600
+
+hold Right 0.6
+sleep 0.3
+shot "$WORK/right.png"
+check "holding Right changes the picture" differs "$WORK/start.png" "$WORK/right.png"
+
+xdotool key Escape
+sleep 0.3
+xdotool keydown Left
+shot "$WORK/paused1.png"
+sleep 0.5
+shot "$WORK/paused2.png"
+xdotool keyup Left
+check "while paused the picture stands still" same_picture "$WORK/paused1.png" "$WORK/paused2.png"
+
+xdotool key Escape
+sleep 0.2
+hold Left 0.6
+sleep 0.3
+shot "$WORK/resumed.png"
+check "after resuming the picture moves again" differs "$WORK/paused2.png" "$WORK/resumed.png"
+
+close_game
+check "the window manager's close ends the game with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+check "a GL 3.0 context, so no fallback line" bash -c "! grep -q 'falling back' '$WORK/game.out'"
+[ -n "${ZORBEL_SCREENSHOT:-}" ] && cp "$WORK/start.png" "$ZORBEL_SCREENSHOT"
+
+# A driver that offers no GL 3.0: the legacy context and its console line.
+export MESA_GL_VERSION_OVERRIDE=2.1
+check "the game starts on a GL 2.1 driver" start_game "$repo"
+sleep 2
+check "the fallback line is printed" grep -q "OpenGL 3.0 is not supported, falling back to GL 2.1" "$WORK/game.out"
+shot "$WORK/legacy.png"
+check "the legacy context draws the grass disc" is_green "$WORK/legacy.png" 200x60+540+600
+close_game
+check "and closes with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+unset MESA_GL_VERSION_OVERRIDE
+
+# A damaged data folder: one texture missing.
+cp -r "$repo/data" "$WORK/data"
+rm "$WORK/data/grass.bmp"
+check "the game starts without its grass texture" start_game "$WORK"
+sleep 2
+check "the missing file is named on standard error" grep -q "data/grass.bmp" "$WORK/game.err"
+check "the game still runs" kill -0 "$GAME_PID"
+close_game
+check "and closes normally with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+finish
