@@ -2,8 +2,9 @@
 # Sets up a fresh Debian 12 machine and runs the whole suite: a normal build with every
 # test (unit, GL on the offscreen driver, end to end under Xvfb, and the install and the
 # packages made from that same build), the browser build with its tests in headless
-# Chromium, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then each
-# fuzz target briefly on its seed corpus (clang).
+# Chromium, the Windows build with its tests under Wine, the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target briefly on its seed
+# corpus (clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -25,6 +26,11 @@ run ctest --preset dev -j "$jobs"
 web_start=$SECONDS
 run bash scripts/web-test.sh
 echo "browser stage: $((SECONDS - web_start)) s"
+
+# The Windows build (mingw-w64) and its tests under Wine.
+windows_start=$SECONDS
+run bash scripts/windows-test.sh
+echo "Windows stage: $((SECONDS - windows_start)) s"
 
 run cmake --preset asan >/dev/null
 run cmake --build --preset asan -j "$jobs"
