@@ -2,11 +2,11 @@
 // update + render + glFinish per frame (median and spread over 300 frames), the same with
 // GL_RASTERIZER_DISCARD (the cost of our own calls without the pixels), update alone,
 // process start to the first frame presented, and peak resident memory.
+#include "bench/peak_memory.h"
 #include "tools/headless/headless_game.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -73,15 +73,12 @@ int main()
 
     const Spread update = measure(kFrames, [&] { game.update(); });
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-
     std::printf("frame benchmark, %dx%d, %d frames each, renderer %s\n", options.width,
                 options.height, kFrames, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     print("update + render + glFinish", full);
     print("the same with GL_RASTERIZER_DISCARD", discard);
     print("update alone", update);
     std::printf("%-44s %8.1f ms\n", "process start to first frame presented", firstFrame);
-    std::printf("%-44s %8.1f MiB\n", "peak resident memory", usage.ru_maxrss / 1024.0);
+    std::printf("%-44s %8.1f MiB\n", "peak resident memory", peakResidentMiB());
     return 0;
 }
