@@ -75,4 +75,8 @@ function(zorbel_add_suite_tests name sources)
   list(JOIN covered ":" covered)
   add_test(NAME ${name}.others COMMAND ${name} --gtest_filter=-${covered}
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
+  # A test that waits for something that never comes (a dialog, a display) fails in time.
+  foreach(suite IN LISTS suites ITEMS others)
+    set_tests_properties(${name}.${suite} PROPERTIES TIMEOUT 120)
+  endforeach()
 endfunction()
