@@ -13,5 +13,6 @@ protected:
     ~KeySource() = default;
 };
 
-// The keyboard state as the platform saw it at the last message pump.
+// The keyboard as the platform backend reads it: the state of the last message pump (SDL) or
+// the state at the moment of the poll (Windows).
 const KeySource& platformKeyboard();

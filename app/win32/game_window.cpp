@@ -127,16 +127,19 @@ bool GameWindow::Platform::createContext(GameWindow& owner, HWND window)
     deviceContext = GetDC(window);
     if (deviceContext == nullptr)
         return false;
-    setPixelFormat(deviceContext, bitsPerPixel);
-    HGLRC legacy = wglCreateContext(deviceContext);
-    if (legacy == nullptr || !wglMakeCurrent(deviceContext, legacy)) {
-        std::fprintf(stderr, "OpenGL context creation failed (error %lu)\n", GetLastError());
-        if (legacy != nullptr)
-            wglDeleteContext(legacy);
+    // Leaves nothing behind: the context (when one was made) and the device context go.
+    const auto giveUp = [&](const char* what, HGLRC context) {
+        std::fprintf(stderr, "%s (error %lu)\n", what, GetLastError());
+        if (context != nullptr)
+            wglDeleteContext(context);
         ReleaseDC(window, deviceContext);
         deviceContext = nullptr;
         return false;
-    }
+    };
+    setPixelFormat(deviceContext, bitsPerPixel);
+    HGLRC legacy = wglCreateContext(deviceContext);
+    if (legacy == nullptr || !wglMakeCurrent(deviceContext, legacy))
+        return giveUp("OpenGL context creation failed", legacy);
     createContextAttribs = reinterpret_cast<PFNWGLCREATECONTEXTATTRIBSARBPROC>(
         validProcAddress(wglGetProcAddress("wglCreateContextAttribsARB")));
     HGLRC modern = nullptr;
@@ -154,11 +157,8 @@ bool GameWindow::Platform::createContext(GameWindow& owner, HWND window)
         owner.legacyContext_ = true;
     }
     if (!wglMakeCurrent(deviceContext, glContext)) {
-        std::fprintf(stderr, "OpenGL context could not be made current (error %lu)\n", GetLastError());
-        wglDeleteContext(glContext);
+        giveUp("OpenGL context could not be made current", glContext);
         glContext = nullptr;
-        ReleaseDC(window, deviceContext);
-        deviceContext = nullptr;
         return false;
     }
     owner.running_ = true;
