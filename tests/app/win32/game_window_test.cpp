@@ -24,9 +24,25 @@ public:
     void resize(int width, int height) override { sizes.emplace_back(width, height); }
 };
 
+// The game window of this thread (other test processes may show theirs meanwhile), checked
+// for its title.
 HWND gameWindowHandle()
 {
-    return FindWindowA("GLClass", "QUIX 5 Zorbel");
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM result) -> BOOL {
+            char className[32] = {};
+            char title[32] = {};
+            GetClassNameA(window, className, sizeof className);
+            GetWindowTextA(window, title, sizeof title);
+            if (std::string(className) != "GLClass" || std::string(title) != "QUIX 5 Zorbel")
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 void postEscape(HWND window, bool repeat)
