@@ -2,11 +2,12 @@
 // for the C runtime of Windows. The Windows build includes this ahead of the JSON library's
 // sources only, until that file reaches the C library through the platform seam.
 //
-// strtod_l here reads numbers as the C library of Linux does in the "C" locale: the runtime's
-// own _strtod_l knows no hexadecimal, infinity or NaN texts, and the C99 strtod that mingw-w64
-// adds knows them but takes the decimal point from the process locale. So hexadecimal texts
-// go to std::from_chars, infinity and NaN (which have no decimal point) to the C99 strtod, and
-// decimals to _strtod_l in the given locale.
+// strtod_l here reads numbers as the C library of Linux does in the "C" locale: the system
+// runtime's own _strtod_l knows no hexadecimal, infinity or NaN texts and is not correctly
+// rounded on every Windows, and the C99 strtod that mingw-w64 adds takes the decimal point
+// from the process locale. So decimal and hexadecimal texts go to std::from_chars (correctly
+// rounded, no locale), infinity and NaN (no decimal point) to the C99 strtod, and texts out
+// of the double range to _strtod_l, which gives infinity or zero as the C library does.
 #pragma once
 
 #include <locale.h>
@@ -36,22 +37,24 @@ static inline double zorbelStrtodInLocale(const char* text, char** end, locale_t
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        double value = 0.0;
-        const std::from_chars_result read =
-            std::from_chars(p + 2, p + 2 + std::strlen(p + 2), value, std::chars_format::hex);
-        if (read.ec == std::errc::result_out_of_range)
-            return __mingw_strtod(text, end); // overflow or underflow, as C99 rounds them
-        if (read.ptr != p + 2) {
-            if (end)
-                *end = const_cast<char*>(read.ptr);
-            return negative ? -value : value;
-        }
-    }
     const char first = static_cast<char>(*p | 0x20);
     if (first == 'i' || first == 'n')
         return __mingw_strtod(text, end);
-    return _strtod_l(text, end, locale);
+    const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+    const char* digits = hex ? p + 2 : p;
+    double value = 0.0;
+    const std::from_chars_result read = std::from_chars(
+        digits, digits + std::strlen(digits), value, hex ? std::chars_format::hex : std::chars_format::general);
+    if (read.ec == std::errc::result_out_of_range)
+        return hex ? __mingw_strtod(text, end) : _strtod_l(text, end, locale);
+    if (read.ec != std::errc()) {
+        if (end)
+            *end = const_cast<char*>(hex ? p + 1 : text); // "0x" with no digits reads as 0
+        return 0.0;
+    }
+    if (end)
+        *end = const_cast<char*>(read.ptr);
+    return negative ? -value : value;
 }
 
 #define strtod_l zorbelStrtodInLocale
