@@ -22,7 +22,8 @@ if [ "${1:-}" = "--on-display" ]; then
   exit 0
 fi
 
-scripts/deps.sh nlohmann-json3-dev rapidjson-dev g++-mingw-w64-x86-64 wine wine64 libgl1
+source scripts/packages.sh
+scripts/deps.sh "${PLAY_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
 jobs=$(nproc)
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$jobs" --target bench_frame bench_pacing >/dev/null
