@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # zorbel.exe end to end under Wine: the window's title and client size, the sky and the grass
 # disc, Right moves the world, Escape pauses and resumes, the window manager's close ends the
-# game with exit code 0, a driver without GL 3.0 gets the fallback line, and a missing texture
-# is named while the game runs on.
-# Usage: windows_e2e.sh zorbel.exe WINE_RUN (the build's wine-run script)
+# game with exit code 0, a driver without GL 3.0 gets the fallback line, the command line
+# arrives, full screen falls back to the window with its box, and a missing texture is named
+# while the game runs on.
+# Usage: windows_e2e.sh zorbel.exe WINE_RUN VERSION (WINE_RUN: the build's wine-run script)
 EXE=$(realpath "$1")
 WINE_RUN=$(realpath "$2")
+VERSION=$3
 source "$(dirname "$0")/lib.sh"
 # Wine must not stay up on this script's display once it is gone.
 trap 'cleanup; "$WINE_RUN" --stop' EXIT
@@ -68,6 +70,29 @@ check "the legacy context draws the grass disc" is_green "$WORK/legacy.png" 200x
 close_game
 check "and closes with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 unset MESA_GL_VERSION_OVERRIDE
+
+# The command line reaches the game through WinMain.
+version=$("$ZORBEL" --version 2>&1 | tr -d '\r')
+check "--version prints the version (got \"$version\")" test "$version" = "zorbel $VERSION"
+
+# Full screen on a display whose mode cannot be changed (Xvfb): the box says so, and once it
+# is answered the game plays in its window.
+(cd "$repo" && exec "$ZORBEL" --fullscreen) >"$WORK/game.out" 2>"$WORK/game.err" &
+GAME_PID=$!
+for _ in $(seq 100); do grep -q "Display mode failed" "$WORK/game.err" && break; sleep 0.1; done
+check "full screen: the display-mode failure is reported" grep -q "Display mode failed" "$WORK/game.err"
+sleep 1
+xdotool key Return
+WID=""
+for _ in $(seq 100); do
+  WID=$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null | head -1)
+  [ -n "$WID" ] && break
+  sleep 0.1
+done
+geometry=$(xwininfo -id "$WID" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check "full screen: after the box the game plays in its 1280x720 window (got $geometry)" test "$geometry" = "1280x720"
+close_game
+check "full screen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 
 # A damaged data folder: one texture missing.
 cp -r "$repo/data" "$WORK/data"
