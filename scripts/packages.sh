@@ -27,13 +27,15 @@ WEB_PACKAGES=(cmake ninja-build emscripten node-acorn)
 # The browser tests and benchmark: the system's Chromium (the npm tools never download one).
 WEB_TEST_PACKAGES=(chromium)
 
-# The Windows build: the mingw-w64 cross compiler, and zip for the package.
-WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64 zip)
+# The Windows build: the mingw-w64 cross compiler (the POSIX thread model, which the build
+# uses), and zip for the package.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix zip)
 
-# The Windows tests: GoogleTest's sources for the cross compiler, Wine (64-bit only) with the
-# system's GL drivers behind it, a C compiler and the X headers for wm_close, and the X server
-# and picture tools of the end-to-end test.
+# The Windows tests: GoogleTest's sources for the cross compiler; Wine (64-bit only) with the
+# system's GL drivers and the X extensions its display driver loads; a C compiler and the X
+# headers for wm_close; the X server and picture tools of the end-to-end test.
 WINDOWS_TEST_PACKAGES=(
-  googletest wine wine64 libgl1 libgl1-mesa-dri gcc libx11-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick
+  googletest wine wine64 libgl1 libgl1-mesa-dri
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxxf86vm1 libxfixes3
+  gcc libx11-dev xvfb xauth xfonts-base xdotool x11-utils imagemagick
 )
