@@ -44,6 +44,11 @@ start_game() {
   [ $# -gt 0 ] && shift
   (cd "$dir" && exec env -u SDL_VIDEODRIVER "$ZORBEL" "$@") >"$WORK/game.out" 2>"$WORK/game.err" &
   GAME_PID=$!
+  wait_for_window
+}
+
+# wait_for_window: waits up to ten seconds for the game's window; sets WID.
+wait_for_window() {
   WID=""
   for _ in $(seq 100); do
     WID=$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null | head -1)
@@ -114,8 +119,51 @@ plays() {
   check "$what: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 }
 
-differs() { ! same_picture "$1" "$2"; }
+# moves_with_the_arrows: in the game's window (WID), focused, the first frames show the sky
+# and the grass disc, and holding Right changes the picture.
+moves_with_the_arrows() {
+  timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
+  sleep 2
+  shot "$WORK/start.png"
+  check "the sky is dark at the top of the first frames" is_dark "$WORK/start.png" 400x60+440+10
+  check "the grass disc is green at the bottom centre" is_green "$WORK/start.png" 200x60+540+600
 
-hold() { # hold KEY SECONDS
-  xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"
+  hold Right 0.6
+  sleep 0.3
+  shot "$WORK/right.png"
+  check "holding Right changes the picture" differs "$WORK/start.png" "$WORK/right.png"
+}
+
+# pauses_and_resumes: in the focused game window, after Escape nothing moves (two shots half
+# a second apart with Left held) and after a second Escape Left moves the picture again.
+pauses_and_resumes() {
+  xdotool key Escape
+  sleep 0.3
+  xdotool keydown Left
+  shot "$WORK/paused1.png"
+  sleep 0.5
+  shot "$WORK/paused2.png"
+  xdotool keyup Left
+  check "after Escape the picture stands still while Left is held" same_picture "$WORK/paused1.png" "$WORK/paused2.png"
+  check "and the game still runs" kill -0 "$GAME_PID"
+
+  xdotool key Escape
+  sleep 0.2
+  hold Left 0.6
+  sleep 0.3
+  shot "$WORK/resumed.png"
+  check "after a second Escape, Left moves the picture again" differs "$WORK/paused2.png" "$WORK/resumed.png"
+}
+
+# names_a_missing_texture REPO: the game started on a copy of REPO's data/ without the grass
+# texture names the file on standard error, runs on, and closes with exit code 0.
+names_a_missing_texture() {
+  cp -r "$1/data" "$WORK/data"
+  rm "$WORK/data/grass.bmp"
+  require "the game starts without its grass texture" start_game "$WORK"
+  sleep 2
+  check "the missing file is named on standard error" grep -q "data/grass.bmp" "$WORK/game.err"
+  check "the game still runs" kill -0 "$GAME_PID"
+  close_game
+  check "and closes normally with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 }

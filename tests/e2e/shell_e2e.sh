@@ -20,22 +20,7 @@ check "client area is 1280x720 (got $geometry)" test "$geometry" = "1280x720"
 timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
 sleep 1
 # Paused, the world stands still even with an arrow held; resumed, the arrow moves it.
-xdotool key Escape
-sleep 0.3
-xdotool keydown Left
-shot "$WORK/paused1.png"
-sleep 0.5
-shot "$WORK/paused2.png"
-xdotool keyup Left
-check "after Escape the picture stands still while Left is held" same_picture "$WORK/paused1.png" "$WORK/paused2.png"
-check "and the game still runs" kill -0 "$GAME_PID"
-
-xdotool key Escape
-sleep 0.2
-hold Left 0.6
-sleep 0.3
-shot "$WORK/resumed.png"
-check "after a second Escape, Left moves the picture again" differs "$WORK/paused2.png" "$WORK/resumed.png"
+pauses_and_resumes
 
 close_game
 check "the window manager's close ends the game with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0

@@ -25,36 +25,12 @@ start_x || exit 1
 # Wine takes the screen from the display it starts on: start it afresh on this one.
 "$WINE_RUN" --stop
 
-check "a window titled QUIX 5 Zorbel appears" start_game "$repo"
+require "a window titled QUIX 5 Zorbel appears" start_game "$repo"
 # Without a window manager the X window is the client area.
 geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 check "client area is 1280x720 (got $geometry)" test "$geometry" = "1280x720"
-timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
-sleep 2
-shot "$WORK/start.png"
-check "the sky is dark at the top of the first frames" is_dark "$WORK/start.png" 400x60+440+10
-check "the grass disc is green at the bottom centre" is_green "$WORK/start.png" 200x60+540+600
-
-hold Right 0.6
-sleep 0.3
-shot "$WORK/right.png"
-check "holding Right changes the picture" differs "$WORK/start.png" "$WORK/right.png"
-
-xdotool key Escape
-sleep 0.3
-xdotool keydown Left
-shot "$WORK/paused1.png"
-sleep 0.5
-shot "$WORK/paused2.png"
-xdotool keyup Left
-check "while paused the picture stands still" same_picture "$WORK/paused1.png" "$WORK/paused2.png"
-
-xdotool key Escape
-sleep 0.2
-hold Left 0.6
-sleep 0.3
-shot "$WORK/resumed.png"
-check "after resuming the picture moves again" differs "$WORK/paused2.png" "$WORK/resumed.png"
+moves_with_the_arrows
+pauses_and_resumes
 
 close_game
 check "the window manager's close ends the game with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
@@ -83,24 +59,11 @@ for _ in $(seq 100); do grep -q "Display mode failed" "$WORK/game.err" && break;
 check "full screen: the display-mode failure is reported" grep -q "Display mode failed" "$WORK/game.err"
 sleep 1
 xdotool key Return
-WID=""
-for _ in $(seq 100); do
-  WID=$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null | head -1)
-  [ -n "$WID" ] && break
-  sleep 0.1
-done
+wait_for_window
 geometry=$(xwininfo -id "$WID" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 check "full screen: after the box the game plays in its 1280x720 window (got $geometry)" test "$geometry" = "1280x720"
 close_game
 check "full screen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 
-# A damaged data folder: one texture missing.
-cp -r "$repo/data" "$WORK/data"
-rm "$WORK/data/grass.bmp"
-check "the game starts without its grass texture" start_game "$WORK"
-sleep 2
-check "the missing file is named on standard error" grep -q "data/grass.bmp" "$WORK/game.err"
-check "the game still runs" kill -0 "$GAME_PID"
-close_game
-check "and closes normally with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+names_a_missing_texture "$repo"
 finish
