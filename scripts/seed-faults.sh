@@ -31,7 +31,7 @@ declare -A tests=(
   [render]='^(Bmp24Reader|BmpReaders|WideningBmpReader|PngReader|Mesh[A-Za-z]*|ShaderProgram|Sprite[A-Za-z]*|TextLabels|Texture|TextureOnGl)\.'
   [json]='^Json'
   [collision]='^Collider\.'
-  [game]='^(DamagedData|GameLayout|GameRender|GameRules|GameTest|GoldenImage)[./]'
+  [game]='^(DamagedData|GameLayout|GameRender|GameRules|GameShutdownTest|GameTest|GoldenImage)[./]'
   [tools]='^(tools|KeyScript)\.'
   [e2e]='^e2e\.'
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The headless driver's command line: asking for help is not a mistake, a wrong option is.
+# Usage: headless_cli.sh [EMULATOR] TOOL (a cross build runs the tool through its emulator)
 set -u
-tool=$1
+tool=("$@")
 passed=0
 failed=0
 check() { # check DESCRIPTION COMMAND...
@@ -9,11 +10,11 @@ check() { # check DESCRIPTION COMMAND...
   if "$@"; then echo "ok: $what"; passed=$((passed + 1)); else echo "FAILED: $what"; failed=$((failed + 1)); fi
 }
 
-out=$("$tool" --help 2>/dev/null); code=$?
+out=$("${tool[@]}" --help 2>/dev/null); code=$?
 check "--help exits 0 (got $code)" test "$code" -eq 0
 check "--help prints the usage on standard output" grep -q '^usage: zorbel-headless' <<<"$out"
 
-err=$("$tool" --no-such-option 2>&1 >/dev/null); code=$?
+err=$("${tool[@]}" --no-such-option 2>&1 >/dev/null); code=$?
 check "a wrong option exits 2 (got $code)" test "$code" -eq 2
 check "a wrong option prints the usage on standard error" grep -q '^usage: zorbel-headless' <<<"$err"
 
