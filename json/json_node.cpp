@@ -1,7 +1,7 @@
 #include "json/json_node.h"
 
 #include "json/json_node_data.h"
-#include "json/json_reader.h"
+#include "json/json_reader_detail.h"
 
 #include <cstring>
 #include <new>
@@ -11,199 +11,158 @@
 // Storage
 
 JsonText* JsonText::allocate(std::size_t size) {
-    if (size > static_cast<std::size_t>(-1) - sizeof(JsonText) - 2 * kPadding - 1) throw std::bad_alloc();
+    if (size > static_cast<std::size_t>(-1) / 2) throw std::bad_alloc();
     void* memory = ::operator new(sizeof(JsonText) + kPadding + size + 1 + kPadding);
-    JsonText* text = new (memory) JsonText{1, size, {}};
+    JsonText* text = new (memory) JsonText{1, size, {}, nullptr};
     std::memset(text->bytes() - kPadding, 0, kPadding);
     std::memset(text->bytes() + size, 0, 1 + kPadding);
     return text;
 }
 
-void JsonText::destroy(JsonText* text) {
+void JsonText::release(JsonText* text) {
+    if (!text || --text->refs != 0) return;
+    // Every block holds a reference, so no block is left in the chunk.
+    ::operator delete(text->chunk);
     text->~JsonText();
     ::operator delete(text);
 }
 
 namespace {
 
-constexpr std::align_val_t kChunkAlignment{JsonChunk::kBytes};
-
 JsonChunk* newChunk(std::size_t capacity) {
-    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity, kChunkAlignment));
+    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity));
     chunk->live = 0;
     chunk->used = 0;
     chunk->capacity = capacity;
     return chunk;
 }
 
-void deleteChunk(JsonChunk* chunk) { ::operator delete(chunk, kChunkAlignment); }
-
 }  // namespace
 
-JsonText::~JsonText() {
-    if (chunk) deleteChunk(chunk);
-}
-
-void* JsonText::allocateBlockMemory(std::size_t bytes) {
+void* JsonText::carve(std::size_t bytes, JsonChunk*& from) {
     bytes = (bytes + 15) & ~std::size_t(15);
     if (bytes > JsonChunk::kBytes / 8) {
-        JsonChunk* own = newChunk(bytes);  // a chunk of its own, freed with the block
-        own->live = 1;
-        return own->bytes();
+        from = newChunk(bytes);  // a chunk of its own, freed with the block
+    } else {
+        if (!chunk || chunk->capacity - chunk->used < bytes) {
+            JsonChunk* fresh = newChunk(JsonChunk::kBytes - sizeof(JsonChunk));
+            if (chunk && chunk->live == 0) ::operator delete(chunk);
+            chunk = fresh;
+        }
+        from = chunk;
     }
-    if (!chunk || chunk->capacity - chunk->used < bytes) {
-        JsonChunk* fresh = newChunk(JsonChunk::kBytes - sizeof(JsonChunk));
-        if (chunk && chunk->live == 0) deleteChunk(chunk);
-        chunk = fresh;
-    }
-    void* memory = chunk->bytes() + chunk->used;
-    chunk->used += bytes;
-    ++chunk->live;
+    void* memory = from->bytes() + from->used;
+    from->used += bytes;
+    ++from->live;
     return memory;
 }
 
-void JsonText::freeBlockMemory(void* memory) {
-    JsonChunk* owner = JsonChunk::of(memory);
-    if (--owner->live != 0) return;
-    if (owner == chunk)
-        owner->used = 0;  // the current chunk is emptied for reuse
+void JsonText::giveBack(JsonChunk* from) {
+    if (--from->live != 0) return;
+    if (from == chunk)
+        from->used = 0;  // the current chunk is emptied for reuse
     else
-        deleteChunk(owner);
+        ::operator delete(from);
 }
 
-JsonBlock* JsonBlock::allocate(std::uint32_t count, JsonText* store, bool nullSlots) {
-    void* memory =
-        store->allocateBlockMemory(sizeof(JsonBlock) + std::size_t(count) * (sizeof(JsonPiece) + sizeof(JsonNode)));
-    JsonBlock* block = static_cast<JsonBlock*>(memory);
-    block->live = 1;
-    block->count = count;
-    block->nested = 0;
-    block->store = store;
-    block->recordArea = nullptr;
-    block->nextDead = nullptr;
+JsonBlock* JsonBlock::allocate(std::size_t count, JsonText* store, bool nullSlots) {
+    if (count >= 0x7FFFFFFFu) throw std::bad_alloc();  // `count` has 31 bits
+    const std::size_t bytes = sizeof(JsonBlock) + count * (sizeof(JsonNode) + sizeof(JsonNodeData));
+    JsonChunk* chunk = nullptr;
+    void* memory = store ? store->carve(bytes, chunk) : ::operator new(bytes);
+    JsonBlock* block = new (memory) JsonBlock{1, std::uint32_t(count), 0, store, chunk, nullptr};
     JsonText::retain(store);
-    if (nullSlots) {
-        JsonNode* slots = block->slots();
-        for (std::uint32_t i = 0; i < count; ++i) new (slots + i) JsonNode();
-    }
+    if (nullSlots) std::memset(static_cast<void*>(block->slots()), 0, count * sizeof(JsonNode));
     return block;
+}
+
+JsonNodeData* JsonBlock::newLoneRecord(JsonText* store) {
+    JsonBlock* block = allocate(1, store);
+    block->live = 0;  // the slot is never used
+    return block->newRecord(0);
 }
 
 void JsonBlock::drop() {
     if (--live != 0) return;
     JsonText* text = store;
-    if (recordArea) text->freeBlockMemory(recordArea);
-    text->freeBlockMemory(this);
+    if (chunk)
+        text->giveBack(chunk);
+    else
+        ::operator delete(this);
     JsonText::release(text);
-}
-
-JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
-    if (!recordArea)
-        recordArea = static_cast<JsonNodeData*>(store->allocateBlockMemory(std::size_t(count) * sizeof(JsonNodeData)));
-    JsonNodeData* record = new (recordArea + i) JsonNodeData();
-    record->block = this;
-    ++live;
-    nested = 1;
-    return record;
-}
-
-JsonNodeData* recordFromPiece(JsonPiece* piece) {
-    JsonBlock* block = JsonBlock::of(piece);
-    JsonNodeData* record = block->newRecord(piece->index);
-    fillFromPiece(*record, *piece, block->store);
-    JsonNodeData::dataOf(block->slots()[piece->index]) = record;
-    return record;
 }
 
 // ---------------------------------------------------------------------------
 // Records
 
-void JsonNodeData::setText(const char* bytes, std::size_t size, JsonText* store) {
-    JsonText::retain(store);
-    JsonText::release(textStore);
-    text = bytes;
-    textSize = size;
-    textStore = store;
-}
-
-void JsonNodeData::setName(const char* bytes, std::size_t size, JsonText* store) {
-    JsonText::retain(store);
-    JsonText::release(nameStore);
-    name = bytes;
-    nameSize = size;
-    nameStore = store;
-}
-
 void JsonNodeData::makeNull() {
     type = JsonType::Null;
-    setText("null", 4, nullptr);
+    text = "null";
+    textSize = 4;
     parsed = true;
+}
+
+void JsonNodeData::setName(const char* bytes, std::size_t size, bool owned) {
+    if (owns & kOwnName) JsonText::release(JsonText::of(name));
+    owns &= ~kOwnName;
+    name = bytes;
+    nameSize = std::uint32_t(size);
+    if (owned) {
+        owns |= kOwnName;
+        if (size >= kLongName) nameSize = kLongName;
+    }
+}
+
+void JsonNodeData::setOwnedText(JsonText* owned) {
+    text = owned->bytes();
+    textSize = owned->size;
+    owns |= kOwnText;
 }
 
 namespace {
 
-// Copies everything but the children; the copy shares the immutable texts.
+// Copies everything but the children into a blank record; owned bytes are
+// shared, not copied. A copy that owns bytes or will hold children makes its
+// block no longer plain.
 void copyFields(JsonNodeData& to, const JsonNodeData& from) {
-    to.type = from.type;
-    to.parsed = from.parsed;
-    to.value = from.value;
-    to.bracket = from.bracket;
-    to.setText(from.text, from.textSize, from.textStore);
-    to.setName(from.name, from.nameSize, from.nameStore);
+    JsonBlock* const home = to.home;
+    to = from;
+    to.refCount = 1;
+    to.home = home;
+    if (from.owns & JsonNodeData::kOwnName) JsonText::retain(JsonText::of(from.name));
+    if (from.owns & JsonNodeData::kOwnText) JsonText::retain(JsonText::of(from.text));
+    if (from.isSplit()) to.children = nullptr;  // filled by the caller
+    if (from.owns || from.isSplit()) home->plain = 0;
 }
 
-void releaseHandle(JsonNodeData* data) {
-    if (data && !isPieceHandle(data)) JsonNodeData::release(data);
+// Frees a record whose count has reached 0; its children join the worklist.
+void destroy(JsonNodeData* record, JsonBlock*& dead) {
+    if (record->owns & JsonNodeData::kOwnText) JsonText::release(JsonText::of(record->text));
+    if (record->owns & JsonNodeData::kOwnName) JsonText::release(JsonText::of(record->name));
+    if (JsonBlock* children = record->childBlock()) {
+        children->nextDead = dead;
+        dead = children;
+    }
+    record->home->drop();
 }
 
-bool isContainerType(JsonType type) { return type == JsonType::Array || type == JsonType::Object; }
-
-// Frees dead records and released blocks without recursion: a record that
-// dies hands its children block over, and a released block hands over the
-// records its slots held last and the children of its split pieces.
-void releaseAll(JsonNodeData* deadRecords, JsonBlock* deadBlocks) {
-    for (;;) {
-        if (deadRecords) {
-            JsonNodeData* record = deadRecords;
-            deadRecords = record->nextDead;
-            if (JsonBlock* children = record->children.block) {
-                children->nextDead = deadBlocks;
-                deadBlocks = children;
-            }
-            JsonText::release(record->textStore);
-            JsonText::release(record->nameStore);
-            JsonBlock* home = record->block;
-            record->~JsonNodeData();
-            if (home)
-                home->drop();
-            else
-                ::operator delete(record);
-        } else if (deadBlocks) {
-            JsonBlock* block = deadBlocks;
-            deadBlocks = block->nextDead;
-            if (!block->nested) {
-                block->drop();
-                continue;
-            }
-            JsonNode* slots = block->slots();
-            for (std::uint32_t i = 0; i < block->count; ++i) {
-                JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
-                if (!child) continue;
-                if (isPieceHandle(child)) {
-                    if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
-                        __builtin_prefetch(grandchildren);
-                        grandchildren->nextDead = deadBlocks;
-                        deadBlocks = grandchildren;
-                    }
-                } else if (--child->refCount == 0) {
-                    child->nextDead = deadRecords;
-                    deadRecords = child;
-                }
-            }
+// Releases the slots of every block on the worklist, and the blocks; a tree
+// of any depth is freed without recursion.
+void releaseBlocks(JsonBlock* dead) {
+    while (dead) {
+        JsonBlock* block = dead;
+        dead = block->nextDead;
+        if (block->plain) {
+            block->live = 1;  // its records die with their slots
             block->drop();
-        } else {
-            return;
+            continue;
         }
+        JsonNode* slots = block->slots();
+        for (std::uint32_t i = 0; i < block->count; ++i) {
+            JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
+            if (child && --child->refCount == 0) destroy(child, dead);
+        }
+        block->drop();
     }
 }
 
@@ -211,57 +170,41 @@ void releaseAll(JsonNodeData* deadRecords, JsonBlock* deadBlocks) {
 
 void JsonNodeData::release(JsonNodeData* data) {
     if (!data || --data->refCount != 0) return;
-    data->nextDead = nullptr;
-    releaseAll(data, nullptr);
+    JsonBlock* dead = nullptr;
+    destroy(data, dead);
+    releaseBlocks(dead);
 }
 
 void JsonBlock::release(JsonBlock* block) {
-    if (!block) return;
     block->nextDead = nullptr;
-    releaseAll(nullptr, block);
+    releaseBlocks(block);
 }
 
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
-    JsonNodeData* root = new JsonNodeData();
-    // Children blocks still to be copied and where their copies go; a
-    // worklist instead of recursion keeps any depth safe.
-    std::vector<std::pair<JsonBlock*, JsonChildren*>> pending;
+    JsonNodeData* root = JsonBlock::newLoneRecord(source->store());
+    // Blocks still to be copied and where their copies go; a worklist
+    // instead of recursion keeps any depth safe.
+    std::vector<std::pair<JsonBlock*, JsonBlock**>> pending;
     try {
         copyFields(*root, *source);
-        if (source->children.block) pending.emplace_back(source->children.block, &root->children);
+        if (JsonBlock* children = source->childBlock()) pending.emplace_back(children, &root->children);
         while (!pending.empty()) {
             auto [from, to] = pending.back();
             pending.pop_back();
-            const std::uint32_t count = from->count;
-            JsonBlock* block = JsonBlock::allocate(count, from->store, false);
-            JsonPiece* pieces = block->pieces();
-            const JsonPiece* sourcePieces = from->pieces();
-            JsonNode* slots = block->slots();
+            JsonBlock* block = JsonBlock::allocate(from->count, from->store);
+            *to = block;  // from here on, releasing the root frees it
+            block->plain = 1;
             const JsonNode* sourceSlots = from->slots();
-            // Pieces and slots first, so that the block can be released as
-            // soon as it is attached.
-            for (std::uint32_t i = 0; i < count; ++i) {
-                pieces[i] = sourcePieces[i];
-                pieces[i].children = JsonChildren();
+            for (std::uint32_t i = 0; i < from->count; ++i) {
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
-                new (slots + i) JsonNode(isPieceHandle(child) ? pieceHandle(pieces + i) : nullptr);
-                if (!child) block->nested = 1;  // an emptied slot may be assigned to later
-            }
-            to->block = block;  // from here on, releasing the root frees it
-            for (std::uint32_t i = 0; i < count; ++i) {
-                const JsonNodeData* child = dataOf(sourceSlots[i]);
+                if (!child || child->store() != block->store) block->plain = 0;
                 if (!child) continue;
-                if (isPieceHandle(child)) {
-                    if (JsonBlock* grandchildren = pieceOf(child)->children.block) {
-                        block->nested = 1;
-                        pending.emplace_back(grandchildren, &pieces[i].children);
-                    }
-                    continue;
-                }
-                JsonNodeData* copy = block->newRecord(i);
-                dataOf(slots[i]) = copy;
+                // A value assigned from another text keeps a block over its own.
+                JsonNodeData* copy = child->store() == block->store ? block->newRecord(i)
+                                                                    : JsonBlock::newLoneRecord(child->store());
+                dataOf(block->slots()[i]) = copy;
                 copyFields(*copy, *child);
-                if (child->children.block) pending.emplace_back(child->children.block, &copy->children);
+                if (JsonBlock* children = child->childBlock()) pending.emplace_back(children, &copy->children);
             }
         }
     } catch (...) {
@@ -274,112 +217,80 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
 // ---------------------------------------------------------------------------
 // Handles
 
-JsonNode::JsonNode(JsonType type) : data_(new JsonNodeData()) {
+JsonNode::JsonNode(JsonType type) : data_(JsonBlock::newLoneRecord(nullptr)) {
     data_->type = type;
-    data_->parsed = true;
-}
-
-JsonNode::JsonNode(const JsonNode& other) : data_(other.record()) {
-    if (data_) ++data_->refCount;
-}
-
-JsonNode::JsonNode(JsonNode&& other) {
-    if (isPieceHandle(other.data_)) {
-        // A container slot keeps its child: moving from it shares instead.
-        data_ = other.record();
-        ++data_->refCount;
-    } else {
-        data_ = std::exchange(other.data_, nullptr);
-    }
+    if (data_->isContainer()) data_->children = nullptr;
 }
 
 namespace {
 
-// Assigning to a slot that still holds a piece: its block now holds a record.
-void markAssigned(JsonNodeData* old) {
-    if (isPieceHandle(old)) JsonBlock::of(pieceOf(old))->nested = 1;
+// The record is shared, moved or replaced: its block is no longer plain.
+inline JsonNodeData* touched(JsonNodeData* data) {
+    if (data) data->home->plain = 0;
+    return data;
 }
 
 }  // namespace
 
+JsonNode::JsonNode(const JsonNode& other) : data_(touched(other.data_)) {
+    if (data_) ++data_->refCount;
+}
+
+JsonNode::JsonNode(JsonNode&& other) noexcept : data_(touched(std::exchange(other.data_, nullptr))) {}
+
 JsonNode& JsonNode::operator=(const JsonNode& other) {
-    JsonNodeData* data = other.record();
+    JsonNodeData* data = other.data_;
     if (data == data_) return *this;
-    if (data) ++data->refCount;
-    markAssigned(data_);
-    releaseHandle(std::exchange(data_, data));
+    if (touched(data)) ++data->refCount;
+    JsonNodeData::release(touched(std::exchange(data_, data)));
     return *this;
 }
 
-JsonNode& JsonNode::operator=(JsonNode&& other) {
-    if (this == &other) return *this;
-    if (isPieceHandle(other.data_)) return *this = static_cast<const JsonNode&>(other);
-    markAssigned(data_);
-    releaseHandle(std::exchange(data_, std::exchange(other.data_, nullptr)));
+JsonNode& JsonNode::operator=(JsonNode&& other) noexcept {
+    if (this != &other)
+        JsonNodeData::release(touched(std::exchange(data_, touched(std::exchange(other.data_, nullptr)))));
     return *this;
 }
 
-JsonNode::~JsonNode() { releaseHandle(data_); }
-
-JsonNodeData* JsonNode::record() const {
-    if (isPieceHandle(data_)) data_ = recordFromPiece(pieceOf(data_));
-    return data_;
-}
+JsonNode::~JsonNode() { JsonNodeData::release(data_); }
 
 void JsonNode::makeUnique() {
-    if (!data_ || isPieceHandle(data_) || data_->refCount <= 1) return;
+    if (!data_ || data_->refCount <= 1) return;
     JsonNodeData* copy = JsonNodeData::deepCopy(data_);
     --data_->refCount;
     data_ = copy;
 }
 
-JsonType JsonNode::type() const {
-    if (!data_) return JsonType::Null;
-    if (isPieceHandle(data_)) return pieceType(*pieceOf(data_));
-    return data_->type;
-}
+JsonType JsonNode::type() const { return data_ ? data_->type : JsonType::Null; }
 
-std::string JsonNode::name() const {
-    if (!data_) return std::string();
-    if (isPieceHandle(data_)) {
-        const JsonPiece* piece = pieceOf(data_);
-        return std::string(piece->name(), piece->nameSize);
-    }
-    return std::string(data_->name, data_->nameSize);
-}
+std::string JsonNode::name() const { return data_ ? std::string(data_->nameView()) : std::string(); }
 
 namespace {
 
-// The children of the container behind a handle, fetched first; null for a
-// null handle, a scalar, and a container whose text failed to split. A slot
-// whose child is still a piece is split in place and stays a piece.
-const JsonChildren* containerOf(JsonNodeData* data) {
-    if (!data) return nullptr;
-    if (isPieceHandle(data)) {
-        JsonPiece* piece = pieceOf(data);
-        if (!isContainerType(piece->type) || (!piece->checked && !fetchPiece(*piece))) return nullptr;
-        return &piece->children;
-    }
-    if (!data->isContainer()) return nullptr;
+// The children block of the container behind a handle, fetched first; null
+// for a null handle, a scalar, an empty container and one that failed to
+// split.
+JsonBlock* childrenOf(JsonNodeData* data) {
+    if (!data || !data->isContainer()) return nullptr;
     data->fetch();
-    return data->isContainer() ? &data->children : nullptr;
+    return data->childBlock();
 }
 
 }  // namespace
 
 std::size_t JsonNode::size() const {
-    const JsonChildren* children = containerOf(data_);
-    return children ? children->count() : 0;
+    const JsonBlock* children = childrenOf(data_);
+    return children ? children->count : 0;
 }
 
 JsonIterator JsonNode::begin() const {
-    const JsonChildren* children = containerOf(data_);
-    return JsonIterator(children ? children->items() : nullptr);
+    JsonBlock* children = childrenOf(data_);
+    return JsonIterator(children ? children->slots() : nullptr);
 }
 
 JsonIterator JsonNode::end() const {
-    const JsonChildren* children = containerOf(data_);
-    return JsonIterator(children ? children->items() + children->count() : nullptr);
+    JsonBlock* children = childrenOf(data_);
+    return JsonIterator(children ? children->slots() + children->count : nullptr);
 }
 
 JsonIterator JsonNode::begin() {
@@ -392,90 +303,74 @@ JsonIterator JsonNode::end() {
     return std::as_const(*this).end();
 }
 
-namespace {
-
-// The name of the child in a slot, without making it a record.
-inline void slotName(const JsonNodeData* child, const char*& name, std::size_t& nameSize) {
-    if (isPieceHandle(child)) {
-        const JsonPiece* piece = pieceOf(child);
-        name = piece->name();
-        nameSize = piece->nameSize;
-    } else if (child) {
-        name = child->name;
-        nameSize = child->nameSize;
-    } else {
-        name = "";
-        nameSize = 0;
-    }
-}
-
-}  // namespace
-
 JsonIterator JsonNode::find(const char* wanted) const {
     if (!wanted) wanted = "";
-    const JsonChildren* children = containerOf(data_);
+    JsonBlock* children = childrenOf(data_);
     if (!children) return JsonIterator();
-    JsonNode* slot = children->items();
-    JsonNode* const last = slot + children->count();
+    JsonNode* slot = children->slots();
+    JsonNode* const last = slot + children->count;
     for (; slot != last; ++slot) {
-        const char* name;
-        std::size_t nameSize;
-        slotName(slot->data_, name, nameSize);
+        const std::string_view name = slot->data_ ? slot->data_->nameView() : std::string_view();
         // Equal when the names agree byte for byte and `wanted` ends there;
         // the walk stops at the end of `wanted`, so it reads nothing past it.
         std::size_t i = 0;
-        while (i < nameSize && wanted[i] == name[i] && wanted[i] != '\0') ++i;
-        if (i == nameSize && wanted[i] == '\0') break;
+        while (i < name.size() && wanted[i] == name[i] && wanted[i] != '\0') ++i;
+        if (i == name.size() && wanted[i] == '\0') break;
     }
     return JsonIterator(slot);
 }
 
 JsonIterator JsonNode::find(std::string_view wanted) const {
-    const JsonChildren* children = containerOf(data_);
+    JsonBlock* children = childrenOf(data_);
     if (!children) return JsonIterator();
-    JsonNode* slot = children->items();
-    JsonNode* const last = slot + children->count();
-    const std::size_t size = wanted.size();
-    for (; slot != last; ++slot) {
-        const char* name;
-        std::size_t nameSize;
-        slotName(slot->data_, name, nameSize);
-        if (nameSize == size && (size == 0 || (name[0] == wanted[0] && std::memcmp(name, wanted.data(), size) == 0)))
-            break;
-    }
+    JsonNode* slot = children->slots();
+    JsonNode* const last = slot + children->count;
+    for (; slot != last; ++slot)
+        if ((slot->data_ ? slot->data_->nameView() : std::string_view()) == wanted) break;
     return JsonIterator(slot);
+}
+
+float JsonNode::asFloat() const {
+    if (!data_) return 0.0f;
+    data_->fetch();
+    switch (data_->type) {
+        case JsonType::String:
+            data_->value = cStringToFloat(std::string_view(data_->text, data_->textSize));
+            return data_->value;
+        case JsonType::Number:
+        case JsonType::Bool:
+            return data_->value;
+        default:
+            return 0.0f;
+    }
+}
+
+std::int64_t JsonNode::asInt() const {
+    const float value = asFloat();
+    // Outside this range (and for NaN) the conversion is undefined in C++;
+    // x86 yields the "integer indefinite" value, which is kept here.
+    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
+    return static_cast<std::int64_t>(value);
 }
 
 std::string JsonNode::asString() const {
     if (!data_) return std::string();
-    if (isPieceHandle(data_)) {
-        JsonPiece* piece = pieceOf(data_);
-        if (!isContainerType(piece->type)) return pieceString(*piece);
-        if (!fetchPiece(*piece)) return "null";
-        return std::string();  // a split container's text is emptied
-    }
     data_->fetch();
+    if (data_->isSplit()) return std::string();  // a split container's text is emptied
     return std::string(data_->text, data_->textSize);
 }
 
 JsonNode JsonNode::asArray() const {
-    JsonType t = type();
+    const JsonType t = type();
     if (t == JsonType::Array) return *this;
-    if (t != JsonType::Object) return JsonNode(JsonType::Array);
-    // An object whose text fails to split is Null then and converts as one.
-    if (!containerOf(data_)) return JsonNode(JsonType::Array);
+    // An object whose text fails to split is Null then, and converts as one.
+    if (t != JsonType::Object || (data_->fetch(), data_->type != JsonType::Object)) return JsonNode(JsonType::Array);
     JsonNode copy(*this);
-    copy.makeUnique();
+    copy.makeUnique();  // always a deep copy: this handle shares the record too
     copy.data_->type = JsonType::Array;
-    JsonNode* items = copy.data_->children.items();
-    for (std::uint32_t i = 0, n = copy.data_->children.count(); i < n; ++i) {
-        JsonNodeData* child = items[i].data_;
-        if (isPieceHandle(child)) {
-            pieceOf(child)->nameSize = 0;
-        } else if (child) {
-            items[i].makeUnique();
-            items[i].data_->setName("", 0, nullptr);
-        }
+    if (JsonBlock* children = copy.data_->childBlock()) {
+        for (std::uint32_t i = 0; i < children->count; ++i)
+            if (JsonNodeData* child = children->slots()[i].data_) child->setName("", 0, false);
     }
     return copy;
 }

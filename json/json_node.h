@@ -68,12 +68,14 @@ public:
     // value 0; an empty container for Array and Object.
     explicit JsonNode(JsonType type);
     JsonNode(const JsonNode& other);
-    // Moving from a container slot shares its child instead (the slot keeps
-    // it), which may need an allocation; from any other handle it is a plain
-    // pointer move that leaves the source a null handle.
-    JsonNode(JsonNode&& other);
+    // Moving takes the record and leaves the source a null handle, from any
+    // handle alike: a container slot moved from reads as Null (text "") and
+    // still counts as a child until a value is assigned to it.
+    JsonNode(JsonNode&& other) noexcept;
+    // Assigning into a container slot replaces that child; the old one is
+    // released like any other handle's record.
     JsonNode& operator=(const JsonNode& other);
-    JsonNode& operator=(JsonNode&& other);
+    JsonNode& operator=(JsonNode&& other) noexcept;
     // Releasing is iterative: a tree of any depth is freed without recursion.
     ~JsonNode();
 
@@ -131,16 +133,9 @@ public:
 
 private:
     friend struct JsonNodeData;
-    friend struct JsonBlock;
     explicit JsonNode(JsonNodeData* data) : data_(data) {}
-    // The record behind this handle, made from its piece first if the handle
-    // is a container slot that has not needed a record yet; null for a null
-    // handle.
-    JsonNodeData* record() const;
 
-    // Mutable: a container slot is given its record on first need, also
-    // through const access.
-    mutable JsonNodeData* data_ = nullptr;
+    JsonNodeData* data_ = nullptr;
 };
 
 inline JsonIterator& JsonIterator::operator++() {

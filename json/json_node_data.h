@@ -1,47 +1,43 @@
 #pragma once
 
-// Records behind JsonNode handles. Internal to json/: loaders use json_node.h.
+// Records behind JsonNode handles, and the storage they are cut from.
+// Internal to json/: loaders use json_node.h.
 //
-// Text is never copied per child. A compacted file text lives in one
-// reference-counted JsonText; every record cut from it holds a view into it
-// and a reference. Decoded strings and names that contained escapes get a
-// JsonText of their own. JsonText bytes never change once written, so a deep
-// copy can share them and still behave as an independent copy.
-//
-// The children of a split container live in one JsonBlock: a slot array of
-// handles (what a JsonIterator walks) and, per child, a JsonPiece that says
-// where the child's value and name lie in the container's text. A child
-// becomes a full JsonNodeData record only when something needs one (it is
-// copied, shared, split, or given a new state); until then its slot holds a
-// tagged pointer to its piece and the scalar reads are answered from the
-// text directly. Nothing observable depends on when that happens: a piece
-// reads exactly as the record made from it would.
+// The representation. A JsonNode is one pointer to a reference-counted
+// JsonNodeData record. Records read from a file never copy its bytes: the
+// compacted text lives once in a reference-counted JsonText, and a record's
+// `text` and `name` point into it. When a container is first used it is
+// split: one JsonBlock is made for all its children, holding the slot array
+// that iterators walk (one handle per child) followed by the child records
+// themselves, and slot i starts out pointing at record i. Scalars are typed
+// and numbers converted when their record is made; strings are decoded and
+// containers split on first use. A block lives while its container holds its
+// slots or a handle anywhere holds one of its records; its records need no
+// reference to the text of their own, the block holds one for them all.
 
 #include "json/json_node.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
+#include <string_view>
 #include <vector>
 
 inline constexpr std::uint32_t kJsonNoBracket = 0xFFFFFFFFu;
 
 // One structural `[` or `{` of a compacted text (outside strings), in text
-// order. `end` is where a bracket skip that starts at `pos` stops (its
-// matching closer, counting only its own bracket kind), or kJsonNoBracket
-// when that skip fails (no closer, or a string holding a byte 0 on the way).
-// `next` is the index of the first structural opener after `end`.
+// order. `end` is where skipping the level it opens stops (its closer,
+// counting only its own bracket kind), or kJsonNoBracket when that skip fails
+// (never closed, or a string holding a byte 0 on the way). `next` is the
+// index of the first opener after `end`, where a scan of the enclosing level
+// resumes.
 struct JsonBracket {
-    std::uint32_t pos;
     std::uint32_t end;
     std::uint32_t next;
 };
 
-// Memory for the children blocks cut from one text. Blocks are made and
-// freed by the hundred thousand when a big file is read; carving them from
-// chunks and freeing a chunk when its last block goes costs far less than one
-// heap call per block. Chunks are aligned to kBytes, so the chunk of any
-// block is found from the block's address.
+// A run of memory that the blocks cut from one text are carved from: blocks
+// come and go by the hundred thousand when a large file is read, and a bump
+// pointer costs far less than a heap call each. Freed when its last block is.
 struct JsonChunk {
     static constexpr std::size_t kBytes = 64 * 1024;
 
@@ -50,205 +46,153 @@ struct JsonChunk {
     std::size_t capacity;
 
     char* bytes() { return reinterpret_cast<char*>(this + 1); }
-    static JsonChunk* of(const void* memory) {
-        return reinterpret_cast<JsonChunk*>(reinterpret_cast<std::uintptr_t>(memory) & ~(kBytes - 1));
-    }
 };
 
+// Bytes shared by records: a whole compacted file text with its bracket
+// index, or one decoded string or name. They never change once written, so a
+// deep copy shares them and still behaves as an independent copy.
 struct JsonText {
     std::uint32_t refs;
     std::size_t size;
-    // Empty when the text is not indexed (decoded strings, or texts too large
-    // for 32-bit positions); scans then walk every byte.
-    std::vector<JsonBracket> brackets;
-    JsonChunk* chunk = nullptr;  // chunk that new blocks are carved from
+    std::vector<JsonBracket> brackets;  // empty when the text is not indexed
+    JsonChunk* chunk = nullptr;         // the chunk new blocks are carved from
 
-    ~JsonText();
-
-    // The bytes are preceded and followed by kPadding zero bytes, so that the
-    // number reader may load 8 bytes ending at any position of the text and
-    // the splitter 16 bytes starting at any.
-    static constexpr std::size_t kPadding = 16;
+    // The bytes are preceded and followed by kPadding zero bytes, so that
+    // the number reader may load 8 bytes ending at any position of the text
+    // and the scans 64 bytes starting at any.
+    static constexpr std::size_t kPadding = 64;
     char* bytes() { return reinterpret_cast<char*>(this + 1) + kPadding; }
+    // The text whose bytes begin at `bytes`.
+    static JsonText* of(const char* bytes) {
+        return reinterpret_cast<JsonText*>(const_cast<char*>(bytes) - kPadding) - 1;
+    }
 
-    // Memory for one block of the children of a record over this text.
-    void* allocateBlockMemory(std::size_t bytes);
-    void freeBlockMemory(void* memory);
-
-    // A text of `size` bytes plus a terminating 0, reference count 1.
+    // A text of `size` bytes (unwritten) and a terminating 0, count 1.
     static JsonText* allocate(std::size_t size);
     static void retain(JsonText* text) {
         if (text) ++text->refs;
     }
-    static void release(JsonText* text) {
-        if (text && --text->refs == 0) destroy(text);
-    }
-    static void destroy(JsonText* text);
+    static void release(JsonText* text);
+
+    // Memory for a block carved from this text's chunks, and its return.
+    void* carve(std::size_t bytes, JsonChunk*& from);
+    void giveBack(JsonChunk* from);
 };
 
 struct JsonBlock;
 
-// The children of a container: one block of slots, or none while there are
-// no children.
-struct JsonChildren {
-    JsonBlock* block = nullptr;
-
-    inline std::uint32_t count() const;
-    inline JsonNode* items() const;  // a JsonIterator walks these slots
-};
-
-// A child not yet made into a record. Its name, when it has one, is the
-// `nameSize` bytes that end two bytes before `value` (the closing quote and
-// the colon lie between). A container piece is split in place when first
-// used, and its children then hang off the piece itself; the piece becomes a
-// record only when it has to be shared or copied.
-struct JsonPiece {
-    // Longer values and names than these fields hold make records at once.
-    static constexpr std::size_t kMaxValueSize = 0xFFFFFFFFu;
-    static constexpr std::size_t kMaxNameSize = 0xFFFFu;
-
-    const char* value;
-    JsonChildren children;  // Array, Object once split
-    std::uint32_t valueSize;
-    std::uint32_t index;  // position in its block
-    union {
-        std::uint32_t bracket;  // Array, Object: index entry of the opening bracket
-        float number;           // Number, once converted
-    };
-    std::uint16_t nameSize;
-    JsonType type;
-    // Number: the shape has been checked and `number` converted. Array,
-    // Object: the text has been split into `children`.
-    bool checked;
-
-    const char* name() const { return value - 2 - nameSize; }
-};
-
-// 32 bytes with 8-byte pointers; smaller where pointers are 4 bytes (WebAssembly).
-static_assert(sizeof(void*) != 8 || sizeof(JsonPiece) == 32);
-
 struct JsonNodeData {
-    JsonType type = JsonType::Null;
-    bool parsed = false;
-    std::uint32_t refCount = 1;
-    float value = 0.0f;
-    // Index into textStore->brackets of this container's opening bracket.
-    std::uint32_t bracket = kJsonNoBracket;
+    // Bits of `owns`: the bytes of `text` (or `name`) are the whole of a
+    // JsonText of their own, which this record holds one reference to.
+    static constexpr std::uint8_t kOwnText = 1;
+    static constexpr std::uint8_t kOwnName = 2;
+    // `nameSize` of a name too long for it: the name is owned, and its size
+    // is its JsonText's.
+    static constexpr std::uint32_t kLongName = 0xFFFFFFFFu;
 
+    JsonType type;
+    bool parsed;  // strings decoded, containers split (or turned Null)
+    std::uint8_t owns;
+    std::uint32_t refCount;
     union {
-        const char* text;
-        JsonNodeData* nextDead;  // link of the release worklist once dying
+        float value;             // Number, Bool; 0 for the others
+        std::uint32_t bracket;   // Array, Object until split: index entry of the opener
     };
-    std::size_t textSize = 0;
-    JsonText* textStore = nullptr;  // keeps `text` alive; null for literals
-
-    const char* name = "";
-    std::size_t nameSize = 0;
-    JsonText* nameStore = nullptr;
-
-    JsonChildren children;
-    JsonBlock* block = nullptr;  // block whose record area holds this record
-
-    JsonNodeData() : text("") {}
+    std::uint32_t nameSize;
+    const char* name;
+    union {
+        const char* text;      // everything but a split container
+        JsonBlock* children;   // a split container (null when it has none)
+    };
+    std::size_t textSize;      // 0 for a split container
+    JsonBlock* home;           // the block whose record area holds this record
 
     bool isContainer() const { return type == JsonType::Array || type == JsonType::Object; }
+    bool isSplit() const { return parsed && isContainer(); }
+    JsonBlock* childBlock() const { return isSplit() ? children : nullptr; }
+    std::string_view nameView() const;
+    // The text the record's borrowed bytes lie in; null for records made
+    // without one.
+    JsonText* store() const;
 
-    // Interprets the text once (json_reader.cpp); a failure leaves the record
-    // parsed and Null.
+    // Interprets a string or container on first use (json_reader.cpp); a
+    // failure leaves the record parsed and Null.
     void fetch() {
         if (!parsed) interpret();
     }
     void interpret();
+    // Type Null, text "null", parsed. Only for records that own no text.
     void makeNull();
+    void setName(const char* bytes, std::size_t size, bool owned);
+    void setOwnedText(JsonText* text);
 
-    void setText(const char* bytes, std::size_t size, JsonText* store);
-    void clearText() {
-        JsonText::release(textStore);
-        text = "";
-        textSize = 0;
-        textStore = nullptr;
-    }
-    void setName(const char* bytes, std::size_t size, JsonText* store);
-
-    // A new root record from a whole compacted text (takes over `store`).
+    // The root record of a whole compacted text that begins with a bracket.
     static JsonNodeData* fromText(JsonText* store);
-    // Fills this fresh record as the child named by `name` (escapes not yet
-    // decoded) with the value text `valueText`, both cut from `store`;
-    // `valueBracket` is the index entry of a container value's bracket.
-    void fromNameAndValue(JsonText* store, const char* name, std::size_t nameSize, const char* valueText,
-                          std::size_t valueSize, std::uint32_t valueBracket);
-
     // Deep copy, independent at every depth; iterative.
     static JsonNodeData* deepCopy(const JsonNodeData* source);
-    // Drops one reference; frees the record (and, iteratively, its subtree)
-    // when it was the last.
+    // Drops one reference; at the last, frees the record and, iteratively,
+    // everything only it held.
     static void release(JsonNodeData* data);
 
     static JsonNodeData*& dataOf(JsonNode& node) { return node.data_; }
     static JsonNodeData* dataOf(const JsonNode& node) { return node.data_; }
 };
 
-// Children of one container: header, `count` pieces, `count` slots, and a
-// record area of `count` records allocated when the first child becomes a
-// record. Freed when the slot array has been released and every record made
-// in it has died.
+static_assert(sizeof(JsonNodeData) == 48);
+
+// The children of one container: header, `count` slots, `count` records.
+// Also used with one record and no slots in use, for a record made on its
+// own (a root, a copy's root, a new value).
 struct JsonBlock {
-    std::uint32_t live;  // 1 while the slot array is in use, + records alive
+    std::uint32_t live;   // 1 while a container holds the slots, + records alive
     std::uint32_t count : 31;
-    // Whether any slot has held anything but an unsplit piece: a split piece,
-    // a record. Releasing a block that never had one only frees it.
-    std::uint32_t nested : 1;
-    JsonText* store;           // the text the pieces point into (one reference)
-    JsonNodeData* recordArea;  // null until a child becomes a record
-    JsonBlock* nextDead;       // link of the release worklist
+    // Every slot still holds its own record, held by that slot alone, owning
+    // no bytes and not split: releasing the slots frees the block at once,
+    // without reading them. Anything that shares, moves, replaces or fills a
+    // record of the block clears it.
+    std::uint32_t plain : 1;
+    JsonText* store;      // one reference; null for records made without a text
+    JsonChunk* chunk;     // where the memory came from; null: a heap call of its own
+    JsonBlock* nextDead;  // link of the release worklist
 
-    // A block of `count` children over `store` (retained); `live` is 1. The
-    // slots are null handles, or left for the caller to construct.
-    static JsonBlock* allocate(std::uint32_t count, JsonText* store, bool nullSlots = true);
-    JsonPiece* pieces() { return reinterpret_cast<JsonPiece*>(this + 1); }
-    JsonNode* slots() { return reinterpret_cast<JsonNode*>(pieces() + count); }
+    JsonNode* slots() { return reinterpret_cast<JsonNode*>(this + 1); }
+    JsonNodeData* records() { return reinterpret_cast<JsonNodeData*>(slots() + count); }
+
+    // A block for `count` children over `store` (retained); `live` is 1, the
+    // slots are null handles or left for the caller to construct.
+    static JsonBlock* allocate(std::size_t count, JsonText* store, bool nullSlots = true);
+    // A record of its own over `store`: reference count 1, type Null, no
+    // name or text, parsed.
+    static JsonNodeData* newLoneRecord(JsonText* store);
+    // Record i of the area, blank as above; the slot is left to the caller.
+    inline JsonNodeData* newRecord(std::uint32_t i);
+    // Drops one of `live`; at 0 the memory goes and the text is released.
     void drop();
-
-    // Record made for child i: constructed in the record area, owned by the
-    // caller's reference (count 1).
-    JsonNodeData* newRecord(std::uint32_t i);
-
-    // Releases a block no container holds any more: its slots' children,
-    // iteratively, and its slot array.
+    // Releases the slots of a block no container holds any more.
     static void release(JsonBlock* block);
-
-    static JsonBlock* of(JsonPiece* piece) {
-        return reinterpret_cast<JsonBlock*>(piece - piece->index) - 1;
-    }
 };
 
-static_assert(sizeof(JsonBlock) % alignof(JsonPiece) == 0);
+static_assert(sizeof(JsonBlock) % alignof(JsonNodeData) == 0);
 
-inline std::uint32_t JsonChildren::count() const { return block ? block->count : 0; }
-inline JsonNode* JsonChildren::items() const { return block ? block->slots() : nullptr; }
+inline JsonText* JsonNodeData::store() const { return home->store; }
 
-// Tagged slot values: a slot whose handle has not been made into a record
-// points at its piece with the low bit set.
-inline bool isPieceHandle(const JsonNodeData* data) {
-    return (reinterpret_cast<std::uintptr_t>(data) & 1u) != 0;
+inline JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
+    JsonNodeData* record = records() + i;
+    record->type = JsonType::Null;
+    record->parsed = true;
+    record->owns = 0;
+    record->refCount = 1;
+    record->value = 0.0f;
+    record->nameSize = 0;
+    record->name = "";
+    record->text = "";
+    record->textSize = 0;
+    record->home = this;
+    ++live;
+    return record;
 }
-inline JsonPiece* pieceOf(const JsonNodeData* data) {
-    return reinterpret_cast<JsonPiece*>(reinterpret_cast<std::uintptr_t>(data) & ~std::uintptr_t(1));
-}
-inline JsonNodeData* pieceHandle(JsonPiece* piece) {
-    return reinterpret_cast<JsonNodeData*>(reinterpret_cast<std::uintptr_t>(piece) | 1u);
-}
 
-// Makes child `piece` a record (json_node.cpp). The slot keeps pointing at it,
-// and a split piece hands its children over.
-JsonNodeData* recordFromPiece(JsonPiece* piece);
-
-// Reads of a piece without making it a record (json_reader.cpp). A piece whose
-// text turns out invalid on its first read becomes Null, as a record would.
-JsonType pieceType(JsonPiece& piece);
-float pieceFloat(JsonPiece& piece);
-std::string pieceString(JsonPiece& piece);
-// Splits a container piece on first use; false when it turned Null.
-bool fetchPiece(JsonPiece& piece);
-// Fills a fresh record from a piece (json_reader.cpp).
-void fillFromPiece(JsonNodeData& record, JsonPiece& piece, JsonText* store);
+inline std::string_view JsonNodeData::nameView() const {
+    if (nameSize == kLongName) return std::string_view(name, JsonText::of(name)->size);
+    return std::string_view(name, nameSize);
+}

@@ -36,6 +36,8 @@ float cStringToFloat(std::string_view text) {
     return static_cast<float>(value);
 }
 
+namespace {
+
 // atof of a text that isNumericText accepted, as a float. The common shapes
 // (at most 19 significant digits, value below 2^53 before scaling, a power of
 // ten up to 22) are exact in double arithmetic with one rounding, which is
@@ -98,6 +100,14 @@ float numberTextToFloat(const char* s, std::size_t n) {
     }
 general:
     return cStringToFloat(std::string_view(s, n));
+}
+
+}  // namespace
+
+bool otherNumberToFloat(const char* s, std::size_t n, float& out) {
+    if (!isNumericText(std::string_view(s, n))) return false;
+    out = numberTextToFloat(s, n);
+    return true;
 }
 
 bool isNumericText(std::string_view text) {
@@ -168,4 +178,3 @@ bool isNumericText(std::string_view text) {
     return true;
 }
 
-float jsonTextToFloat(std::string_view text) { return cStringToFloat(text); }

@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-struct JsonText;
-
 inline constexpr std::size_t kJsonNoPosition = static_cast<std::size_t>(-1);
 
 // Removes white space and comments outside strings and protects escaped
@@ -33,15 +31,11 @@ std::uint8_t hexDigitValue(unsigned char c);
 // Whether a value text has one of the number shapes the reader accepts.
 bool isNumericText(std::string_view text);
 
-// The C library's atof of `text` (up to its first byte 0) stored as a float,
-// independent of the process locale.
-float jsonTextToFloat(std::string_view text);
+// Texts of this many compacted bytes or more are read without a bracket
+// index (its positions are 32-bit), skipping nested levels byte by byte.
+// Returns the previous limit; tests lower it to read small texts that way.
+std::size_t setJsonIndexLimit(std::size_t bytes);
 
-// Whether parse() takes its fast paths: vectorised compaction and the bracket
-// index that lets scans jump over nested levels. Results are identical either
-// way; the switch exists so that tests and the fuzz target can compare both.
-void setJsonAccelerationEnabled(bool enabled);
-
-// Whether compaction uses its 64-byte path where the CPU supports it (the
-// default); returns whether it now does. For tests comparing both paths.
-bool setJsonWideCompaction(bool enabled);
+// Bytes the splitting scans of this thread have looked at so far: a count of
+// reading work that tests compare between texts of two sizes.
+std::size_t jsonScannedBytes();

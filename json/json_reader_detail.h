@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 
+// The scans use 16-byte SSE2 vectors where the target has them (every
+// x86-64 CPU) and bytes one at a time otherwise.
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define JSON_SSE2 1
@@ -17,28 +19,16 @@
 #define JSON_SSE2 0
 #endif
 
-// A 64-byte compaction path for x86-64 CPUs with AVX2, chosen at run time.
-#if JSON_SSE2 && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define JSON_AVX2 1
-#define JSON_AVX2_TARGET __attribute__((target("avx2,popcnt")))
-#else
-#define JSON_AVX2 0
-#endif
-
-// Whether the reader takes its fast paths (see setJsonAccelerationEnabled)
-// and whether compaction takes its 64-byte path.
-extern bool gJsonAccelerated;
-extern bool gJsonWide;
-
-// The whole input compacted, with its bracket index when the fast paths are
-// on. Reference count 1.
+// The whole input compacted, with its bracket index when it is shorter than
+// the index limit. Reference count 1.
 JsonText* compactToText(std::string_view input);
+extern std::size_t gJsonIndexLimit;
 
-// atof of a text that isNumericText accepted, as a float.
-float numberTextToFloat(const char* s, std::size_t n);
-// atof in the "C" locale of the bytes up to the first byte 0.
+// atof in the "C" locale of the bytes up to the first byte 0, as a float.
 float cStringToFloat(std::string_view text);
+// The shapes plainDecimalToFloat leaves out: false when isNumericText
+// rejects the text, else its value in `out`.
+bool otherNumberToFloat(const char* s, std::size_t n, float& out);
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -48,11 +38,8 @@ inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 inline std::int64_t digitsBefore(const char* end, unsigned count) {
     std::uint64_t chunk;
     std::memcpy(&chunk, end - 8, 8);
-    if (count < 8) {
-        // Bytes before the digits become '0'.
-        const std::uint64_t keep = ~std::uint64_t(0) << (8 * (8 - count));
-        chunk = (chunk & keep) | (0x3030303030303030u & ~keep);
-    }
+    const std::uint64_t keep = ~std::uint64_t(0) << (8 * (8 - count));
+    chunk = (chunk & keep) | (0x3030303030303030u & ~keep);  // bytes before the digits become '0'
     if ((((chunk & 0xF0F0F0F0F0F0F0F0u) | (((chunk + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4))) !=
         0x3333333333333333u)
         return -1;
@@ -64,15 +51,30 @@ inline std::int64_t digitsBefore(const char* end, unsigned count) {
     return std::int64_t(std::uint32_t(chunk));
 }
 
-// The plain decimal shape -?(0|[1-9][0-9]{0,7})(.[0-9]{1,8})?, which
-// isNumericText always accepts and which, up to 2^53 before scaling, converts
-// to the float that atof-then-float gives without the C library: the common
-// case of data files. The text must lie in a JsonText (see digitsBefore).
+// value / 10^fraction (fraction 0 to 8), rounded to double as the division
+// would be, for a result that is then rounded to float. The product with the
+// rounded reciprocal lies within 3 units in the last place of the exact
+// quotient, and rounding to float depends only on which side of a midpoint
+// between two floats the value lies (low 29 mantissa bits at 2^28): a product
+// far from one rounds as the quotient does; near one, divide. A division on
+// every number would make its latency the cost of the whole conversion.
+inline double scaleDown(double value, unsigned fraction) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    static constexpr double kInversePowers[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
+    const double product = value * kInversePowers[fraction];
+    std::uint64_t bits;
+    std::memcpy(&bits, &product, sizeof bits);
+    const std::uint32_t low = std::uint32_t(bits) & ((1u << 29) - 1);
+    return low - ((1u << 28) - 8) > 16 ? product : value / kPowers[fraction];
+}
+
+// The usual decimal of data files, -?(0|[1-9][0-9]{0,7})(.[0-9]{1,8})?: its
+// value in `out` as atof-then-float gives it. Up to 2^53 the digits and the
+// powers of ten are exact doubles, so the quotient is the correctly rounded
+// double that atof returns. False, `out` untouched, for every other text,
+// which isNumericText then checks. The text must lie in a JsonText.
 inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
-    static constexpr double kInversePowersOfTen[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
-    static constexpr std::uint64_t kIntegerPowers[] = {1,      10,      100,      1000,     10000,
-                                                       100000, 1000000, 10000000, 100000000};
+    static constexpr std::uint64_t kIntegerPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     const char* p = s;
     const char* const e = s + n;
     const bool negative = p < e && *p == '-';
@@ -80,49 +82,38 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     const char* const integer = p;
     if (p == e || !isDigit(*p)) return false;
     std::uint64_t mantissa = 0;
-    if (e - p >= 4 && e - p <= 8 && *p != '0') {
-        // A whole number of 4 to 8 digits: one word.
-        const std::int64_t digits = digitsBefore(e, unsigned(e - p));
-        if (digits >= 0) {
-            out = static_cast<float>(negative ? -double(digits) : double(digits));
-            return true;
-        }
-    }
-    if (*p == '0')
-        ++p;
-    else
-        while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-    if (p - integer > 8) return false;
     unsigned fraction = 0;
-    if (p < e) {
-        if (*p != '.') return false;
-        fraction = unsigned(e - p - 1);
-        if (fraction == 0 || fraction > 8) return false;
-        if (fraction >= 4) {
+    const std::int64_t whole = e - p >= 4 && e - p <= 8 && *p != '0' ? digitsBefore(e, unsigned(e - p)) : -1;
+    if (whole >= 0) {
+        mantissa = std::uint64_t(whole);  // 4 to 8 digits, read as one word
+    } else {
+        if (*p == '0')
+            ++p;
+        else
+            while (p < e && isDigit(*p)) mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+        if (p - integer > 8) return false;
+        if (p < e) {
+            if (*p != '.') return false;
+            fraction = unsigned(e - p - 1);
+            if (fraction == 0 || fraction > 8) return false;
             const std::int64_t digits = digitsBefore(e, fraction);
             if (digits < 0) return false;
             mantissa = mantissa * kIntegerPowers[fraction] + std::uint64_t(digits);
-        } else {
-            for (++p; p < e; ++p) {
-                if (!isDigit(*p)) return false;
-                mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-            }
+            if (mantissa > (std::uint64_t(1) << 53)) return false;
         }
-        if (mantissa > (std::uint64_t(1) << 53)) return false;
     }
-    double value = double(mantissa);
-    if (fraction) {
-        // A multiplication by the rounded reciprocal lands within 3 units in
-        // the last place of the exact quotient. Rounding to float only
-        // depends on which side of a midpoint between two floats the value
-        // lies (low 29 mantissa bits 2^28), so a product far from one rounds
-        // exactly as the quotient does; near one, divide.
-        const double product = value * kInversePowersOfTen[fraction];
-        std::uint64_t bits;
-        std::memcpy(&bits, &product, sizeof bits);
-        const std::uint32_t low = std::uint32_t(bits) & ((1u << 29) - 1);
-        value = low - ((1u << 28) - 8) > 16 ? product : value / kPowersOfTen[fraction];
-    }
-    out = static_cast<float>(negative ? -value : value);
+    // The sign goes onto the float's bits (rounding is symmetric): a branch on
+    // it would be mispredicted half the time.
+    const float magnitude = static_cast<float>(scaleDown(double(std::int64_t(mantissa)), fraction));
+    std::uint32_t bits;
+    std::memcpy(&bits, &magnitude, 4);
+    bits |= std::uint32_t(negative) << 31;
+    std::memcpy(&out, &bits, 4);
     return true;
+}
+
+// The value of a number value text in `out`; false when the text is not a
+// number. The text must lie in a JsonText.
+inline bool readNumber(const char* s, std::size_t n, float& out) {
+    return plainDecimalToFloat(s, n, out) || otherNumberToFloat(s, n, out);
 }

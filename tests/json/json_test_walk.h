@@ -1,67 +1,127 @@
 #pragma once
 
-// Whole-tree walks shared by the JSON tests. Both are iterative, so trees of
-// any depth can be walked.
+// The reader's trees as the reference model prints them, and every route
+// through the reader compared with the model. Shared by the tests and the
+// fuzz target; all walks are iterative, so trees of any depth can be walked.
 
 #include "json/json_node.h"
+#include "tests/json/json_reference.h"
 
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
-// A text rendering of the whole tree, every record read through the public
-// interface: type, name, size, and for scalars the string and float reads.
-inline std::string dumpJsonTree(const JsonNode& root) {
+// The tree in jsonref::dump's format, every node read through the public
+// interface: its type first (the declared one), then size, asFloat, asString
+// and the type after them. Lookups are checked on the way: find, by either
+// overload, gives the first child of a name. Throws a description when the
+// reader contradicts itself. With `viaHandles`, every child is first copied
+// into a handle of its own and read through that.
+inline std::string dumpJsonTree(const JsonNode& root, bool declared, bool viaHandles = false) {
     std::string out;
+    std::deque<JsonNode> held;  // the handles of viaHandles, at stable addresses
     std::vector<std::pair<const JsonNode*, int>> stack{{&root, 0}};
     while (!stack.empty()) {
-        auto [node, depth] = stack.back();
+        const auto [node, depth] = stack.back();
         stack.pop_back();
-        // Every read that fetches comes before type(), so the type shown does
-        // not depend on whether the tree was read before.
-        std::size_t size = node->size();
-        float f = node->asFloat();
-        std::string scalar = node->asString();
-        JsonType type = node->type();
-        out.append(std::to_string(depth)).append(" ").append(std::to_string(int(type)));
-        out.append(" [").append(node->name()).append("] ");
-        if (type == JsonType::Array || type == JsonType::Object) {
-            out.append("#").append(std::to_string(size)).append("\n");
-            std::vector<const JsonNode*> children;
-            for (JsonIterator it = node->cbegin(); it != node->cend(); ++it) children.push_back(&*it);
-            for (auto c = children.rbegin(); c != children.rend(); ++c) stack.emplace_back(*c, depth + 1);
-        } else {
-            std::uint32_t bits;
-            std::memcpy(&bits, &f, sizeof bits);
-            out.append(scalar).append(" ").append(std::to_string(bits)).append("\n");
+        const JsonType before = node->type();
+        const std::size_t size = node->size();
+        const float value = node->asFloat();
+        const std::string text = node->asString();
+        const JsonType type = node->type();
+        const std::int64_t integer = node->asInt();
+        if (integer != (value >= -9223372036854775808.0f && value < 9223372036854775808.0f ? std::int64_t(value)
+                                                                                           : INT64_MIN))
+            throw std::string("asInt disagrees with asFloat");
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        out += std::to_string(depth) + " ";
+        if (declared) out += std::to_string(int(before)) + " ";
+        out += std::to_string(int(type)) + " [" + node->name() + "] " + text + " " + std::to_string(bits);
+        if (type != JsonType::Array && type != JsonType::Object) {
+            if (size != 0 || node->cbegin() != node->cend()) throw std::string("a scalar with children");
+            out += "\n";
+            continue;
         }
+        out += " #" + std::to_string(size) + "\n";
+        std::vector<const JsonNode*> children;
+        for (JsonIterator it = node->cbegin(); it != node->cend(); ++it) {
+            if (viaHandles) held.push_back(*it);  // before the child is read
+            children.push_back(viaHandles ? &held.back() : &*it);
+        }
+        if (children.size() != size) throw std::string("size and iteration disagree");
+        for (std::size_t i = 0; i < size && size <= 64; ++i) {
+            const std::string name = (*children[i]).name();
+            std::size_t first = 0;
+            while ((*children[first]).name() != name) ++first;
+            JsonIterator expected = node->cbegin();
+            for (std::size_t k = 0; k < first; ++k) ++expected;
+            if (node->find(std::string_view(name)) != expected ||
+                (name.find('\0') == std::string::npos && node->find(name.c_str()) != expected))
+                throw std::string("find misses ") + name;
+        }
+        for (std::size_t i = size; i-- > 0;) stack.emplace_back(children[i], depth + 1);
     }
     return out;
 }
 
-// Reads everything the loaders can read, on every node: every container is
-// fetched and iterated, every scalar read in every form, every node
-// converted with asArray. Returns the number of nodes visited.
-inline std::size_t walkJsonTree(const JsonNode& root) {
-    std::size_t visited = 0;
-    std::vector<const JsonNode*> stack{&root};
-    while (!stack.empty()) {
-        const JsonNode* node = stack.back();
-        stack.pop_back();
-        ++visited;
-        (void)node->type();
-        (void)node->name();
-        (void)node->asFloat();
-        (void)node->asInt();
-        (void)node->asString();
-        JsonNode array = node->asArray();
-        for (JsonIterator it = array.begin(); it != array.end(); ++it) (void)(*it).type();
-        std::size_t size = node->size();
-        std::size_t counted = 0;
-        for (JsonIterator it = node->cbegin(); it != node->cend(); ++it, ++counted) stack.push_back(&*it);
-        if (counted != size) return 0;  // iteration and size disagree: reported by the callers' checks
-        if (node->find("a") != node->cend()) (void)(*node->find("a")).type();
+// jsonref::modify through the reader's modifying iteration: in every
+// container, slot 0 is read in place and assigned a new Bool, slot 1 moved
+// from; the other children are walked in turn.
+inline void modifyJsonTree(JsonNode& root) {
+    std::vector<JsonNode*> pending{&root};
+    while (!pending.empty()) {
+        JsonNode* node = pending.back();
+        pending.pop_back();
+        std::size_t i = 0;
+        for (JsonIterator it = node->begin(); it != node->end(); ++it, ++i) {
+            if (i == 0) {
+                (void)(*it).size();
+                *it = JsonNode(JsonType::Bool);
+            } else if (i == 1) {
+                JsonNode taken = std::move(*it);
+            } else {
+                pending.push_back(&*it);
+            }
+        }
     }
-    return visited;
+}
+
+// Every route through the reader against the model's tree of `text`: a
+// fresh tree, its asArray, handles taken before reading, copies of the tree
+// unread and read, the original after its copy changes, and slots read in
+// place and assigned to. Returns the first route that differs, or "".
+inline std::string compareWithModel(std::string_view text) {
+    try {
+        jsonref::Tree model = jsonref::read(text);
+        const std::string expected = jsonref::dump(model, true);
+        const std::string expectedRead = jsonref::dump(model, false);
+
+        JsonNode fresh = JsonNode::parse(text);
+        JsonNode unreadCopy = fresh;
+        unreadCopy.makeUnique();
+        if (dumpJsonTree(fresh, true) != expected) return "fresh tree";
+        if (dumpJsonTree(fresh.asArray(), false) != jsonref::dump(model, false, true)) return "asArray";
+        if (dumpJsonTree(unreadCopy, true) != expected) return "copy of the unread tree";
+        if (dumpJsonTree(JsonNode::parse(text), true, true) != expected) return "handles taken before reading";
+
+        JsonNode readCopy = fresh;
+        readCopy.makeUnique();
+        if (dumpJsonTree(readCopy, false) != expectedRead) return "copy of the read tree";
+
+        jsonref::modify(model);
+        const std::string expectedChanged = jsonref::dump(model, false);
+        modifyJsonTree(readCopy);
+        if (dumpJsonTree(readCopy, false) != expectedChanged) return "changed copy";
+        if (dumpJsonTree(fresh, false) != expectedRead) return "original after its copy changed";
+        JsonNode inPlace = JsonNode::parse(text);
+        modifyJsonTree(inPlace);
+        if (dumpJsonTree(inPlace, false) != expectedChanged) return "slots read in place and assigned to";
+    } catch (const std::string& contradiction) {
+        return contradiction;
+    }
+    return std::string();
 }
