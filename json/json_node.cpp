@@ -121,10 +121,10 @@ void JsonNodeData::setOwnedText(JsonText* owned) {
 
 namespace {
 
-// Copies everything but the children into a blank record; owned bytes are
-// shared, not copied. A copy that owns bytes or will hold children makes its
-// block no longer plain.
-void copyFields(JsonNodeData& to, const JsonNodeData& from) {
+// Copies everything but the children into a record whose `home` is set;
+// owned bytes are shared, not copied. Whether the copy is plain: it owns no
+// bytes and will hold no children.
+bool copyFields(JsonNodeData& to, const JsonNodeData& from) {
     JsonBlock* const home = to.home;
     to = from;
     to.refCount = 1;
@@ -132,10 +132,11 @@ void copyFields(JsonNodeData& to, const JsonNodeData& from) {
     if (from.owns & JsonNodeData::kOwnName) JsonText::retain(JsonText::of(from.name));
     if (from.owns & JsonNodeData::kOwnText) JsonText::retain(JsonText::of(from.text));
     if (from.isSplit()) to.children = nullptr;  // filled by the caller
-    if (from.owns || from.isSplit()) home->plain = 0;
+    return !from.owns && !from.isSplit();
 }
 
-// Frees a record whose count has reached 0; its children join the worklist.
+// Frees a record whose count has reached 0, but for its place in its home
+// block; its children join the worklist.
 void destroy(JsonNodeData* record, JsonBlock*& dead) {
     if (record->owns & JsonNodeData::kOwnText) JsonText::release(JsonText::of(record->text));
     if (record->owns & JsonNodeData::kOwnName) JsonText::release(JsonText::of(record->name));
@@ -143,7 +144,6 @@ void destroy(JsonNodeData* record, JsonBlock*& dead) {
         children->nextDead = dead;
         dead = children;
     }
-    record->home->drop();
 }
 
 // Releases the slots of every block on the worklist, and the blocks; a tree
@@ -158,10 +158,17 @@ void releaseBlocks(JsonBlock* dead) {
             continue;
         }
         JsonNode* slots = block->slots();
+        std::uint32_t died = 0;  // records of this block
         for (std::uint32_t i = 0; i < block->count; ++i) {
             JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
-            if (child && --child->refCount == 0) destroy(child, dead);
+            if (!child || --child->refCount != 0) continue;
+            destroy(child, dead);
+            if (child->home == block)
+                ++died;
+            else
+                child->home->drop();
         }
+        block->live -= died;
         block->drop();
     }
 }
@@ -172,6 +179,7 @@ void JsonNodeData::release(JsonNodeData* data) {
     if (!data || --data->refCount != 0) return;
     JsonBlock* dead = nullptr;
     destroy(data, dead);
+    data->home->drop();
     releaseBlocks(dead);
 }
 
@@ -191,21 +199,33 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
         while (!pending.empty()) {
             auto [from, to] = pending.back();
             pending.pop_back();
-            JsonBlock* block = JsonBlock::allocate(from->count, from->store);
+            const std::uint32_t count = from->count;
+            JsonBlock* block = JsonBlock::allocate(count, from->store);
             *to = block;  // from here on, releasing the root frees it
-            block->plain = 1;
             const JsonNode* sourceSlots = from->slots();
-            for (std::uint32_t i = 0; i < from->count; ++i) {
+            JsonNode* slots = block->slots();
+            JsonNodeData* records = block->records();
+            bool plain = true;
+            for (std::uint32_t i = 0; i < count; ++i) {
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
-                if (!child || child->store() != block->store) block->plain = 0;
-                if (!child) continue;
+                if (!child) {
+                    plain = false;
+                    continue;
+                }
                 // A value assigned from another text keeps a block over its own.
-                JsonNodeData* copy = child->store() == block->store ? block->newRecord(i)
-                                                                    : JsonBlock::newLoneRecord(child->store());
-                dataOf(block->slots()[i]) = copy;
-                copyFields(*copy, *child);
+                JsonNodeData* copy = records + i;
+                if (child->store() == block->store) {
+                    copy->home = block;
+                    ++block->live;
+                } else {
+                    copy = JsonBlock::newLoneRecord(child->store());
+                    plain = false;
+                }
+                dataOf(slots[i]) = copy;
+                plain &= copyFields(*copy, *child);
                 if (JsonBlock* children = child->childBlock()) pending.emplace_back(children, &copy->children);
             }
+            block->plain = plain;
         }
     } catch (...) {
         release(root);
@@ -335,7 +355,7 @@ float JsonNode::asFloat() const {
     data_->fetch();
     switch (data_->type) {
         case JsonType::String:
-            data_->value = cStringToFloat(std::string_view(data_->text, data_->textSize));
+            data_->value = cNumberToFloat(data_->text);
             return data_->value;
         case JsonType::Number:
         case JsonType::Bool:

@@ -8,7 +8,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <locale.h>
-#include <memory>
 
 namespace {
 
@@ -19,94 +18,14 @@ locale_t cLocale() {
 
 }  // namespace
 
-float cStringToFloat(std::string_view text) {
-    std::size_t len = text.find('\0');
-    if (len == std::string_view::npos) len = text.size();
-    char small[64];
-    std::unique_ptr<char[]> large;
-    char* copy = small;
-    if (len >= sizeof small) {
-        large.reset(new char[len + 1]);
-        copy = large.get();
-    }
-    std::memcpy(copy, text.data(), len);
-    copy[len] = '\0';
-    locale_t locale = cLocale();
-    double value = locale ? strtod_l(copy, nullptr, locale) : std::strtod(copy, nullptr);
-    return static_cast<float>(value);
+float cNumberToFloat(const char* s) {
+    const locale_t locale = cLocale();
+    return static_cast<float>(locale ? strtod_l(s, nullptr, locale) : std::strtod(s, nullptr));
 }
-
-namespace {
-
-// atof of a text that isNumericText accepted, as a float. The common shapes
-// (at most 19 significant digits, value below 2^53 before scaling, a power of
-// ten up to 22) are exact in double arithmetic with one rounding, which is
-// what a correctly rounding strtod returns; the rest goes through the C
-// library's own conversion.
-float numberTextToFloat(const char* s, std::size_t n) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = s;
-    const char* const e = s + n;
-    bool negative = false;
-    if (p < e && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    if (e - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return cStringToFloat(std::string_view(s, n));
-
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int exponent = 0;
-    bool anyDigit = false;
-    for (; p < e && isDigit(*p); ++p) {
-        anyDigit = true;
-        if (digits >= 19) goto general;
-        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-        digits += mantissa != 0;
-    }
-    if (p < e && *p == '.') {
-        for (++p; p < e && isDigit(*p); ++p) {
-            anyDigit = true;
-            if (digits >= 19) goto general;
-            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
-            digits += mantissa != 0;
-            --exponent;
-        }
-    }
-    if (!anyDigit) return 0.0f;  // "." and ".e5": nothing converts
-    if (p < e && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        bool negativeExponent = false;
-        if (q < e && (*q == '+' || *q == '-')) {
-            negativeExponent = *q == '-';
-            ++q;
-        }
-        if (q < e && isDigit(*q)) {  // otherwise the exponent is not part of the number
-            int value = 0;
-            for (; q < e && isDigit(*q); ++q) {
-                if (value > 100000) goto general;
-                value = value * 10 + (*q - '0');
-            }
-            exponent += negativeExponent ? -value : value;
-        }
-    }
-    if (mantissa == 0) return negative ? -0.0f : 0.0f;
-    if (mantissa <= (std::uint64_t(1) << 53) && exponent >= -22 && exponent <= 22) {
-        double value = double(mantissa);
-        value = exponent < 0 ? value / kPowersOfTen[-exponent] : value * kPowersOfTen[exponent];
-        return static_cast<float>(negative ? -value : value);
-    }
-general:
-    return cStringToFloat(std::string_view(s, n));
-}
-
-}  // namespace
 
 bool otherNumberToFloat(const char* s, std::size_t n, float& out) {
     if (!isNumericText(std::string_view(s, n))) return false;
-    out = numberTextToFloat(s, n);
+    out = cNumberToFloat(s);  // the byte after a value text ends any number
     return true;
 }
 

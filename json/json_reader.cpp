@@ -20,16 +20,6 @@ thread_local std::size_t tScannedBytes = 0;
 // ---------------------------------------------------------------------------
 // Scanning one level
 
-// The bytes a scan stops at outside strings: separators and brackets.
-struct StopBytes {
-    bool of[256];
-    constexpr StopBytes() : of() {
-        for (unsigned char c : {',', ':', '[', ']', '{', '}'}) of[c] = true;
-    }
-};
-
-constexpr StopBytes kStops;
-
 // Walks a bracketed level byte by byte, counting only its own bracket kind
 // and skipping strings (a byte 0 in one ends the walk): how a nested level
 // is passed in a text without a bracket index.
@@ -57,11 +47,11 @@ std::size_t walkLevel(const char* t, std::size_t n, std::size_t pos) {
 // One record's text while it is split: findNextTopLevel, resumable. The
 // scan looks at 64 bytes at a time through bit masks: a string is a run
 // between two quotes (escaped quotes are no quotes in a compacted text), and
-// what the scan stops at is a separator or bracket outside strings, or a
-// byte 0 inside one (a string holding one ends every search). A nested level
-// is jumped with its bracket index entry: `cursor` is the entry of the next
-// opener this level meets, since a scan meets the openers of its level in
-// text order and each jump passes every opener inside the level it jumps.
+// the bytes that matter are the colons, commas and brackets outside strings,
+// and a byte 0 inside one (a string holding one ends every search). A nested
+// level is jumped with its bracket index entry: `cursor` is the entry of the
+// next opener this level meets, since a scan meets the openers of its level
+// in text order and each jump passes every opener inside the level it jumps.
 struct Scan {
     const char* t;
     std::size_t n;
@@ -69,8 +59,10 @@ struct Scan {
     std::size_t base = 0;                // offset of t in the indexed text
     std::uint32_t cursor = kJsonNoBracket;
     std::size_t jumped = 0;              // bytes passed over through the index
-    std::size_t window;                  // where the 64 bytes of `stops` begin
-    std::uint64_t stops = 0;
+    // The 64 bytes from `window`: colons and commas outside strings, and the
+    // rest that a search stops at (brackets, a byte 0 in a string, the end).
+    std::size_t window;
+    std::uint64_t colons = 0, commas = 0, others = 0;
     bool endsInString = false;           // a string is open after the window
 
     explicit Scan(const JsonNodeData& record) : t(record.text), n(record.textSize), window(n + 64) {
@@ -82,30 +74,33 @@ struct Scan {
         }
     }
 
-    // Fills `stops` for the 64 bytes from `from`, a string being open there
-    // or not. The loads may pass n: the text lies in a JsonText, followed by
-    // more of it or by its padding.
-    void load(std::size_t from, bool inString) {
+    // Fills the masks for the 64 bytes from `from`, a string being open
+    // there or not. The loads may pass n: the text lies in a JsonText,
+    // followed by more of it or by its padding.
+    [[gnu::always_inline]] void load(std::size_t from, bool inString) {
         window = from;
-        std::uint64_t quotes = 0, stopBytes = 0, zeros = 0;
+        std::uint64_t quotes = 0, colonBytes = 0, commaBytes = 0, brackets = 0, zeros = 0;
 #if JSON_SSE2
-        for (int k = 0; k < 4; ++k) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + from + 16 * k));
+        // Only the vectors that hold bytes of the text.
+        for (std::size_t k = 0; k < 64 && from + k < n; k += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + from + k));
             const __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));  // [ ] onto { }
-            const __m128i stop = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(',')), _mm_cmpeq_epi8(v, _mm_set1_epi8(':'))),
-                _mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8('{')), _mm_cmpeq_epi8(folded, _mm_set1_epi8('}'))));
-            const int shift = 16 * k;
-            quotes |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('"'))))) << shift;
-            stopBytes |= std::uint64_t(unsigned(_mm_movemask_epi8(stop))) << shift;
-            zeros |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())))) << shift;
+            auto bits = [k](__m128i m) { return std::uint64_t(unsigned(_mm_movemask_epi8(m))) << k; };
+            quotes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+            colonBytes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(':')));
+            commaBytes |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
+            brackets |= bits(_mm_or_si128(_mm_cmpeq_epi8(folded, _mm_set1_epi8('{')),
+                                          _mm_cmpeq_epi8(folded, _mm_set1_epi8('}'))));
+            zeros |= bits(_mm_cmpeq_epi8(v, _mm_setzero_si128()));
         }
 #else
         for (int i = 0; i < 64; ++i) {
-            const unsigned char c = static_cast<unsigned char>(t[from + i]);
+            const char c = t[from + i];
             quotes |= std::uint64_t(c == '"') << i;
-            stopBytes |= std::uint64_t(kStops.of[c]) << i;
-            zeros |= std::uint64_t(c == 0) << i;
+            colonBytes |= std::uint64_t(c == ':') << i;
+            commaBytes |= std::uint64_t(c == ',') << i;
+            brackets |= std::uint64_t(c == '[' || c == ']' || c == '{' || c == '}') << i;
+            zeros |= std::uint64_t(c == '\0') << i;
         }
 #endif
         // Prefix XOR of the quotes: set from an opening quote up to, not
@@ -113,27 +108,17 @@ struct Scan {
         std::uint64_t inside = quotes;
         for (int shift = 1; shift < 64; shift *= 2) inside ^= inside << shift;
         if (inString) inside = ~inside;
-        stops = (stopBytes & ~(inside | quotes)) | (zeros & inside);
-        endsInString = inside >> 63;
-    }
-
-    // The first stop at or after `pos` (a position outside strings), or n.
-    std::size_t nextStop(std::size_t pos) {
-        for (;;) {
-            if (pos - window < 64) {
-                if (const std::uint64_t bits = stops >> (pos - window)) {
-                    pos += unsigned(__builtin_ctzll(bits));
-                    return pos < n ? pos : n;
-                }
-                pos = window + 64;
-                if (pos >= n) return n;
-                load(pos, endsInString);
-            } else {
-                // Past the window, after a jump: often a separator right away.
-                if (pos >= n || kStops.of[static_cast<unsigned char>(t[pos])]) return pos < n ? pos : n;
-                load(pos, false);
-            }
+        const std::uint64_t outside = ~(inside | quotes);
+        colons = colonBytes & outside;
+        commas = commaBytes & outside;
+        others = (brackets & outside) | (zeros & inside);
+        if (n - from < 64) {
+            const std::uint64_t end = std::uint64_t(1) << (n - from);
+            colons &= end - 1;
+            commas &= end - 1;
+            others = (others & (end - 1)) | end;
         }
+        endsInString = inside >> 63;
     }
 
     // The end of the level opened at `pos`, or kNoPos.
@@ -147,30 +132,44 @@ struct Scan {
         return bracket.end - base;
     }
 
-    // Position of the first top-level `wanted` from `pos`, or kNoPos when a
-    // closer, the end, or a string or level that does not end comes first.
-    // With TrackColon, also tells whether a top-level `:` was passed.
-    template <bool TrackColon>
-    std::size_t next(char wanted, std::size_t pos, bool* sawColon = nullptr) {
-        for (;; ++pos) {
-            pos = nextStop(pos);
-            if (pos >= n) return kNoPos;
-            const char c = t[pos];
-            if (c == wanted) return pos;
-            switch (c) {
-                case ',':
-                    break;
-                case ':':
-                    if constexpr (TrackColon) *sawColon = true;
-                    break;
-                case '[':
-                case '{':
+    // Position of the first top-level `Wanted` (a colon or a comma) from
+    // `pos`, a position outside strings; kNoPos when a closer, the end, or a
+    // string or level that does not end comes first. With `sawColon`, also
+    // tells whether a top-level colon came before.
+    template <char Wanted>
+    [[gnu::always_inline]] std::size_t next(std::size_t pos, bool* sawColon = nullptr) {
+        for (;;) {
+            if (pos - window >= 64) {
+                // Past the window, as after a jump: the byte there often
+                // settles it without new masks.
+                if (pos >= n) return kNoPos;
+                const char c = t[pos];
+                if (c == Wanted) return pos;
+                if (c == '[' || c == '{') {
                     pos = skipLevel(pos);
                     if (pos == kNoPos) return kNoPos;
-                    break;
-                default:  // a closer, or a byte 0 in a string
-                    return kNoPos;
+                    ++pos;
+                    continue;
+                }
+                load(pos, false);
             }
+            const unsigned shift = unsigned(pos - window);
+            const std::uint64_t wanted = (Wanted == ',' ? commas : colons) >> shift;
+            const std::uint64_t stops = wanted | (others >> shift);
+            const std::uint64_t first = stops & (0 - stops);  // lowest set bit, or 0
+            if (sawColon && (colons >> shift) & (first - 1)) *sawColon = true;
+            if (!first) {
+                pos = window + 64;  // within the text: the end would have been a stop
+                load(pos, endsInString);
+                continue;
+            }
+            const std::size_t at = pos + unsigned(__builtin_ctzll(first));
+            if (wanted & first) return at;
+            // A bracket, a byte 0 in a string, or the end.
+            if (at >= n || (t[at] != '[' && t[at] != '{')) return kNoPos;
+            pos = skipLevel(at);
+            if (pos == kNoPos) return kNoPos;
+            ++pos;
         }
     }
 };
@@ -241,9 +240,9 @@ JsonText* decodedText(const char* s, std::size_t n) {
 // ---------------------------------------------------------------------------
 // Children
 
-// One child found while a container is split, before its block exists. A
-// name, when there is one, is the `nameSize` bytes that end two bytes before
-// the value (the closing quote and the colon lie between).
+// One child found while a container is split. A name, when there is one,
+// is the `nameSize` bytes that end two bytes before the value (the closing
+// quote and the colon lie between).
 struct Part {
     const char* value;
     std::size_t valueSize;
@@ -251,147 +250,179 @@ struct Part {
     std::uint32_t bracket;  // index entry of a container value's opener
 };
 
-// The parts of one container: a few in place, more in a vector.
-class Parts {
-public:
-    void add(const Part& part) {
-        if (size_ < kInline) {
-            inline_[size_++] = part;
-            return;
+// Makes `r` the child that `part` describes, in `home`, and points `slot` at
+// it. Scalars are complete when made: literals typed, numbers checked and
+// converted; strings and containers wait for their first use. The record is
+// whole before an escaped name is decoded, so a failed allocation leaves it
+// to the block's release.
+void makeChild(JsonNodeData& r, JsonNode& slot, JsonBlock* home, const Part& part) {
+    const char* v = part.value;
+    const std::size_t n = part.valueSize;
+    JsonType type = JsonType::Null;
+    bool parsed = true;
+    float value = 0.0f;
+    if (n > 0) {
+        const char last = v[n - 1];
+        switch (v[0]) {
+            case '"':
+                if (last == '"') type = JsonType::String, parsed = false;
+                break;
+            case 't':
+            case 'f':
+                if (std::string_view(v, n) == "true" || std::string_view(v, n) == "false")
+                    type = JsonType::Bool, value = v[0] == 't' ? 1.0f : 0.0f;
+                break;
+            case '[':
+            case '{':
+                if (last == (v[0] == '[' ? ']' : '}'))
+                    type = v[0] == '[' ? JsonType::Array : JsonType::Object, parsed = false;
+                break;
+            default:  // "null", a failed literal or a failed number all read as null
+                if (readNumber(v, n, value)) type = JsonType::Number;
+                break;
         }
-        if (size_ == kInline) spilled_.assign(inline_, inline_ + kInline);
-        spilled_.push_back(part);
-        ++size_;
     }
-    std::size_t size() const { return size_; }
-    const Part& operator[](std::size_t i) const { return size_ <= kInline ? inline_[i] : spilled_[i]; }
-
-private:
-    static constexpr std::size_t kInline = 16;
-    Part inline_[kInline];
-    std::vector<Part> spilled_;
-    std::size_t size_ = 0;
-};
-
-// Fills record i of `block` as the child that `part` describes, and points
-// slot i at it. Scalars are complete when made: literals typed, numbers
-// checked and converted; strings and containers wait for their first use. The
-// record is sound after every step, so a failed allocation leaves it to the
-// block's release.
-void makeChild(JsonBlock* block, std::uint32_t i, const Part& part) {
-    JsonNodeData* r = block->newRecord(i);
-    new (block->slots() + i) JsonNode();
-    JsonNodeData::dataOf(block->slots()[i]) = r;
+    r.type = type;
+    r.parsed = parsed;
+    r.owns = 0;
+    r.refCount = 1;
+    if (parsed)
+        r.value = value;
+    else
+        r.bracket = part.bracket;
+    r.nameSize = std::uint32_t(part.nameSize);
+    r.name = part.value - 2 - part.nameSize;
+    // A failed value reads as the text "null", an empty one as "".
+    r.text = type == JsonType::Null && n > 0 ? "null" : v;
+    r.textSize = type == JsonType::Null && n > 0 ? 4 : n;
+    r.home = home;
+    new (&slot) JsonNode();
+    JsonNodeData::dataOf(slot) = &r;
     if (const std::size_t size = part.nameSize) {
-        const char* name = part.value - 2 - size;
+        const char* name = r.name;
         bool escaped = false;
         for (std::size_t k = 0; k < size; ++k) escaped |= name[k] == '\\';
         if (escaped || size >= JsonNodeData::kLongName) {
+            r.nameSize = 0;
             JsonText* owned = escaped ? decodedText(name, size) : JsonText::allocate(size);
             if (!escaped) std::memcpy(owned->bytes(), name, size);
-            r->setName(owned->bytes(), owned->size, true);
-            block->plain = 0;
-        } else {
-            r->name = name;
-            r->nameSize = std::uint32_t(size);
+            r.setName(owned->bytes(), owned->size, true);
+            home->plain = 0;
         }
     }
-    const std::size_t n = part.valueSize;
-    if (n == 0) return;  // a parsed Null with an empty text
-    const char* v = part.value;
-    const char last = v[n - 1];
-    float number;
-    switch (v[0]) {
-        case '"':
-            if (last != '"') return r->makeNull();
-            r->type = JsonType::String;
-            r->parsed = false;
-            break;
-        case 't':
-        case 'f':
-            if (std::string_view(v, n) != "true" && std::string_view(v, n) != "false") return r->makeNull();
-            r->type = JsonType::Bool;
-            r->value = v[0] == 't' ? 1.0f : 0.0f;
-            break;
-        case '[':
-        case '{':
-            if (last != (v[0] == '[' ? ']' : '}')) return r->makeNull();
-            r->type = v[0] == '[' ? JsonType::Array : JsonType::Object;
-            r->parsed = false;
-            r->bracket = part.bracket;
-            break;
-        default:  // "null", a failed literal or a failed number all read as null
-            if (!readNumber(v, n, number)) return r->makeNull();
-            r->type = JsonType::Number;
-            r->value = number;
-            break;
-    }
-    r->text = v;
-    r->textSize = n;
 }
 
-// Gives a container its children: one block over its text. Null for none.
-JsonBlock* adopt(const JsonNodeData& container, const Parts& parts) {
-    if (parts.size() == 0) return nullptr;
-    JsonBlock* block = JsonBlock::allocate(parts.size(), container.store(), false);
+// The parts of one container: a few in place, more in a vector.
+class Parts {
+public:
+    Part& add() {
+        if (size_ == capacity_) grow();
+        return data_[size_++];
+    }
+    std::size_t size() const { return size_; }
+    const Part& operator[](std::size_t i) const { return data_[i]; }
+
+private:
+    void grow() {
+        if (data_ == inline_) spilled_.assign(inline_, inline_ + size_);
+        spilled_.resize(2 * capacity_);
+        data_ = spilled_.data();
+        capacity_ = spilled_.size();
+    }
+
+    Part inline_[16];
+    Part* data_ = inline_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 16;
+    std::vector<Part> spilled_;
+};
+
+// The children of a container record's text in order; false when the text
+// is no such container, an array element holds a top-level `:` or an object
+// member has none. A key is the text between the member's first byte and the
+// byte before its colon, so a quoted key loses its quotes.
+// Makes the block of `count` children of `container`, child i as partOf(i)
+// describes it.
+template <class PartOf>
+JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& partOf) {
+    if (count == 0) return nullptr;
+    JsonBlock* block = JsonBlock::allocate(count, container.store(), false);
+    JsonNode* const slots = block->slots();
+    JsonNodeData* const records = block->records();
     block->plain = 1;
-    std::uint32_t i = 0;
+    std::size_t i = 0;
     try {
-        for (; i < parts.size(); ++i) makeChild(block, i, parts[i]);
+        for (; i < count; ++i, ++block->live) makeChild(records[i], slots[i], block, partOf(i));
     } catch (...) {
-        for (++i; i < parts.size(); ++i) new (block->slots() + i) JsonNode();
+        ++block->live;  // record i was made
+        for (++i; i < count; ++i) new (slots + i) JsonNode();
         JsonBlock::release(block);
         throw;
     }
     return block;
 }
 
-// The children of an Array record's text, element by element; false when the
-// text is no array or an element holds a top-level `:`.
-bool splitArray(const JsonNodeData& record, Parts& parts) {
+// Splits a container record's text into `children`; false when the text is
+// no such container, an array element holds a top-level `:` or an object
+// member has none. A key is the text between the member's first byte and the
+// byte before its colon, so a quoted key loses its quotes.
+template <bool Array>
+bool splitText(const JsonNodeData& record, JsonBlock*& children) {
     Scan scan(record);
     const char* t = scan.t;
     const std::size_t n = scan.n;
-    if (n < 2 || t[0] != '[' || t[n - 1] != ']') return false;
+    if (n < 2 || t[0] != (Array ? '[' : '{') || t[n - 1] != (Array ? ']' : '}')) return false;
+    children = nullptr;
     if (n == 2) return true;
-    std::size_t start = 1;
-    for (;;) {
+    tScannedBytes += n;
+    // The usual small container: its inside in one window, without brackets
+    // or strings holding a byte 0. Its colons and commas then follow straight
+    // from the masks: bit i stands for position 1 + i.
+    if (n <= 65) {
+        scan.load(1, false);
+        const std::uint64_t inside = (std::uint64_t(1) << (n - 2)) - 1;
+        if (!(scan.others & inside)) {
+            std::uint8_t colonAt[64], stopAt[64];
+            std::size_t count = 0;
+            for (unsigned start = 0;;) {
+                const std::uint64_t colons = scan.colons & (~std::uint64_t(0) << start);
+                if (Array ? colons != 0 : colons == 0) return false;
+                // An element starts after the position before it, a value after its colon.
+                const unsigned value = Array ? start : unsigned(__builtin_ctzll(colons)) + 1;
+                const std::uint64_t commas = scan.commas & (~std::uint64_t(0) << value);
+                const unsigned stop = commas ? unsigned(__builtin_ctzll(commas)) : unsigned(n - 2);
+                colonAt[count] = std::uint8_t(value);
+                stopAt[count++] = std::uint8_t(stop + 1);
+                if (!commas) break;
+                start = stop + 1;
+            }
+            children = adopt(record, count, [&](std::size_t i) {
+                const std::size_t start = i ? stopAt[i - 1] + 1 : 1, colon = colonAt[i], stop = stopAt[i];
+                const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
+                return Part{t + colon + 1, stop - colon - 1, keySize > 0 ? keySize - 1 : 0, kJsonNoBracket};
+            });
+            return true;
+        }
+    }
+    Parts parts;
+    for (std::size_t start = 1;;) {
+        std::size_t colon = start - 1, keySize = 0;
+        if (!Array) {
+            colon = scan.next<':'>(start);
+            if (colon == kNoPos) return false;
+            keySize = colon > start + 1 ? colon - 1 - start : 0;
+        }
         const std::uint32_t bracket = scan.cursor;
         bool sawColon = false;
-        const std::size_t comma = scan.next<true>(',', start, &sawColon);
-        if (sawColon) return false;
+        const std::size_t comma = scan.next<','>(colon + 1, Array ? &sawColon : nullptr);
+        if (Array && sawColon) return false;
         const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-        parts.add({t + start, stop - start, 0, bracket});
+        parts.add() = {t + colon + 1, stop - colon - 1, keySize > 0 ? keySize - 1 : 0, bracket};
         if (comma == kNoPos) break;
         start = comma + 1;
     }
-    tScannedBytes += n - scan.jumped;
-    return true;
-}
-
-// The children of an Object record's text, member by member; false when the
-// text is no object or a member has no top-level `:`. A key is the text
-// between the member's first byte and the byte before its colon, so a quoted
-// key loses its quotes.
-bool splitObject(const JsonNodeData& record, Parts& parts) {
-    Scan scan(record);
-    const char* t = scan.t;
-    const std::size_t n = scan.n;
-    if (n < 2 || t[0] != '{' || t[n - 1] != '}') return false;
-    if (n == 2) return true;
-    std::size_t start = 1;
-    for (;;) {
-        const std::size_t colon = scan.next<false>(':', start);
-        if (colon == kNoPos) return false;
-        const std::uint32_t bracket = scan.cursor;
-        const std::size_t comma = scan.next<false>(',', colon + 1);
-        const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-        const std::size_t keySize = colon > start + 1 ? colon - 1 - start : 0;
-        parts.add({t + colon + 1, stop - colon - 1, keySize > 0 ? keySize - 1 : 0, bracket});
-        if (comma == kNoPos) break;
-        start = comma + 1;
-    }
-    tScannedBytes += n - scan.jumped;
+    tScannedBytes -= scan.jumped;
+    children = adopt(record, parts.size(), [&parts](std::size_t i) { return parts[i]; });
     return true;
 }
 
@@ -422,9 +453,10 @@ void JsonNodeData::interpret() {
         }
         parsed = true;
     } else if (isContainer()) {
-        Parts parts;
-        if (!(type == JsonType::Array ? splitArray(*this, parts) : splitObject(*this, parts))) return makeNull();
-        children = adopt(*this, parts);
+        JsonBlock* block;
+        if (!(type == JsonType::Array ? splitText<true>(*this, block) : splitText<false>(*this, block)))
+            return makeNull();
+        children = block;
         textSize = 0;
         parsed = true;
         home->plain = 0;
@@ -462,7 +494,8 @@ std::size_t findNextTopLevel(std::string_view text, char wanted, std::size_t sta
     JsonText* copy = JsonText::allocate(text.size());
     std::memcpy(copy->bytes(), text.data(), text.size());
     record->setOwnedText(copy);
-    return Scan(*record).next<false>(wanted, start);
+    Scan scan(*record);
+    return wanted == ':' ? scan.next<':'>(start) : wanted == ',' ? scan.next<','>(start) : kNoPos;
 }
 
 std::string decodeEscapes(std::string_view text) {
