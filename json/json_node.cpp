@@ -76,10 +76,17 @@ JsonBlock* JsonBlock::allocate(std::size_t count, JsonText* store, bool nullSlot
     return block;
 }
 
-JsonNodeData* JsonBlock::newLoneRecord(JsonText* store) {
-    JsonBlock* block = allocate(1, store);
-    block->live = 0;  // the slot is never used
-    return block->newRecord(0);
+JsonNodeData* JsonBlock::newLoneRecord(JsonText* store, bool withTail, std::size_t tailName) {
+    // The tail takes the place of the slot, which a record of its own never
+    // uses.
+    if (tailName > static_cast<std::size_t>(-1) / 2) throw std::bad_alloc();
+    const std::size_t tail = withTail ? sizeof(JsonTail) + tailName : 0;
+    JsonBlock* block = allocate(1 + (tail + sizeof(JsonNodeData) - 1) / sizeof(JsonNodeData), store);
+    block->count = 1;
+    block->live = 0;
+    JsonNodeData* record = block->newRecord(0);
+    record->tail = withTail;
+    return record;
 }
 
 void JsonBlock::drop() {
@@ -95,51 +102,30 @@ void JsonBlock::drop() {
 // ---------------------------------------------------------------------------
 // Records
 
-void JsonNodeData::makeNull() {
-    type = JsonType::Null;
-    text = "null";
-    textSize = 4;
-    parsed = true;
-}
-
-void JsonNodeData::setName(const char* bytes, std::size_t size, bool owned) {
-    if (owns & kOwnName) JsonText::release(JsonText::of(name));
-    owns &= ~kOwnName;
-    name = bytes;
-    nameSize = std::uint32_t(size);
-    if (owned) {
-        owns |= kOwnName;
-        if (size >= kLongName) nameSize = kLongName;
-    }
-}
-
-void JsonNodeData::setOwnedText(JsonText* owned) {
-    text = owned->bytes();
-    textSize = owned->size;
-    owns |= kOwnText;
-}
-
 namespace {
 
-// Copies everything but the children into a record whose `home` is set;
-// owned bytes are shared, not copied. Whether the copy is plain: it owns no
-// bytes and will hold no children.
+// Copies everything but the children into a blank record; a decoded string
+// is shared, not copied. Whether the copy is plain: no decoded bytes, and no
+// children to come.
 bool copyFields(JsonNodeData& to, const JsonNodeData& from) {
-    JsonBlock* const home = to.home;
+    const std::uint32_t index = to.index;
+    if (from.tail) {
+        JsonTail* tail = reinterpret_cast<JsonTail*>(&to + 1);
+        *tail = *reinterpret_cast<const JsonTail*>(&from + 1);
+        std::memcpy(tail->name(), reinterpret_cast<const JsonTail*>(&from + 1) + 1, tail->nameSize);
+    }
     to = from;
     to.refCount = 1;
-    to.home = home;
-    if (from.owns & JsonNodeData::kOwnName) JsonText::retain(JsonText::of(from.name));
-    if (from.owns & JsonNodeData::kOwnText) JsonText::retain(JsonText::of(from.text));
+    to.index = index;
+    if (from.decoded) JsonText::retain(from.decodedText);
     if (from.isSplit()) to.children = nullptr;  // filled by the caller
-    return !from.owns && !from.isSplit();
+    return !from.decoded && !from.isSplit();
 }
 
 // Frees a record whose count has reached 0, but for its place in its home
 // block; its children join the worklist.
 void destroy(JsonNodeData* record, JsonBlock*& dead) {
-    if (record->owns & JsonNodeData::kOwnText) JsonText::release(JsonText::of(record->text));
-    if (record->owns & JsonNodeData::kOwnName) JsonText::release(JsonText::of(record->name));
+    if (record->decoded) JsonText::release(record->decodedText);
     if (JsonBlock* children = record->childBlock()) {
         children->nextDead = dead;
         dead = children;
@@ -163,10 +149,10 @@ void releaseBlocks(JsonBlock* dead) {
             JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
             if (!child || --child->refCount != 0) continue;
             destroy(child, dead);
-            if (child->home == block)
+            if (child->home() == block)
                 ++died;
             else
-                child->home->drop();
+                child->home()->drop();
         }
         block->live -= died;
         block->drop();
@@ -179,7 +165,7 @@ void JsonNodeData::release(JsonNodeData* data) {
     if (!data || --data->refCount != 0) return;
     JsonBlock* dead = nullptr;
     destroy(data, dead);
-    data->home->drop();
+    data->home()->drop();
     releaseBlocks(dead);
 }
 
@@ -188,8 +174,17 @@ void JsonBlock::release(JsonBlock* block) {
     releaseBlocks(block);
 }
 
+// A blank record for a copy of `source`: in `block` when it can go there,
+// else in a block of its own (a value assigned from another text, a child
+// with a tail).
+JsonNodeData* copySpace(const JsonNodeData* source, JsonBlock* block, std::uint32_t i) {
+    if (block && !source->tail && source->store() == block->store) return block->newRecord(i);
+    return JsonBlock::newLoneRecord(source->store(), source->tail,
+                                    source->tail ? reinterpret_cast<const JsonTail*>(source + 1)->nameSize : 0);
+}
+
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
-    JsonNodeData* root = JsonBlock::newLoneRecord(source->store());
+    JsonNodeData* root = copySpace(source, nullptr, 0);
     // Blocks still to be copied and where their copies go; a worklist
     // instead of recursion keeps any depth safe.
     std::vector<std::pair<JsonBlock*, JsonBlock**>> pending;
@@ -204,7 +199,6 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
             *to = block;  // from here on, releasing the root frees it
             const JsonNode* sourceSlots = from->slots();
             JsonNode* slots = block->slots();
-            JsonNodeData* records = block->records();
             bool plain = true;
             for (std::uint32_t i = 0; i < count; ++i) {
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
@@ -212,17 +206,9 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
                     plain = false;
                     continue;
                 }
-                // A value assigned from another text keeps a block over its own.
-                JsonNodeData* copy = records + i;
-                if (child->store() == block->store) {
-                    copy->home = block;
-                    ++block->live;
-                } else {
-                    copy = JsonBlock::newLoneRecord(child->store());
-                    plain = false;
-                }
+                JsonNodeData* copy = copySpace(child, block, i);
                 dataOf(slots[i]) = copy;
-                plain &= copyFields(*copy, *child);
+                plain &= copyFields(*copy, *child) && copy->home() == block;
                 if (JsonBlock* children = child->childBlock()) pending.emplace_back(children, &copy->children);
             }
             block->plain = plain;
@@ -246,7 +232,7 @@ namespace {
 
 // The record is shared, moved or replaced: its block is no longer plain.
 inline JsonNodeData* touched(JsonNodeData* data) {
-    if (data) data->home->plain = 0;
+    if (data) data->home()->plain = 0;
     return data;
 }
 
@@ -354,9 +340,8 @@ float JsonNode::asFloat() const {
     if (!data_) return 0.0f;
     data_->fetch();
     switch (data_->type) {
-        case JsonType::String:
-            data_->value = cNumberToFloat(data_->text);
-            return data_->value;
+        case JsonType::String:  // the decoded bytes, or those after the opening quote up to the closing one
+            return cNumberToFloat(data_->decoded ? data_->decodedText->bytes() : data_->textLength() ? data_->text + 1 : "");
         case JsonType::Number:
         case JsonType::Bool:
             return data_->value;
@@ -376,8 +361,7 @@ std::int64_t JsonNode::asInt() const {
 std::string JsonNode::asString() const {
     if (!data_) return std::string();
     data_->fetch();
-    if (data_->isSplit()) return std::string();  // a split container's text is emptied
-    return std::string(data_->text, data_->textSize);
+    return std::string(data_->stringView());
 }
 
 JsonNode JsonNode::asArray() const {
@@ -390,7 +374,10 @@ JsonNode JsonNode::asArray() const {
     copy.data_->type = JsonType::Array;
     if (JsonBlock* children = copy.data_->childBlock()) {
         for (std::uint32_t i = 0; i < children->count; ++i)
-            if (JsonNodeData* child = children->slots()[i].data_) child->setName("", 0, false);
+            if (JsonNodeData* child = children->slots()[i].data_) {
+                child->nameSize = 0;
+                if (child->tail) reinterpret_cast<JsonTail*>(child + 1)->nameSize = 0;
+            }
     }
     return copy;
 }

@@ -4,16 +4,19 @@
 // Internal to json/: loaders use json_node.h.
 //
 // The representation. A JsonNode is one pointer to a reference-counted
-// JsonNodeData record. Records read from a file never copy its bytes: the
-// compacted text lives once in a reference-counted JsonText, and a record's
-// `text` and `name` point into it. When a container is first used it is
-// split: one JsonBlock is made for all its children, holding the slot array
-// that iterators walk (one handle per child) followed by the child records
-// themselves, and slot i starts out pointing at record i. Scalars are typed
-// and numbers converted when their record is made; strings are decoded and
-// containers split on first use. A block lives while its container holds its
-// slots or a handle anywhere holds one of its records; its records need no
-// reference to the text of their own, the block holds one for them all.
+// JsonNodeData record of 32 bytes. Records read from a file never copy its
+// bytes: the compacted text lives once in a reference-counted JsonText, a
+// record's `text` points at its value there and never moves, and its name is
+// the bytes just before (`"name":value`). When a container is first used it
+// is split: one JsonBlock is made for all its children, holding their records
+// followed by the slot array that iterators walk, and slot i starts out
+// pointing at record i. Scalars are typed and numbers converted when their
+// record is made; strings are decoded and containers split on first use,
+// the result going to the record's last field. A block lives while its
+// container holds its slots or a handle anywhere holds one of its records;
+// the block holds the text for all of them. A child whose name has escapes,
+// or whose name or text is too long for the record's fields, gets a block of
+// its own, with the name and the sizes right after the record.
 
 #include "json/json_node.h"
 
@@ -82,38 +85,32 @@ struct JsonText {
 struct JsonBlock;
 
 struct JsonNodeData {
-    // Bits of `owns`: the bytes of `text` (or `name`) are the whole of a
-    // JsonText of their own, which this record holds one reference to.
-    static constexpr std::uint8_t kOwnText = 1;
-    static constexpr std::uint8_t kOwnName = 2;
-    // `nameSize` of a name too long for it: the name is owned, and its size
-    // is its JsonText's.
-    static constexpr std::uint32_t kLongName = 0xFFFFFFFFu;
-
     JsonType type;
-    bool parsed;  // strings decoded, containers split (or turned Null)
-    std::uint8_t owns;
+    bool parsed : 1;   // strings decoded, containers split (or turned Null)
+    bool decoded : 1;  // a String whose escapes were decoded into `decodedText`
+    bool tail : 1;     // the name and the text size are in the JsonTail that follows
+    std::uint16_t nameSize;
     std::uint32_t refCount;
+    const char* text;  // the value's compacted text, as read
+    std::uint32_t textSize;
+    std::uint32_t index;  // place in its block's record area
     union {
-        float value;             // Number, Bool; 0 for the others
-        std::uint32_t bracket;   // Array, Object until split: index entry of the opener
+        float value;               // Number, Bool; 0 for the others
+        std::uint32_t bracket;     // Array, Object until split: index entry of the opener
+        JsonBlock* children;       // Array, Object once split (null when there are none)
+        JsonText* decodedText;     // String with `decoded`
     };
-    std::uint32_t nameSize;
-    const char* name;
-    union {
-        const char* text;      // everything but a split container
-        JsonBlock* children;   // a split container (null when it has none)
-    };
-    std::size_t textSize;      // 0 for a split container
-    JsonBlock* home;           // the block whose record area holds this record
 
     bool isContainer() const { return type == JsonType::Array || type == JsonType::Object; }
     bool isSplit() const { return parsed && isContainer(); }
     JsonBlock* childBlock() const { return isSplit() ? children : nullptr; }
-    std::string_view nameView() const;
-    // The text the record's borrowed bytes lie in; null for records made
-    // without one.
+    JsonBlock* home() const;
+    // The text the record's value lies in; null for records made without one.
     JsonText* store() const;
+    std::string_view nameView() const;
+    std::size_t textLength() const;
+    // What asString gives once the record is interpreted.
+    std::string_view stringView() const;
 
     // Interprets a string or container on first use (json_reader.cpp); a
     // failure leaves the record parsed and Null.
@@ -121,10 +118,10 @@ struct JsonNodeData {
         if (!parsed) interpret();
     }
     void interpret();
-    // Type Null, text "null", parsed. Only for records that own no text.
-    void makeNull();
-    void setName(const char* bytes, std::size_t size, bool owned);
-    void setOwnedText(JsonText* text);
+    void makeNull() {
+        type = JsonType::Null;
+        parsed = true;
+    }
 
     // The root record of a whole compacted text that begins with a bracket.
     static JsonNodeData* fromText(JsonText* store);
@@ -138,11 +135,19 @@ struct JsonNodeData {
     static JsonNodeData* dataOf(const JsonNode& node) { return node.data_; }
 };
 
-static_assert(sizeof(JsonNodeData) == 48);
+static_assert(sizeof(JsonNodeData) == 32);
 
-// The children of one container: header, `count` slots, `count` records.
-// Also used with one record and no slots in use, for a record made on its
-// own (a root, a copy's root, a new value).
+// What follows a record with `tail`, in its block of its own: the sizes its
+// fields cannot hold, then the name's bytes.
+struct JsonTail {
+    std::size_t textSize;
+    std::size_t nameSize;
+    char* name() { return reinterpret_cast<char*>(this + 1); }
+};
+
+// The children of one container: header, `count` records, `count` slots.
+// Also used with one record and no slots, for a record made on its own (a
+// root, a copy's root, a new value, a child with a tail).
 struct JsonBlock {
     std::uint32_t live;   // 1 while a container holds the slots, + records alive
     std::uint32_t count : 31;
@@ -155,15 +160,16 @@ struct JsonBlock {
     JsonChunk* chunk;     // where the memory came from; null: a heap call of its own
     JsonBlock* nextDead;  // link of the release worklist
 
-    JsonNode* slots() { return reinterpret_cast<JsonNode*>(this + 1); }
-    JsonNodeData* records() { return reinterpret_cast<JsonNodeData*>(slots() + count); }
+    JsonNodeData* records() { return reinterpret_cast<JsonNodeData*>(this + 1); }
+    JsonNode* slots() { return reinterpret_cast<JsonNode*>(records() + count); }
 
     // A block for `count` children over `store` (retained); `live` is 1, the
     // slots are null handles or left for the caller to construct.
     static JsonBlock* allocate(std::size_t count, JsonText* store, bool nullSlots = true);
-    // A record of its own over `store`: reference count 1, type Null, no
-    // name or text, parsed.
-    static JsonNodeData* newLoneRecord(JsonText* store);
+    // A record of its own over `store`, with room for a name of `tailName`
+    // bytes in a tail when `withTail`: reference count 1, type Null, no name
+    // or text, parsed.
+    static JsonNodeData* newLoneRecord(JsonText* store, bool withTail = false, std::size_t tailName = 0);
     // Record i of the area, blank as above; the slot is left to the caller.
     inline JsonNodeData* newRecord(std::uint32_t i);
     // Drops one of `live`; at 0 the memory goes and the text is released.
@@ -174,25 +180,49 @@ struct JsonBlock {
 
 static_assert(sizeof(JsonBlock) % alignof(JsonNodeData) == 0);
 
-inline JsonText* JsonNodeData::store() const { return home->store; }
+inline JsonBlock* JsonNodeData::home() const {
+    return reinterpret_cast<JsonBlock*>(const_cast<JsonNodeData*>(this - index)) - 1;
+}
+
+inline JsonText* JsonNodeData::store() const { return home()->store; }
 
 inline JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
     JsonNodeData* record = records() + i;
     record->type = JsonType::Null;
     record->parsed = true;
-    record->owns = 0;
-    record->refCount = 1;
-    record->value = 0.0f;
+    record->decoded = false;
+    record->tail = false;
     record->nameSize = 0;
-    record->name = "";
+    record->refCount = 1;
     record->text = "";
     record->textSize = 0;
-    record->home = this;
+    record->index = i;
+    record->value = 0.0f;
     ++live;
     return record;
 }
 
+inline std::size_t JsonNodeData::textLength() const {
+    return tail ? reinterpret_cast<const JsonTail*>(this + 1)->textSize : textSize;
+}
+
 inline std::string_view JsonNodeData::nameView() const {
-    if (nameSize == kLongName) return std::string_view(name, JsonText::of(name)->size);
-    return std::string_view(name, nameSize);
+    if (!tail) return std::string_view(text - 2 - nameSize, nameSize);
+    JsonTail* t = reinterpret_cast<JsonTail*>(const_cast<JsonNodeData*>(this + 1));
+    return std::string_view(t->name(), t->nameSize);
+}
+
+inline std::string_view JsonNodeData::stringView() const {
+    switch (type) {
+        case JsonType::Null:  // "null" for a written or failed value, empty for an empty one
+            return textLength() ? std::string_view("null") : std::string_view();
+        case JsonType::String:  // its bytes within the quotes, or without escapes
+            if (decoded) return std::string_view(decodedText->bytes(), decodedText->size);
+            return textLength() >= 2 ? std::string_view(text + 1, textLength() - 2) : std::string_view();
+        case JsonType::Number:
+        case JsonType::Bool:
+            return std::string_view(text, textLength());
+        default:  // a split container's text is emptied
+            return std::string_view();
+    }
 }

@@ -65,14 +65,18 @@ struct Scan {
     std::uint64_t colons = 0, commas = 0, others = 0;
     bool endsInString = false;           // a string is open after the window
 
-    explicit Scan(const JsonNodeData& record) : t(record.text), n(record.textSize), window(n + 64) {
-        JsonText* store = record.store();
+    // The text of an unsplit container record: `text` with `size` bytes in
+    // `store`, its opener at index entry `bracket`.
+    Scan(const char* text, std::size_t size, JsonText* store, std::uint32_t bracket)
+        : t(text), n(size), window(n + 64) {
         if (store && !store->brackets.empty()) {
             index = store->brackets.data();
             base = std::size_t(t - store->bytes());
-            cursor = record.bracket + 1;
+            cursor = bracket + 1;
         }
     }
+    explicit Scan(const JsonNodeData& record)
+        : Scan(record.text, record.textLength(), record.store(), record.bracket) {}
 
     // Fills the masks for the 64 bytes from `from`, a string being open
     // there or not. The loads may pass n: the text lies in a JsonText,
@@ -227,10 +231,8 @@ std::size_t decodeEscapesInto(const char* s, std::size_t n, char* out) {
     return std::size_t(w - out);
 }
 
-bool holdsBackslash(const char* s, std::size_t n) { return std::memchr(s, '\\', n) != nullptr; }
-
 // A JsonText of its own holding the decoded bytes, reference count 1.
-JsonText* decodedText(const char* s, std::size_t n) {
+JsonText* decodeToText(const char* s, std::size_t n) {
     JsonText* text = JsonText::allocate(n);
     text->size = decodeEscapesInto(s, n, text->bytes());
     text->bytes()[text->size] = '\0';
@@ -250,11 +252,11 @@ struct Part {
     std::uint32_t bracket;  // index entry of a container value's opener
 };
 
-// Makes `r` the child that `part` describes, in `home`, and points `slot` at
-// it. Scalars are complete when made: literals typed, numbers checked and
-// converted; strings and containers wait for their first use. The record is
-// whole before an escaped name is decoded, so a failed allocation leaves it
-// to the block's release.
+// Makes `r`, or a record of its own when the name or the text does not fit
+// in `r`, the child that `part` describes in `home`, and points `slot` at it.
+// Scalars are complete when made: literals typed, numbers checked and
+// converted; strings and containers wait for their first use. Nothing else
+// allocates, so a failure leaves the block as it was.
 void makeChild(JsonNodeData& r, JsonNode& slot, JsonBlock* home, const Part& part) {
     const char* v = part.value;
     const std::size_t n = part.valueSize;
@@ -282,34 +284,37 @@ void makeChild(JsonNodeData& r, JsonNode& slot, JsonBlock* home, const Part& par
                 break;
         }
     }
-    r.type = type;
-    r.parsed = parsed;
-    r.owns = 0;
-    r.refCount = 1;
-    if (parsed)
-        r.value = value;
-    else
-        r.bracket = part.bracket;
-    r.nameSize = std::uint32_t(part.nameSize);
-    r.name = part.value - 2 - part.nameSize;
-    // A failed value reads as the text "null", an empty one as "".
-    r.text = type == JsonType::Null && n > 0 ? "null" : v;
-    r.textSize = type == JsonType::Null && n > 0 ? 4 : n;
-    r.home = home;
-    new (&slot) JsonNode();
-    JsonNodeData::dataOf(slot) = &r;
-    if (const std::size_t size = part.nameSize) {
-        const char* name = r.name;
-        bool escaped = false;
-        for (std::size_t k = 0; k < size; ++k) escaped |= name[k] == '\\';
-        if (escaped || size >= JsonNodeData::kLongName) {
-            r.nameSize = 0;
-            JsonText* owned = escaped ? decodedText(name, size) : JsonText::allocate(size);
-            if (!escaped) std::memcpy(owned->bytes(), name, size);
-            r.setName(owned->bytes(), owned->size, true);
-            home->plain = 0;
-        }
+    const char* name = v - 2 - part.nameSize;
+    bool escaped = false;
+    for (std::size_t k = 0; k < part.nameSize; ++k) escaped |= name[k] == '\\';
+    JsonNodeData* record = &r;
+    if (escaped || part.nameSize > 0xFFFF || n > 0xFFFFFFFF) {
+        const std::string decoded = escaped ? decodeEscapes(std::string_view(name, part.nameSize)) : std::string();
+        const std::string_view finalName = escaped ? std::string_view(decoded) : std::string_view(name, part.nameSize);
+        record = JsonBlock::newLoneRecord(home->store, true, finalName.size());
+        JsonTail* tail = reinterpret_cast<JsonTail*>(record + 1);
+        tail->textSize = n;
+        tail->nameSize = finalName.size();
+        std::memcpy(tail->name(), finalName.data(), finalName.size());
+        home->plain = 0;
+    } else {
+        r.tail = false;
+        r.nameSize = std::uint16_t(part.nameSize);
+        r.textSize = std::uint32_t(n);
+        r.index = std::uint32_t(&r - home->records());
+        ++home->live;
     }
+    record->type = type;
+    record->parsed = parsed;
+    record->decoded = false;
+    record->refCount = 1;
+    record->text = v;
+    if (parsed)
+        record->value = value;
+    else
+        record->bracket = part.bracket;
+    new (&slot) JsonNode();
+    JsonNodeData::dataOf(slot) = record;
 }
 
 // The parts of one container: a few in place, more in a vector.
@@ -352,10 +357,9 @@ JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& part
     block->plain = 1;
     std::size_t i = 0;
     try {
-        for (; i < count; ++i, ++block->live) makeChild(records[i], slots[i], block, partOf(i));
+        for (; i < count; ++i) makeChild(records[i], slots[i], block, partOf(i));
     } catch (...) {
-        ++block->live;  // record i was made
-        for (++i; i < count; ++i) new (slots + i) JsonNode();
+        for (; i < count; ++i) new (slots + i) JsonNode();
         JsonBlock::release(block);
         throw;
     }
@@ -432,24 +436,27 @@ bool splitText(const JsonNodeData& record, JsonBlock*& children) {
 // Records made and interpreted by the reader
 
 JsonNodeData* JsonNodeData::fromText(JsonText* store) {
-    JsonNodeData* root = JsonBlock::newLoneRecord(store);
+    JsonNodeData* root = JsonBlock::newLoneRecord(store, store->size > 0xFFFFFFFF);
+    if (root->tail) {
+        *reinterpret_cast<JsonTail*>(root + 1) = {store->size, 0};
+    } else {
+        root->textSize = std::uint32_t(store->size);
+    }
     root->type = store->bytes()[0] == '[' ? JsonType::Array : JsonType::Object;
     root->parsed = false;
     root->text = store->bytes();
-    root->textSize = store->size;
     root->bracket = 0;  // the first opener of the text, when it is indexed
     return root;
 }
 
 void JsonNodeData::interpret() {
+    const std::size_t size = textLength();
     if (type == JsonType::String) {
-        if (textSize < 2 || text[0] != '"' || text[textSize - 1] != '"') return makeNull();
-        if (holdsBackslash(text + 1, textSize - 2)) {
-            setOwnedText(decodedText(text + 1, textSize - 2));
-            home->plain = 0;
-        } else {
-            ++text;
-            textSize -= 2;
+        if (size < 2 || text[0] != '"' || text[size - 1] != '"') return makeNull();
+        if (std::memchr(text + 1, '\\', size - 2)) {
+            decodedText = decodeToText(text + 1, size - 2);
+            decoded = true;
+            home()->plain = 0;
         }
         parsed = true;
     } else if (isContainer()) {
@@ -457,9 +464,8 @@ void JsonNodeData::interpret() {
         if (!(type == JsonType::Array ? splitText<true>(*this, block) : splitText<false>(*this, block)))
             return makeNull();
         children = block;
-        textSize = 0;
         parsed = true;
-        home->plain = 0;
+        home()->plain = 0;
     } else {
         makeNull();  // Null, Bool and Number records are made parsed
     }
@@ -488,14 +494,13 @@ JsonNode JsonNode::parse(std::string_view input) {
 // Helpers exposed for tests
 
 std::size_t findNextTopLevel(std::string_view text, char wanted, std::size_t start) {
-    // The scans read texts that lie in a JsonText and have no index.
-    JsonNode holder(JsonType::String);
-    JsonNodeData* record = JsonNodeData::dataOf(holder);
+    // The scans read texts that lie in a JsonText.
     JsonText* copy = JsonText::allocate(text.size());
     std::memcpy(copy->bytes(), text.data(), text.size());
-    record->setOwnedText(copy);
-    Scan scan(*record);
-    return wanted == ':' ? scan.next<':'>(start) : wanted == ',' ? scan.next<','>(start) : kNoPos;
+    Scan scan(copy->bytes(), text.size(), nullptr, 0);
+    const std::size_t found = wanted == ':' ? scan.next<':'>(start) : wanted == ',' ? scan.next<','>(start) : kNoPos;
+    JsonText::release(copy);
+    return found;
 }
 
 std::string decodeEscapes(std::string_view text) {
