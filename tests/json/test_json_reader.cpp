@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -260,4 +264,79 @@ TEST(JsonReader, EveryRouteMatchesTheReferenceModel) {
     const std::size_t limit = setJsonIndexLimit(0);
     for (const std::string& text : texts) EXPECT_EQ(compareWithModel(text), "") << "unindexed: " << text;
     setJsonIndexLimit(limit);
+}
+
+TEST(JsonReader, ReadingWorkGrowsLinearlyWithTheText) {
+    // Bytes the splitting scans look at, for a whole read of a text made at
+    // size n and 2n: a nested level is passed once, by a jump, so the work
+    // doubles with the text; walking nested levels would quadruple it.
+    const auto work = [](const std::string& text) {
+        const std::size_t before = jsonScannedBytes();
+        (void)dumpJsonTree(JsonNode::parse(text), false);
+        return double(jsonScannedBytes() - before);
+    };
+    const auto repeat = [](const char* piece, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += piece;
+        return out;
+    };
+    const std::vector<std::pair<const char*, std::function<std::string(int)>>> shapes = {
+        {"deep array after a nested sibling", [&](int n) { return "[[1]," + repeat("[", n) + repeat("]", n) + "]"; }},
+        {"deep object", [&](int n) { return repeat("{\"a\":[0,", n) + "1" + repeat("]}", n); }},
+        {"wide array", [&](int n) { return "[" + repeat("[1,2],", n) + "3]"; }},
+        {"wide object", [&](int n) { return "{" + repeat("\"k\":{\"x\":1},", n) + "\"z\":0}"; }},
+    };
+    for (const auto& [name, make] : shapes) {
+        const double ratio = work(make(40000)) / work(make(20000));
+        EXPECT_GT(ratio, 1.8) << name;
+        EXPECT_LT(ratio, 2.2) << name;
+    }
+    // Without the bracket index, deep levels are walked: the count sees it.
+    const std::size_t limit = setJsonIndexLimit(0);
+    const double walked = work(shapes[0].second(4000)) / work(shapes[0].second(2000));
+    setJsonIndexLimit(limit);
+    EXPECT_GT(walked, 3.5);
+}
+
+TEST(JsonReader, DecimalsConvertAsTheCLibraryAtFloatMidpoints) {
+    // Decimal texts at, just below and just above the midpoints between
+    // neighbouring floats, where rounding to double and then to float is
+    // easiest to get wrong; each must read as atof-then-float reads it.
+    std::uint32_t seed = 11;
+    std::string text = "[";
+    std::vector<std::string> numbers;
+    char buffer[64];
+    for (int i = 0; i < 30000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const int scale = int(seed >> 28) - 4;  // 1e-4 to 1e11
+        const float f = std::ldexp(float(seed & 0xFFFFFF) / 16777216.0f + 1.0f, scale * 3);
+        const double midpoint = (double(f) + double(std::nextafter(f, 1e30f))) / 2;
+        for (int digits : {8, 7, 6, 3}) {
+            std::snprintf(buffer, sizeof buffer, "%s%.*f", (seed & 1) ? "-" : "", digits, midpoint);
+            numbers.push_back(buffer);
+            std::string last = buffer;  // one unit more in the last digit
+            for (std::size_t k = last.size(); k-- > 0;) {
+                if (last[k] == '.' || last[k] == '-') continue;
+                if (last[k] != '9') {
+                    ++last[k];
+                    break;
+                }
+                last[k] = '0';
+            }
+            numbers.push_back(last);
+        }
+    }
+    for (const char* exact : {"16777217", "16777217.0", "33554434.5", "0.10000000149011612", "1.00000005960464477",
+                              "33554434.99999999", "0.00000001", "99999999.99999999", "-0", "0.5", "12345678.5"})
+        numbers.push_back(exact);
+    for (const std::string& number : numbers) text += number + ",";
+    text.back() = ']';
+    JsonNode root = JsonNode::parse(text);
+    ASSERT_EQ(root.size(), numbers.size());
+    std::size_t i = 0;
+    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it, ++i) {
+        const float expected = static_cast<float>(std::strtod(numbers[i].c_str(), nullptr));
+        const float got = (*it).asFloat();
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << numbers[i];
+    }
 }
