@@ -47,11 +47,8 @@ inline unsigned countBits(std::uint64_t x) {
     return unsigned((x * 0x0101010101010101u) >> 56);
 }
 
-// Fills the bracket index of the text being compacted. The target of an
-// opener is exactly where a byte-walking skip of its level would stop: the
-// closer of its own kind at depth zero, counting only that kind, and none if
-// the opener is never closed or a string holding a byte 0 lies on the way
-// (the walking skip gives up there).
+// Fills the bracket index of the text being compacted: an opener's target is
+// exactly where a byte-walking skip of its level would stop (see JsonBracket).
 class BracketIndexer {
 public:
     explicit BracketIndexer(std::vector<JsonBracket>& out) : out_(out) {}
@@ -68,9 +65,10 @@ public:
         const std::size_t depth = stack.size() - 1;
         const std::uint32_t index = stack.back();
         stack.pop_back();
-        const bool poisoned = depth < poisonedBelow_[kind];
-        if (poisonedBelow_[kind] > depth) poisonedBelow_[kind] = depth;
-        if (poisoned) return;
+        if (depth < poisonedBelow_[kind]) {
+            poisonedBelow_[kind] = depth;
+            return;
+        }
         out_[index] = {static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(out_.size())};
     }
 
@@ -136,11 +134,8 @@ private:
                 ++p_;
                 return true;
             case kOpen:
-                if (indexed_) indexer_.open(static_cast<char>(c));
-                *w_++ = static_cast<char>(*p_++);
-                return true;
             case kClose:
-                if (indexed_) indexer_.close(size(), static_cast<char>(c));
+                if (indexed_) kClasses.of[c] == kOpen ? indexer_.open(char(c)) : indexer_.close(size(), char(c));
                 *w_++ = static_cast<char>(*p_++);
                 return true;
             case kQuote:
@@ -148,34 +143,26 @@ private:
                 ++p_;
                 return finishString();
             case kHash:
-                skipLine();
-                return true;
             case kSlash:
-                if (p_ + 1 < end_ && p_[1] == '/') {
-                    skipLine();
+                if (c == '#' || (p_ + 1 < end_ && p_[1] == '/')) {
+                    // A line comment, to the line feed included.
+                    const void* lineEnd = std::memchr(p_, '\n', std::size_t(end_ - p_));
+                    p_ = lineEnd ? static_cast<const unsigned char*>(lineEnd) + 1 : end_;
                     return true;
                 }
-                if (p_ + 1 < end_ && p_[1] == '*') {
-                    const unsigned char* q = p_ + 2;
-                    for (;;) {
-                        const void* star = std::memchr(q, '*', std::size_t(end_ - q));
-                        if (!star) return false;  // unterminated block comment
-                        q = static_cast<const unsigned char*>(star) + 1;
-                        if (q < end_ && *q == '/') break;
+                if (p_ + 1 >= end_ || p_[1] != '*') return false;  // a lone '/'
+                for (const unsigned char* q = p_ + 2;;) {
+                    const void* star = std::memchr(q, '*', std::size_t(end_ - q));
+                    if (!star) return false;  // unterminated block comment
+                    q = static_cast<const unsigned char*>(star) + 1;
+                    if (q < end_ && *q == '/') {
+                        p_ = q + 1;
+                        return true;
                     }
-                    p_ = q + 1;
-                    return true;
                 }
-                return false;
             default:
                 return false;
         }
-    }
-
-    // Comment to the end of the line, the line feed included.
-    void skipLine() {
-        const void* lineEnd = std::memchr(p_, '\n', std::size_t(end_ - p_));
-        p_ = lineEnd ? static_cast<const unsigned char*>(lineEnd) + 1 : end_;
     }
 
     // Copies the rest of a string whose opening quote is written, closing

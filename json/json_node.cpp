@@ -27,19 +27,10 @@ void JsonText::release(JsonText* text) {
     ::operator delete(text);
 }
 
-namespace {
-
-JsonChunk* newChunk(std::size_t capacity) {
-    JsonChunk* chunk = static_cast<JsonChunk*>(::operator new(sizeof(JsonChunk) + capacity));
-    chunk->live = 0;
-    chunk->used = 0;
-    chunk->capacity = capacity;
-    return chunk;
-}
-
-}  // namespace
-
 void* JsonText::carve(std::size_t bytes, JsonChunk*& from) {
+    const auto newChunk = [](std::size_t capacity) {
+        return new (::operator new(sizeof(JsonChunk) + capacity)) JsonChunk{0, 0, capacity};
+    };
     bytes = (bytes + 15) & ~std::size_t(15);
     if (bytes > JsonChunk::kBytes / 8) {
         from = newChunk(bytes);  // a chunk of its own, freed with the block
@@ -99,9 +90,6 @@ void JsonBlock::drop() {
     JsonText::release(text);
 }
 
-// ---------------------------------------------------------------------------
-// Records
-
 namespace {
 
 // Copies everything but the children into a blank record; a decoded string
@@ -120,6 +108,15 @@ bool copyFields(JsonNodeData& to, const JsonNodeData& from) {
     if (from.decoded) JsonText::retain(from.decodedText);
     if (from.isSplit()) to.children = nullptr;  // filled by the caller
     return !from.decoded && !from.isSplit();
+}
+
+// A blank record for a copy of `source`: in `block` when it can go there,
+// else in a block of its own (a value assigned from another text, a child
+// with a tail).
+JsonNodeData* copySpace(const JsonNodeData* source, JsonBlock* block, std::uint32_t i) {
+    if (block && !source->tail && source->store() == block->store) return block->newRecord(i);
+    return JsonBlock::newLoneRecord(source->store(), source->tail,
+                                    source->tail ? reinterpret_cast<const JsonTail*>(source + 1)->nameSize : 0);
 }
 
 // Frees a record whose count has reached 0, but for its place in its home
@@ -172,15 +169,6 @@ void JsonNodeData::release(JsonNodeData* data) {
 void JsonBlock::release(JsonBlock* block) {
     block->nextDead = nullptr;
     releaseBlocks(block);
-}
-
-// A blank record for a copy of `source`: in `block` when it can go there,
-// else in a block of its own (a value assigned from another text, a child
-// with a tail).
-JsonNodeData* copySpace(const JsonNodeData* source, JsonBlock* block, std::uint32_t i) {
-    if (block && !source->tail && source->store() == block->store) return block->newRecord(i);
-    return JsonBlock::newLoneRecord(source->store(), source->tail,
-                                    source->tail ? reinterpret_cast<const JsonTail*>(source + 1)->nameSize : 0);
 }
 
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
@@ -236,6 +224,29 @@ inline JsonNodeData* touched(JsonNodeData* data) {
     return data;
 }
 
+// The children of the container behind a handle, fetched first; null for a
+// null handle, a scalar, an empty container and one that failed to split.
+JsonBlock* childrenOf(JsonNodeData* data) {
+    if (!data || !data->isContainer()) return nullptr;
+    data->fetch();
+    return data->childBlock();
+}
+
+// The first slot of the container behind `data` whose child's name `equal`
+// accepts, or the end; a null iterator for a scalar.
+template <class Equal>
+JsonIterator findName(JsonNodeData* data, Equal&& equal) {
+    JsonBlock* children = childrenOf(data);
+    if (!children) return JsonIterator();
+    JsonNode* slot = children->slots();
+    JsonNode* const last = slot + children->count;
+    for (; slot != last; ++slot) {
+        const JsonNodeData* child = JsonNodeData::dataOf(*slot);
+        if (equal(child ? child->nameView() : std::string_view())) break;
+    }
+    return JsonIterator(slot);
+}
+
 }  // namespace
 
 JsonNode::JsonNode(const JsonNode& other) : data_(touched(other.data_)) {
@@ -271,18 +282,6 @@ JsonType JsonNode::type() const { return data_ ? data_->type : JsonType::Null; }
 
 std::string JsonNode::name() const { return data_ ? std::string(data_->nameView()) : std::string(); }
 
-namespace {
-
-// The children block of the container behind a handle, fetched first; null
-// for a null handle, a scalar, an empty container and one that failed to
-// split.
-JsonBlock* childrenOf(JsonNodeData* data) {
-    if (!data || !data->isContainer()) return nullptr;
-    data->fetch();
-    return data->childBlock();
-}
-
-}  // namespace
 
 std::size_t JsonNode::size() const {
     const JsonBlock* children = childrenOf(data_);
@@ -309,31 +308,20 @@ JsonIterator JsonNode::end() {
     return std::as_const(*this).end();
 }
 
+
 JsonIterator JsonNode::find(const char* wanted) const {
     if (!wanted) wanted = "";
-    JsonBlock* children = childrenOf(data_);
-    if (!children) return JsonIterator();
-    JsonNode* slot = children->slots();
-    JsonNode* const last = slot + children->count;
-    for (; slot != last; ++slot) {
-        const std::string_view name = slot->data_ ? slot->data_->nameView() : std::string_view();
-        // Equal when the names agree byte for byte and `wanted` ends there;
-        // the walk stops at the end of `wanted`, so it reads nothing past it.
+    // Equal when the names agree byte for byte and `wanted` ends there; the
+    // walk stops at the end of `wanted`, so it reads nothing past it.
+    return findName(data_, [wanted](std::string_view name) {
         std::size_t i = 0;
         while (i < name.size() && wanted[i] == name[i] && wanted[i] != '\0') ++i;
-        if (i == name.size() && wanted[i] == '\0') break;
-    }
-    return JsonIterator(slot);
+        return i == name.size() && wanted[i] == '\0';
+    });
 }
 
 JsonIterator JsonNode::find(std::string_view wanted) const {
-    JsonBlock* children = childrenOf(data_);
-    if (!children) return JsonIterator();
-    JsonNode* slot = children->slots();
-    JsonNode* const last = slot + children->count;
-    for (; slot != last; ++slot)
-        if ((slot->data_ ? slot->data_->nameView() : std::string_view()) == wanted) break;
-    return JsonIterator(slot);
+    return findName(data_, [wanted](std::string_view name) { return name == wanted; });
 }
 
 float JsonNode::asFloat() const {

@@ -32,7 +32,6 @@ enum class JsonType : std::uint8_t {
 };
 
 struct JsonNodeData;
-struct JsonChildren;
 class JsonNode;
 
 // Points at one child slot of a container. The iterator of a scalar (and of a

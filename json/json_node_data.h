@@ -22,25 +22,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string_view>
 #include <vector>
 
 inline constexpr std::uint32_t kJsonNoBracket = 0xFFFFFFFFu;
 
-// One structural `[` or `{` of a compacted text (outside strings), in text
-// order. `end` is where skipping the level it opens stops (its closer,
-// counting only its own bracket kind), or kJsonNoBracket when that skip fails
-// (never closed, or a string holding a byte 0 on the way). `next` is the
-// index of the first opener after `end`, where a scan of the enclosing level
-// resumes.
+// One `[` or `{` outside strings of a compacted text, in text order: `end`,
+// where skipping its level stops (its closer, counting its own kind only), or
+// kJsonNoBracket when the skip fails (no closer, or a string holding a byte 0
+// on the way); `next`, the index of the first opener after `end`.
 struct JsonBracket {
     std::uint32_t end;
     std::uint32_t next;
 };
 
-// A run of memory that the blocks cut from one text are carved from: blocks
-// come and go by the hundred thousand when a large file is read, and a bump
-// pointer costs far less than a heap call each. Freed when its last block is.
+// Memory that the blocks over one text are carved from: they come and go by
+// the hundred thousand, and a bump pointer costs far less than a heap call.
 struct JsonChunk {
     static constexpr std::size_t kBytes = 64 * 1024;
 
@@ -52,23 +50,18 @@ struct JsonChunk {
 };
 
 // Bytes shared by records: a whole compacted file text with its bracket
-// index, or one decoded string or name. They never change once written, so a
-// deep copy shares them and still behaves as an independent copy.
+// index, or one decoded string. They never change once written, so a deep
+// copy shares them and still behaves as an independent copy.
 struct JsonText {
     std::uint32_t refs;
     std::size_t size;
     std::vector<JsonBracket> brackets;  // empty when the text is not indexed
     JsonChunk* chunk = nullptr;         // the chunk new blocks are carved from
 
-    // The bytes are preceded and followed by kPadding zero bytes, so that
-    // the number reader may load 8 bytes ending at any position of the text
-    // and the scans 64 bytes starting at any.
+    // kPadding zero bytes before and after the bytes: the number reader loads
+    // 8 bytes ending anywhere in the text, the scans 64 starting anywhere.
     static constexpr std::size_t kPadding = 64;
     char* bytes() { return reinterpret_cast<char*>(this + 1) + kPadding; }
-    // The text whose bytes begin at `bytes`.
-    static JsonText* of(const char* bytes) {
-        return reinterpret_cast<JsonText*>(const_cast<char*>(bytes) - kPadding) - 1;
-    }
 
     // A text of `size` bytes (unwritten) and a terminating 0, count 1.
     static JsonText* allocate(std::size_t size);
@@ -151,10 +144,9 @@ struct JsonTail {
 struct JsonBlock {
     std::uint32_t live;   // 1 while a container holds the slots, + records alive
     std::uint32_t count : 31;
-    // Every slot still holds its own record, held by that slot alone, owning
-    // no bytes and not split: releasing the slots frees the block at once,
-    // without reading them. Anything that shares, moves, replaces or fills a
-    // record of the block clears it.
+    // Every slot holds its own record, held by the slot alone, owning nothing
+    // and not split: the block is freed without reading them. Sharing,
+    // moving, replacing or filling a record of the block clears it.
     std::uint32_t plain : 1;
     JsonText* store;      // one reference; null for records made without a text
     JsonChunk* chunk;     // where the memory came from; null: a heap call of its own
@@ -187,17 +179,11 @@ inline JsonBlock* JsonNodeData::home() const {
 inline JsonText* JsonNodeData::store() const { return home()->store; }
 
 inline JsonNodeData* JsonBlock::newRecord(std::uint32_t i) {
-    JsonNodeData* record = records() + i;
-    record->type = JsonType::Null;
+    JsonNodeData* record = new (records() + i) JsonNodeData{};  // all zero: Null, value 0
     record->parsed = true;
-    record->decoded = false;
-    record->tail = false;
-    record->nameSize = 0;
     record->refCount = 1;
     record->text = "";
-    record->textSize = 0;
     record->index = i;
-    record->value = 0.0f;
     ++live;
     return record;
 }

@@ -37,9 +37,9 @@ bool isNumericText(std::string_view text) {
     bool exponent = false;
     std::size_t i;
     const char first = s[0];
+    const char second = n > 1 ? s[1] : '\0';
     if (first == '0') {
         if (n == 1) return true;
-        const char second = s[1];
         if (second == '.') {
             point = true;
             i = 2;
@@ -59,9 +59,7 @@ bool isNumericText(std::string_view text) {
             return false;
         }
     } else if (first == '+' || first == '-') {
-        if (n == 1) return false;
-        const char second = s[1];
-        if (second == '.' || second == 'e' || second == 'E') return false;
+        if (n == 1 || second == '.' || second == 'e' || second == 'E') return false;
         i = second == '0' ? 2 : 1;
     } else if (first >= '1' && first <= '9') {
         i = 1;

@@ -27,31 +27,26 @@ std::size_t walkLevel(const char* t, std::size_t n, std::size_t pos) {
     const char open = t[pos];
     const char close = open == '[' ? ']' : '}';
     std::size_t depth = 0;
-    for (; pos < n; ++pos) {
-        const char c = t[pos];
-        if (c == open) {
+    for (; pos < n && t[pos] != '\0'; ++pos) {
+        if (t[pos] == open) {
             ++depth;
-        } else if (c == close) {
+        } else if (t[pos] == close) {
             if (--depth == 0) return pos;
-        } else if (c == '"') {
+        } else if (t[pos] == '"') {
             for (++pos; pos < n && t[pos] != '"'; ++pos)
                 if (t[pos] == '\0') return kNoPos;
-            if (pos == n) return kNoPos;
-        } else if (c == '\0') {
-            return kNoPos;
         }
     }
     return kNoPos;
 }
 
-// One record's text while it is split: findNextTopLevel, resumable. The
-// scan looks at 64 bytes at a time through bit masks: a string is a run
-// between two quotes (escaped quotes are no quotes in a compacted text), and
-// the bytes that matter are the colons, commas and brackets outside strings,
-// and a byte 0 inside one (a string holding one ends every search). A nested
-// level is jumped with its bracket index entry: `cursor` is the entry of the
-// next opener this level meets, since a scan meets the openers of its level
-// in text order and each jump passes every opener inside the level it jumps.
+// One record's text while it is split: findNextTopLevel, resumable, 64 bytes
+// at a time through bit masks. A string runs between two quotes (a compacted
+// text has no escaped quotes); what matters is the colons, commas and
+// brackets outside strings and a byte 0 inside one (it ends every search). A
+// nested level is jumped through the bracket index: `cursor` is the entry of
+// the next opener of this level, met in text order, as each jump passes all
+// the openers inside the level it jumps.
 struct Scan {
     const char* t;
     std::size_t n;
@@ -65,8 +60,7 @@ struct Scan {
     std::uint64_t colons = 0, commas = 0, others = 0;
     bool endsInString = false;           // a string is open after the window
 
-    // The text of an unsplit container record: `text` with `size` bytes in
-    // `store`, its opener at index entry `bracket`.
+    // `size` bytes at `text` in `store`, the opener at index entry `bracket`.
     Scan(const char* text, std::size_t size, JsonText* store, std::uint32_t bracket)
         : t(text), n(size), window(n + 64) {
         if (store && !store->brackets.empty()) {
@@ -143,9 +137,7 @@ struct Scan {
     template <char Wanted>
     [[gnu::always_inline]] std::size_t next(std::size_t pos, bool* sawColon = nullptr) {
         for (;;) {
-            if (pos - window >= 64) {
-                // Past the window, as after a jump: the byte there often
-                // settles it without new masks.
+            if (pos - window >= 64) {  // past the window: often settled by the byte there
                 if (pos >= n) return kNoPos;
                 const char c = t[pos];
                 if (c == Wanted) return pos;
@@ -196,14 +188,11 @@ std::size_t decodeEscapesInto(const char* s, std::size_t n, char* out) {
         const unsigned char e = static_cast<unsigned char>(s[i + 1]);
         const std::size_t rest = n - (i + 2);  // bytes after the escape letter
         i += 2;
+        static constexpr char kLetters[] = "\x01" "bfnrtv", kBytes[] = "\"\b\f\n\r\t\v";
         switch (e) {
-            case 1: *w++ = '"'; break;
-            case 'b': *w++ = '\b'; break;
-            case 'f': *w++ = '\f'; break;
-            case 'n': *w++ = '\n'; break;
-            case 'r': *w++ = '\r'; break;
-            case 't': *w++ = '\t'; break;
-            case 'v': *w++ = '\v'; break;
+            case 1: case 'b': case 'f': case 'n': case 'r': case 't': case 'v':
+                *w++ = kBytes[std::strchr(kLetters, e) - kLetters];
+                break;
             case 'u':  // only the last two of the four digits make the byte
                 *w++ = rest >= 4 ? static_cast<char>((hexDigitValue(s[i + 2]) << 4) | hexDigitValue(s[i + 3])) : '\0';
                 i += rest >= 4 ? 4 : 0;
@@ -231,7 +220,7 @@ std::size_t decodeEscapesInto(const char* s, std::size_t n, char* out) {
     return std::size_t(w - out);
 }
 
-// A JsonText of its own holding the decoded bytes, reference count 1.
+// A JsonText of its own holding the decoded bytes.
 JsonText* decodeToText(const char* s, std::size_t n) {
     JsonText* text = JsonText::allocate(n);
     text->size = decodeEscapesInto(s, n, text->bytes());
@@ -317,37 +306,7 @@ void makeChild(JsonNodeData& r, JsonNode& slot, JsonBlock* home, const Part& par
     JsonNodeData::dataOf(slot) = record;
 }
 
-// The parts of one container: a few in place, more in a vector.
-class Parts {
-public:
-    Part& add() {
-        if (size_ == capacity_) grow();
-        return data_[size_++];
-    }
-    std::size_t size() const { return size_; }
-    const Part& operator[](std::size_t i) const { return data_[i]; }
-
-private:
-    void grow() {
-        if (data_ == inline_) spilled_.assign(inline_, inline_ + size_);
-        spilled_.resize(2 * capacity_);
-        data_ = spilled_.data();
-        capacity_ = spilled_.size();
-    }
-
-    Part inline_[16];
-    Part* data_ = inline_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 16;
-    std::vector<Part> spilled_;
-};
-
-// The children of a container record's text in order; false when the text
-// is no such container, an array element holds a top-level `:` or an object
-// member has none. A key is the text between the member's first byte and the
-// byte before its colon, so a quoted key loses its quotes.
-// Makes the block of `count` children of `container`, child i as partOf(i)
-// describes it.
+// The block of `count` children of `container`, child i as partOf(i) says.
 template <class PartOf>
 JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& partOf) {
     if (count == 0) return nullptr;
@@ -408,7 +367,7 @@ bool splitText(const JsonNodeData& record, JsonBlock*& children) {
             return true;
         }
     }
-    Parts parts;
+    std::vector<Part> parts;
     for (std::size_t start = 1;;) {
         std::size_t colon = start - 1, keySize = 0;
         if (!Array) {
@@ -421,7 +380,7 @@ bool splitText(const JsonNodeData& record, JsonBlock*& children) {
         const std::size_t comma = scan.next<','>(colon + 1, Array ? &sawColon : nullptr);
         if (Array && sawColon) return false;
         const std::size_t stop = comma == kNoPos ? n - 1 : comma;
-        parts.add() = {t + colon + 1, stop - colon - 1, keySize > 0 ? keySize - 1 : 0, bracket};
+        parts.push_back({t + colon + 1, stop - colon - 1, keySize > 0 ? keySize - 1 : 0, bracket});
         if (comma == kNoPos) break;
         start = comma + 1;
     }
@@ -437,11 +396,8 @@ bool splitText(const JsonNodeData& record, JsonBlock*& children) {
 
 JsonNodeData* JsonNodeData::fromText(JsonText* store) {
     JsonNodeData* root = JsonBlock::newLoneRecord(store, store->size > 0xFFFFFFFF);
-    if (root->tail) {
-        *reinterpret_cast<JsonTail*>(root + 1) = {store->size, 0};
-    } else {
-        root->textSize = std::uint32_t(store->size);
-    }
+    if (root->tail) *reinterpret_cast<JsonTail*>(root + 1) = {store->size, 0};
+    root->textSize = std::uint32_t(store->size);  // unread with a tail
     root->type = store->bytes()[0] == '[' ? JsonType::Array : JsonType::Object;
     root->parsed = false;
     root->text = store->bytes();
@@ -472,22 +428,15 @@ void JsonNodeData::interpret() {
 }
 
 JsonNode JsonNode::parse(std::string_view input) {
-    JsonText* text = compactToText(input);
-    const char* b = text->bytes();
-    const std::size_t n = text->size;
-    if (!(n > 0 && ((b[0] == '[' && b[n - 1] == ']') || (b[0] == '{' && b[n - 1] == '}')))) {
-        JsonText::release(text);
+    struct Held {
+        JsonText* text;
+        ~Held() { JsonText::release(text); }
+    } held{compactToText(input)};  // the root takes a reference of its own
+    const char* b = held.text->bytes();
+    const std::size_t n = held.text->size;
+    if (!(n > 0 && ((b[0] == '[' && b[n - 1] == ']') || (b[0] == '{' && b[n - 1] == '}'))))
         return JsonNode(JsonType::Null);
-    }
-    JsonNodeData* root = nullptr;
-    try {
-        root = JsonNodeData::fromText(text);  // takes a reference of its own
-    } catch (...) {
-        JsonText::release(text);
-        throw;
-    }
-    JsonText::release(text);
-    return JsonNode(root);
+    return JsonNode(JsonNodeData::fromText(held.text));
 }
 
 // ---------------------------------------------------------------------------
