@@ -86,9 +86,11 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     if (p == e || !isDigit(*p)) return false;
     std::uint64_t mantissa = 0;
     unsigned fraction = 0;
-    const std::int64_t whole = e - p >= 4 && e - p <= 8 && *p != '0' ? digitsBefore(e, unsigned(e - p)) : -1;
+    // A whole number of 4 to 8 digits is read as one word.
+    const bool word = e - p >= 4 && e - p <= 8 && *p != '0' && p[1] != '.' && p[2] != '.' && p[3] != '.';
+    const std::int64_t whole = word ? digitsBefore(e, unsigned(e - p)) : -1;
     if (whole >= 0) {
-        mantissa = std::uint64_t(whole);  // 4 to 8 digits, read as one word
+        mantissa = std::uint64_t(whole);
     } else {
         if (*p == '0')
             ++p;
