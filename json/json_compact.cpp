@@ -38,14 +38,6 @@ struct ByteClasses {
 
 constexpr ByteClasses kClasses;
 
-// Set bits of x without the POPCNT instruction, which the baseline target
-// lacks (std::popcount would call a library routine).
-inline unsigned countBits(std::uint64_t x) {
-    x -= (x >> 1) & 0x5555555555555555u;
-    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-    return unsigned((x * 0x0101010101010101u) >> 56);
-}
 
 // Fills the bracket index of the text being compacted: an opener's target is
 // exactly where a byte-walking skip of its level would stop (see JsonBracket).
@@ -197,6 +189,14 @@ private:
     }
 
 #if JSON_SSE2
+    // Set bits of x without POPCNT, which the baseline target lacks.
+    static unsigned countBits(std::uint64_t x) {
+        x -= (x >> 1) & 0x5555555555555555u;
+        x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+        return unsigned((x * 0x0101010101010101u) >> 56);
+    }
+
     // Compacts the 64 bytes at p_ (at least 80 remain) unless they hold
     // something only the byte path handles; then nothing is consumed.
     bool block(bool& inString) {

@@ -329,7 +329,7 @@ float JsonNode::asFloat() const {
     data_->fetch();
     switch (data_->type) {
         case JsonType::String:  // the decoded bytes, or those after the opening quote up to the closing one
-            return cNumberToFloat(data_->decoded ? data_->decodedText->bytes() : data_->textLength() ? data_->text + 1 : "");
+            return cNumberToFloat(data_->stringView());
         case JsonType::Number:
         case JsonType::Bool:
             return data_->value;

@@ -128,7 +128,7 @@ struct JsonNodeData {
     static JsonNodeData* dataOf(const JsonNode& node) { return node.data_; }
 };
 
-static_assert(sizeof(JsonNodeData) == 32);
+static_assert(sizeof(void*) != 8 || sizeof(JsonNodeData) == 32);  // smaller with 4-byte pointers
 
 // What follows a record with `tail`, in its block of its own: the sizes its
 // fields cannot hold, then the name's bytes.

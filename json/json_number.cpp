@@ -5,27 +5,28 @@
 #include "json/json_reader.h"
 #include "json/json_reader_detail.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
+#include <string>
 #include <locale.h>
 
-namespace {
-
-locale_t cLocale() {
+float cNumberToFloat(std::string_view text) {
+    // A copy ended by a byte 0: what follows the text in its JsonText may be
+    // read to its end by a C library that measures its input first.
+    const std::size_t n = std::min(text.find('\0'), text.size());
+    char small[64];
+    std::string large;
+    char* copy = n < sizeof small ? small : (large.resize(n), large.data());
+    std::memcpy(copy, text.data(), n);
+    copy[n] = '\0';
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    return locale;
-}
-
-}  // namespace
-
-float cNumberToFloat(const char* s) {
-    const locale_t locale = cLocale();
-    return static_cast<float>(locale ? strtod_l(s, nullptr, locale) : std::strtod(s, nullptr));
+    return static_cast<float>(locale ? strtod_l(copy, nullptr, locale) : std::strtod(copy, nullptr));
 }
 
 bool otherNumberToFloat(const char* s, std::size_t n, float& out) {
     if (!isNumericText(std::string_view(s, n))) return false;
-    out = cNumberToFloat(s);  // the byte after a value text ends any number
+    out = cNumberToFloat(std::string_view(s, n));
     return true;
 }
 

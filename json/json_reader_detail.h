@@ -24,11 +24,8 @@
 JsonText* compactToText(std::string_view input);
 extern std::size_t gJsonIndexLimit;
 
-// atof of the number that begins at `s`, in the "C" locale, as a float. The
-// C library reads as far as a number goes: a value text (followed by a
-// separator, a closing bracket or a quote in its text) or a decoded string
-// (ended by a byte 0) needs no copy.
-float cNumberToFloat(const char* s);
+// atof in the "C" locale of the bytes up to the first byte 0, as a float.
+float cNumberToFloat(std::string_view text);
 // The shapes plainDecimalToFloat leaves out: false when isNumericText
 // rejects the text, else its value in `out`.
 bool otherNumberToFloat(const char* s, std::size_t n, float& out);

@@ -21,11 +21,10 @@ long gLive = 0;
 long gMade = 0;
 long gFailAt = 0;
 
-void* allocate(std::size_t size, std::size_t alignment) {
+void* allocate(std::size_t size) {
     if (gFailAt && ++gMade == gFailAt) throw std::bad_alloc();
-    void* memory = nullptr;
-    if (posix_memalign(&memory, alignment < sizeof(void*) ? sizeof(void*) : alignment, size ? size : 1) != 0)
-        throw std::bad_alloc();
+    void* memory = std::malloc(size ? size : 1);
+    if (!memory) throw std::bad_alloc();
     ++gLive;
     return memory;
 }
@@ -38,18 +37,14 @@ void release(void* memory) {
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocate(size, alignof(std::max_align_t)); }
-void* operator new[](std::size_t size) { return allocate(size, alignof(std::max_align_t)); }
-void* operator new(std::size_t size, std::align_val_t a) { return allocate(size, std::size_t(a)); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocate(size, std::size_t(a)); }
+// The JSON library asks for no over-aligned memory, so the aligned forms stay
+// the library's own.
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
 void operator delete(void* memory) noexcept { release(memory); }
 void operator delete[](void* memory) noexcept { release(memory); }
 void operator delete(void* memory, std::size_t) noexcept { release(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { release(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { release(memory); }
-void operator delete[](void* memory, std::align_val_t) noexcept { release(memory); }
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { release(memory); }
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { release(memory); }
 
 namespace {
 
