@@ -193,7 +193,7 @@ inline std::size_t JsonNodeData::textLength() const {
 }
 
 inline std::string_view JsonNodeData::nameView() const {
-    if (!tail) return std::string_view(text - 2 - nameSize, nameSize);
+    if (!tail) return nameSize ? std::string_view(text - 2 - nameSize, nameSize) : std::string_view();
     JsonTail* t = reinterpret_cast<JsonTail*>(const_cast<JsonNodeData*>(this + 1));
     return std::string_view(t->name(), t->nameSize);
 }

@@ -292,32 +292,32 @@ TEST(JsonReader, ReadingWorkGrowsLinearlyWithTheText) {
 }
 
 TEST(JsonReader, DecimalsConvertAsTheCLibraryAtFloatMidpoints) {
-    // Decimal texts at, just below and just above the midpoints between
-    // neighbouring floats, where rounding to double and then to float is
-    // easiest to get wrong; each must read as atof-then-float reads it.
+    // Decimal texts exactly at the midpoints between neighbouring floats (from
+    // 2^16 to 2^26 they fit in 8 digits after the point), one unit of the last
+    // digit above, and plain decimals of other sizes: each must read as
+    // atof-then-float reads it, where rounding twice is easiest to get wrong.
     std::uint32_t seed = 11;
     std::string text = "[";
     std::vector<std::string> numbers;
     char buffer[64];
-    for (int i = 0; i < 30000; ++i) {
+    for (int i = 0; i < 40000; ++i) {
         seed = seed * 1664525u + 1013904223u;
-        const int scale = int(seed >> 28) - 4;  // 1e-4 to 1e11
-        const float f = std::ldexp(float(seed & 0xFFFFFF) / 16777216.0f + 1.0f, scale * 3);
+        const float f = std::ldexp(float(seed & 0xFFFFFF) / 16777216.0f + 1.0f, 16 + int(seed >> 29) % 10);
         const double midpoint = (double(f) + double(std::nextafter(f, 1e30f))) / 2;
-        for (int digits : {8, 7, 6, 3}) {
-            std::snprintf(buffer, sizeof buffer, "%s%.*f", (seed & 1) ? "-" : "", digits, midpoint);
-            numbers.push_back(buffer);
-            std::string last = buffer;  // one unit more in the last digit
-            for (std::size_t k = last.size(); k-- > 0;) {
-                if (last[k] == '.' || last[k] == '-') continue;
-                if (last[k] != '9') {
-                    ++last[k];
-                    break;
-                }
-                last[k] = '0';
+        std::snprintf(buffer, sizeof buffer, "%s%.8f", (seed & 1) ? "-" : "", midpoint);
+        numbers.push_back(buffer);
+        std::string above = buffer;
+        for (std::size_t k = above.size(); k-- > 0;) {  // one unit more in the last digit
+            if (above[k] == '.' || above[k] == '-') continue;
+            if (above[k] != '9') {
+                ++above[k];
+                break;
             }
-            numbers.push_back(last);
+            above[k] = '0';
         }
+        numbers.push_back(above);
+        std::snprintf(buffer, sizeof buffer, "%.*f", int(seed >> 24) % 9, std::ldexp(double(seed), -int(seed % 40)));
+        numbers.push_back(buffer);
     }
     for (const char* exact : {"16777217", "16777217.0", "33554434.5", "0.10000000149011612", "1.00000005960464477",
                               "33554434.99999999", "0.00000001", "99999999.99999999", "-0", "0.5", "12345678.5"})
