@@ -241,12 +241,25 @@ struct Part {
     std::uint32_t bracket;  // index entry of a container value's opener
 };
 
-// Makes `r`, or a record of its own when the name or the text does not fit
-// in `r`, the child that `part` describes in `home`, and points `slot` at it.
-// Scalars are complete when made: literals typed, numbers checked and
-// converted; strings and containers wait for their first use. Nothing else
-// allocates, so a failure leaves the block as it was.
-void makeChild(JsonNodeData& r, JsonNode& slot, JsonBlock* home, const Part& part) {
+// A record of its own, with a tail, for a child whose name has escapes or
+// whose name or text is too long for a record's fields.
+JsonNodeData* loneChild(JsonBlock* home, const char* name, std::size_t nameSize, std::size_t n) {
+    const std::string decoded = decodeEscapes(std::string_view(name, nameSize));
+    JsonNodeData* record = JsonBlock::newLoneRecord(home->store, true, decoded.size());
+    JsonTail* tail = reinterpret_cast<JsonTail*>(record + 1);
+    *tail = {n, decoded.size()};
+    std::memcpy(tail->name(), decoded.data(), decoded.size());
+    home->plain = 0;
+    return record;
+}
+
+// Makes record i of `home` (or a lone one) the child that `part` describes and
+// points slot i at it. Scalars are complete when made: literals typed,
+// numbers checked and converted; strings and containers wait for their first
+// use. The record is written whole at the end, straight from registers. Only
+// a lone record allocates, before anything is stored, so a failure leaves the
+// block as it was.
+[[gnu::always_inline]] inline void makeChild(JsonBlock* home, std::uint32_t i, const Part& part) {
     const char* v = part.value;
     const std::size_t n = part.valueSize;
     JsonType type = JsonType::Null;
@@ -276,34 +289,16 @@ void makeChild(JsonNodeData& r, JsonNode& slot, JsonBlock* home, const Part& par
     const char* name = v - 2 - part.nameSize;
     bool escaped = false;
     for (std::size_t k = 0; k < part.nameSize; ++k) escaped |= name[k] == '\\';
-    JsonNodeData* record = &r;
-    if (escaped || part.nameSize > 0xFFFF || n > 0xFFFFFFFF) {
-        const std::string decoded = escaped ? decodeEscapes(std::string_view(name, part.nameSize)) : std::string();
-        const std::string_view finalName = escaped ? std::string_view(decoded) : std::string_view(name, part.nameSize);
-        record = JsonBlock::newLoneRecord(home->store, true, finalName.size());
-        JsonTail* tail = reinterpret_cast<JsonTail*>(record + 1);
-        tail->textSize = n;
-        tail->nameSize = finalName.size();
-        std::memcpy(tail->name(), finalName.data(), finalName.size());
-        home->plain = 0;
-    } else {
-        r.tail = false;
-        r.nameSize = std::uint16_t(part.nameSize);
-        r.textSize = std::uint32_t(n);
-        r.index = std::uint32_t(&r - home->records());
-        ++home->live;
-    }
-    record->type = type;
-    record->parsed = parsed;
-    record->decoded = false;
-    record->refCount = 1;
-    record->text = v;
-    if (parsed)
-        record->value = value;
+    JsonNodeData* record = home->records() + i;
+    const bool lone = escaped || part.nameSize > 0xFFFF || n > 0xFFFFFFFF;
+    if (lone) [[unlikely]]
+        record = loneChild(home, name, part.nameSize, n);
     else
-        record->bracket = part.bracket;
-    new (&slot) JsonNode();
-    JsonNodeData::dataOf(slot) = record;
+        ++home->live;
+    *record = {type, parsed, false, lone, std::uint16_t(part.nameSize), 1, v, std::uint32_t(n), lone ? 0 : i, {value}};
+    if (!parsed) record->bracket = part.bracket;
+    new (&home->slots()[i]) JsonNode();
+    JsonNodeData::dataOf(home->slots()[i]) = record;
 }
 
 // The block of `count` children of `container`, child i as partOf(i) says.
@@ -311,14 +306,12 @@ template <class PartOf>
 JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& partOf) {
     if (count == 0) return nullptr;
     JsonBlock* block = JsonBlock::allocate(count, container.store(), false);
-    JsonNode* const slots = block->slots();
-    JsonNodeData* const records = block->records();
     block->plain = 1;
-    std::size_t i = 0;
+    std::uint32_t i = 0;
     try {
-        for (; i < count; ++i) makeChild(records[i], slots[i], block, partOf(i));
+        for (; i < count; ++i) makeChild(block, i, partOf(i));
     } catch (...) {
-        for (; i < count; ++i) new (slots + i) JsonNode();
+        for (; i < count; ++i) new (block->slots() + i) JsonNode();
         JsonBlock::release(block);
         throw;
     }
