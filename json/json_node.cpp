@@ -119,14 +119,24 @@ JsonNodeData* copySpace(const JsonNodeData* source, JsonBlock* block, std::uint3
                                     source->tail ? reinterpret_cast<const JsonTail*>(source + 1)->nameSize : 0);
 }
 
+// A block no container holds any more: a plain one is freed at once, others
+// join the worklist. Freeing plain blocks here, not from the list, lets their
+// cache misses overlap: a list of blocks is a chain of dependent loads.
+void retire(JsonBlock* block, JsonBlock*& dead) {
+    if (block->plain) {
+        block->live = 1;  // its records die with their slots
+        block->drop();
+    } else {
+        block->nextDead = dead;
+        dead = block;
+    }
+}
+
 // Frees a record whose count has reached 0, but for its place in its home
-// block; its children join the worklist.
+// block; its children are retired.
 void destroy(JsonNodeData* record, JsonBlock*& dead) {
     if (record->decoded) JsonText::release(record->decodedText);
-    if (JsonBlock* children = record->childBlock()) {
-        children->nextDead = dead;
-        dead = children;
-    }
+    if (JsonBlock* children = record->childBlock()) retire(children, dead);
 }
 
 // Releases the slots of every block on the worklist, and the blocks; a tree
@@ -135,11 +145,6 @@ void releaseBlocks(JsonBlock* dead) {
     while (dead) {
         JsonBlock* block = dead;
         dead = block->nextDead;
-        if (block->plain) {
-            block->live = 1;  // its records die with their slots
-            block->drop();
-            continue;
-        }
         JsonNode* slots = block->slots();
         std::uint32_t died = 0;  // records of this block
         for (std::uint32_t i = 0; i < block->count; ++i) {
@@ -167,8 +172,9 @@ void JsonNodeData::release(JsonNodeData* data) {
 }
 
 void JsonBlock::release(JsonBlock* block) {
-    block->nextDead = nullptr;
-    releaseBlocks(block);
+    JsonBlock* dead = nullptr;
+    retire(block, dead);
+    releaseBlocks(dead);
 }
 
 JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
