@@ -46,7 +46,8 @@ inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // and f from 1 to 6 the quotient is never one and differs from every one by
 // more than 2^-45; whole numbers are exact.
 inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
-    static constexpr double kInversePowers[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6};
+    static constexpr double kScales[2][8] = {{1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6},
+                                             {-1e0, -1e-1, -1e-2, -1e-3, -1e-4, -1e-5, -1e-6}};
     const bool negative = *s == '-';
     const std::size_t m = n - negative;  // n > 0
     if (m - 1 >= 8 || (s[negative] == '0' && m > 1 && s[negative + 1] != '.')) return false;
@@ -73,13 +74,9 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
     word = (((word & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
             (((word >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
            32;
-    // The sign goes onto the float's bits (rounding is symmetric): a branch on
-    // it would be mispredicted half the time.
-    const float magnitude = static_cast<float>(double(std::uint32_t(word)) * kInversePowers[fraction]);
-    std::uint32_t bits;
-    std::memcpy(&bits, &magnitude, 4);
-    bits |= std::uint32_t(negative) << 31;
-    std::memcpy(&out, &bits, 4);
+    // The sign comes with the power (rounding is symmetric): a branch on it
+    // would be mispredicted half the time.
+    out = static_cast<float>(double(std::uint32_t(word)) * kScales[negative][fraction]);
     return true;
 }
 
