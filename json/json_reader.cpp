@@ -8,6 +8,7 @@
 #include "json/json_node_data.h"
 #include "json/json_reader_detail.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -104,6 +105,7 @@ struct Scan {
         // Prefix XOR of the quotes: set from an opening quote up to, not
         // including, its closing quote.
         std::uint64_t inside = quotes;
+#pragma GCC unroll 6
         for (int shift = 1; shift < 64; shift *= 2) inside ^= inside << shift;
         if (inString) inside = ~inside;
         const std::uint64_t outside = ~(inside | quotes);
@@ -117,6 +119,16 @@ struct Scan {
             others = (others & (end - 1)) | end;
         }
         endsInString = inside >> 63;
+    }
+
+    // How many parts to reserve, so that they are not moved as they grow: a
+    // level whose first child is a flat container is taken for a list of such
+    // (the large containers of data files), one part for each opener inside
+    // it, at most one per 16 bytes.
+    std::size_t expectedParts() const {
+        const std::uint32_t after = index ? index[cursor - 1].next : 0;  // this level's own entry
+        if (cursor >= after || index[cursor].next != cursor + 1) return 0;
+        return std::min<std::size_t>(after - cursor, n / 16);
     }
 
     // The end of the level opened at `pos`, or kNoPos.
@@ -259,7 +271,7 @@ JsonNodeData* loneChild(JsonBlock* home, const char* name, std::size_t nameSize,
 // use. The record is written whole at the end, straight from registers. Only
 // a lone record allocates, before anything is stored, so a failure leaves the
 // block as it was.
-[[gnu::always_inline]] inline void makeChild(JsonBlock* home, std::uint32_t i, const Part& part) {
+[[gnu::always_inline]] inline void makeChild(JsonBlock* home, JsonNode* slots, std::uint32_t i, const Part& part) {
     const char* v = part.value;
     const std::size_t n = part.valueSize;
     JsonType type = JsonType::Null;
@@ -295,10 +307,12 @@ JsonNodeData* loneChild(JsonBlock* home, const char* name, std::size_t nameSize,
         record = loneChild(home, name, part.nameSize, n);
     else
         ++home->live;
-    *record = {type, parsed, false, lone, std::uint16_t(part.nameSize), 1, v, std::uint32_t(n), lone ? 0 : i, {value}};
+    *record = {type, parsed, false, false, std::uint16_t(part.nameSize), 1, v, std::uint32_t(n), i, {value}};
+    if (lone) [[unlikely]]
+        record->tail = true, record->index = 0;
     if (!parsed) record->bracket = part.bracket;
-    new (&home->slots()[i]) JsonNode();
-    JsonNodeData::dataOf(home->slots()[i]) = record;
+    new (slots + i) JsonNode();
+    JsonNodeData::dataOf(slots[i]) = record;
 }
 
 // The block of `count` children of `container`, child i as partOf(i) says.
@@ -309,7 +323,7 @@ JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& part
     block->plain = 1;
     std::uint32_t i = 0;
     try {
-        for (; i < count; ++i) makeChild(block, i, partOf(i));
+        for (JsonNode* const slots = block->slots(); i < count; ++i) makeChild(block, slots, i, partOf(i));
     } catch (...) {
         for (; i < count; ++i) new (block->slots() + i) JsonNode();
         JsonBlock::release(block);
@@ -361,6 +375,7 @@ bool splitText(const JsonNodeData& record, JsonBlock*& children) {
         }
     }
     std::vector<Part> parts;
+    parts.reserve(scan.expectedParts());
     for (std::size_t start = 1;;) {
         std::size_t colon = start - 1, keySize = 0;
         if (!Array) {
