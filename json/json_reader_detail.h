@@ -50,26 +50,23 @@ inline bool plainDecimalToFloat(const char* s, std::size_t n, float& out) {
                                              {-1e0, -1e-1, -1e-2, -1e-3, -1e-4, -1e-5, -1e-6}};
     const bool negative = *s == '-';
     const std::size_t m = n - negative;  // n > 0
-    if (m - 1 >= 8 || (s[negative] == '0' && m > 1 && s[negative + 1] != '.')) return false;
+    if (m - 1 >= 8 || ((s[negative] == '0') & (m > 1) & (s[negative + 1] != '.'))) return false;
     std::uint64_t word;
     std::memcpy(&word, s + n - 8, 8);  // the text's last byte is the highest
-    const std::uint64_t mine = ~std::uint64_t(0) << (64 - 8 * m);
-    word = (word & mine) | (0x3030303030303030u & ~mine);  // bytes before the digits become '0'
-    // The point is the zero byte of word ^ "........", found without a borrow between bytes.
-    const std::uint64_t x = word ^ 0x2E2E2E2E2E2E2E2Eu;
-    const std::uint64_t points = ~(((x & 0x7F7F7F7F7F7F7F7Fu) + 0x7F7F7F7F7F7F7F7Fu) | x) & 0x8080808080808080u;
+    // Digits become their values, and the bytes before the text zeros.
+    word = (word ^ 0x3030303030303030u) & (~std::uint64_t(0) << (64 - 8 * m));
+    // The bytes above 9, found without a carry between bytes: none, or the point.
+    const std::uint64_t others = (((word & 0x7F7F7F7F7F7F7F7Fu) + 0x7676767676767676u) | word) & 0x8080808080808080u;
     unsigned fraction = 0;
-    if (points) {
-        const unsigned at = unsigned(__builtin_ctzll(points)) / 8;
+    if (others) {
+        const unsigned at = unsigned(__builtin_ctzll(others)) / 8;
         fraction = 7 - at;
-        if ((points & (points - 1)) || fraction == 0 || at == 8 - m) return false;  // digits on both sides of one point
+        // One point, with digits on both sides.
+        if ((others & (others - 1)) || ((word >> (8 * at)) & 0xFF) != ('.' ^ '0') || fraction == 0 || at == 8 - m)
+            return false;
         const std::uint64_t below = (std::uint64_t(1) << (8 * at)) - 1;
-        word = (word & (~below << 8)) | ((word & below) << 8) | 0x30;  // the digits before it move up a byte
+        word = (word & (~below << 8)) | ((word & below) << 8);  // the digits before it move up a byte
     }
-    if (((word & 0xF0F0F0F0F0F0F0F0u) | (((word + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) !=
-        0x3333333333333333u)
-        return false;
-    word -= 0x3030303030303030u;
     word = word * 10 + (word >> 8);
     word = (((word & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
             (((word >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
