@@ -194,6 +194,13 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
             const JsonNode* sourceSlots = from->slots();
             JsonNode* slots = block->slots();
             bool plain = true;
+            if (from->plain) {  // records owning nothing, one in each slot: copied as they are
+                std::memcpy(static_cast<void*>(block->records()), from->records(), count * sizeof(JsonNodeData));
+                for (std::uint32_t i = 0; i < count; ++i) dataOf(slots[i]) = block->records() + i;
+                block->live += count;
+                block->plain = 1;
+                continue;
+            }
             for (std::uint32_t i = 0; i < count; ++i) {
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
                 if (!child) {
