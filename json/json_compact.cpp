@@ -223,12 +223,7 @@ private:
                                                             _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('#')),
                                                                          _mm_cmpeq_epi8(x, _mm_set1_epi8('/'))));
                                     });
-        // Prefix XOR of the quotes: 1 from an opening quote up to, not
-        // including, its closing quote.
-        std::uint64_t inside = quotes;
-#pragma GCC unroll 6
-        for (int shift = 1; shift < 64; shift *= 2) inside ^= inside << shift;
-        if (inString) inside = ~inside;
+        const std::uint64_t inside = insideStrings(quotes, inString);
         const std::uint64_t outside = ~(inside | quotes);
         if (stops & outside) return false;
         if ((stops & inside) && (mask(equal('\0')) & inside)) return false;  // a byte 0 inside a string

@@ -102,12 +102,7 @@ struct Scan {
             zeros |= std::uint64_t(c == '\0') << i;
         }
 #endif
-        // Prefix XOR of the quotes: set from an opening quote up to, not
-        // including, its closing quote.
-        std::uint64_t inside = quotes;
-#pragma GCC unroll 6
-        for (int shift = 1; shift < 64; shift *= 2) inside ^= inside << shift;
-        if (inString) inside = ~inside;
+        const std::uint64_t inside = insideStrings(quotes, inString);
         const std::uint64_t outside = ~(inside | quotes);
         colons = colonBytes & outside;
         commas = commaBytes & outside;

@@ -19,6 +19,13 @@
 #define JSON_SSE2 0
 #endif
 
+// Bits from each opening quote of `quotes` up to, not including, its closing
+// quote (a prefix XOR), all flipped when a string is open before bit 0.
+inline std::uint64_t insideStrings(std::uint64_t quotes, bool open) {
+    for (int shift : {1, 2, 4, 8, 16, 32}) quotes ^= quotes << shift;
+    return open ? ~quotes : quotes;
+}
+
 // The whole input compacted, with its bracket index when it is shorter than
 // the index limit. Reference count 1.
 JsonText* compactToText(std::string_view input);
