@@ -294,8 +294,10 @@ TEST(JsonReader, ReadingWorkGrowsLinearlyWithTheText) {
 TEST(JsonReader, DecimalsConvertAsTheCLibraryAtFloatMidpoints) {
     // Decimal texts exactly at the midpoints between neighbouring floats (from
     // 2^16 to 2^26 they fit in 8 digits after the point), one unit of the last
-    // digit above, and plain decimals of other sizes: each must read as
-    // atof-then-float reads it, where rounding twice is easiest to get wrong.
+    // digit above, plain decimals of other sizes, and short ones of up to 8
+    // bytes after the sign, which the reader converts itself (longer ones go to
+    // the C library): each must read as atof-then-float reads it, where
+    // rounding twice is easiest to get wrong.
     std::uint32_t seed = 11;
     std::string text = "[";
     std::vector<std::string> numbers;
@@ -318,9 +320,14 @@ TEST(JsonReader, DecimalsConvertAsTheCLibraryAtFloatMidpoints) {
         numbers.push_back(above);
         std::snprintf(buffer, sizeof buffer, "%.*f", int(seed >> 24) % 9, std::ldexp(double(seed), -int(seed % 40)));
         numbers.push_back(buffer);
+        const int decimals = int(seed >> 8) % 7, whole = 1 + int(seed >> 12) % (8 - decimals - (decimals > 0));
+        std::snprintf(buffer, sizeof buffer, "%s%.*f", (seed & 2) ? "-" : "", decimals,
+                      double(seed % std::uint32_t(std::pow(10, whole + decimals))) / std::pow(10, decimals));
+        numbers.push_back(buffer);
     }
     for (const char* exact : {"16777217", "16777217.0", "33554434.5", "0.10000000149011612", "1.00000005960464477",
-                              "33554434.99999999", "0.00000001", "99999999.99999999", "-0", "0.5", "12345678.5"})
+                              "33554434.99999999", "0.00000001", "99999999.99999999", "-0", "0.5", "12345678.5",
+                              "33554435", "-67108868", "99999999", "0.000001", "9.999999", "1234567.8", "-0.0"})
         numbers.push_back(exact);
     for (const std::string& number : numbers) text += number + ",";
     text.back() = ']';
