@@ -18,6 +18,7 @@ enum ByteClass : std::uint8_t {
     kQuote,
     kHash,
     kSlash,
+    kBackslash,
     kOpen,
     kClose,
     kStop,  // control bytes, 127 and above: the output ends
@@ -31,13 +32,13 @@ struct ByteClasses {
         of[unsigned('"')] = kQuote;
         of[unsigned('#')] = kHash;
         of[unsigned('/')] = kSlash;
+        of[unsigned('\\')] = kBackslash;
         of[unsigned('[')] = of[unsigned('{')] = kOpen;
         of[unsigned(']')] = of[unsigned('}')] = kClose;
     }
 };
 
 constexpr ByteClasses kClasses;
-
 
 // Fills the bracket index of the text being compacted: an opener's target is
 // exactly where a byte-walking skip of its level would stop (see JsonBracket).
@@ -85,6 +86,7 @@ public:
           end_(p_ + input.size()),
           out_(text->bytes()),
           w_(out_),
+          backslashes_(text->backslashes),
           indexed_(indexed),
           indexer_(text->brackets) {}
 
@@ -118,6 +120,9 @@ private:
     bool step() {
         const unsigned char c = *p_;
         switch (kClasses.of[c]) {
+            case kBackslash:
+                backslashes_ = true;
+                [[fallthrough]];
             case kCopy:
                 do *w_++ = static_cast<char>(*p_++);
                 while (p_ < end_ && kClasses.of[*p_] == kCopy);
@@ -170,6 +175,7 @@ private:
                 break;
             }
             if (s == '\\') {
+                backslashes_ = true;
                 if (p_ + 1 >= end_) return false;
                 const unsigned char escaped = p_[1];
                 *w_++ = '\\';
@@ -271,6 +277,7 @@ private:
     const unsigned char* const end_;
     char* const out_;
     char* w_;
+    bool& backslashes_;
     const bool indexed_;
     BracketIndexer indexer_;
 };

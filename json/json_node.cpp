@@ -295,7 +295,6 @@ JsonType JsonNode::type() const { return data_ ? data_->type : JsonType::Null; }
 
 std::string JsonNode::name() const { return data_ ? std::string(data_->nameView()) : std::string(); }
 
-
 std::size_t JsonNode::size() const {
     const JsonBlock* children = childrenOf(data_);
     return children ? children->count : 0;
@@ -320,7 +319,6 @@ JsonIterator JsonNode::end() {
     makeUnique();
     return std::as_const(*this).end();
 }
-
 
 JsonIterator JsonNode::find(const char* wanted) const {
     if (!wanted) wanted = "";

@@ -57,6 +57,7 @@ struct JsonText {
     std::size_t size;
     std::vector<JsonBracket> brackets;  // empty when the text is not indexed
     JsonChunk* chunk = nullptr;         // the chunk new blocks are carved from
+    bool backslashes = false;           // whether the bytes hold one (only then can a name need decoding)
 
     // kPadding zero bytes before and after the bytes: the number reader loads
     // 8 bytes ending anywhere in the text, the scans 64 starting anywhere.

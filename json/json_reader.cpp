@@ -61,17 +61,17 @@ struct Scan {
     std::uint64_t colons = 0, commas = 0, others = 0;
     bool endsInString = false;           // a string is open after the window
 
-    // `size` bytes at `text` in `store`, the opener at index entry `bracket`.
-    Scan(const char* text, std::size_t size, JsonText* store, std::uint32_t bracket)
-        : t(text), n(size), window(n + 64) {
-        if (store && !store->brackets.empty()) {
-            index = store->brackets.data();
-            base = std::size_t(t - store->bytes());
-            cursor = bracket + 1;
-        }
+    // `size` bytes at `text`, their levels walked until useIndex.
+    Scan(const char* text, std::size_t size) : t(text), n(size), window(n + 64) {}
+
+    // Jumps levels through the index of `store`, if it has one, in which the
+    // text's opener is entry `bracket`.
+    void useIndex(JsonText* store, std::uint32_t bracket) {
+        if (!store || store->brackets.empty()) return;
+        index = store->brackets.data();
+        base = std::size_t(t - store->bytes());
+        cursor = bracket + 1;
     }
-    explicit Scan(const JsonNodeData& record)
-        : Scan(record.text, record.textLength(), record.store(), record.bracket) {}
 
     // Fills the masks for the 64 bytes from `from`, a string being open
     // there or not. The loads may pass n: the text lies in a JsonText,
@@ -265,8 +265,9 @@ JsonNodeData* loneChild(JsonBlock* home, const char* name, std::size_t nameSize,
 // numbers checked and converted; strings and containers wait for their first
 // use. The record is written whole at the end, straight from registers. Only
 // a lone record allocates, before anything is stored, so a failure leaves the
-// block as it was.
-[[gnu::always_inline]] inline void makeChild(JsonBlock* home, JsonNode* slots, std::uint32_t i, const Part& part) {
+// block as it was. A name is looked at for escapes only when `names`.
+[[gnu::always_inline]] inline void makeChild(JsonBlock* home, JsonNode* slots, std::uint32_t i, const Part& part,
+                                             bool names) {
     const char* v = part.value;
     const std::size_t n = part.valueSize;
     JsonType type = JsonType::Null;
@@ -295,7 +296,7 @@ JsonNodeData* loneChild(JsonBlock* home, const char* name, std::size_t nameSize,
     }
     const char* name = v - 2 - part.nameSize;
     bool escaped = false;
-    for (std::size_t k = 0; k < part.nameSize; ++k) escaped |= name[k] == '\\';
+    for (std::size_t k = 0; names && k < part.nameSize; ++k) escaped |= name[k] == '\\';
     JsonNodeData* record = home->records() + i;
     const bool lone = escaped || part.nameSize > 0xFFFF || n > 0xFFFFFFFF;
     if (lone) [[unlikely]]
@@ -316,9 +317,10 @@ JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& part
     if (count == 0) return nullptr;
     JsonBlock* block = JsonBlock::allocate(count, container.store(), false);
     block->plain = 1;
+    const bool names = block->store && block->store->backslashes;  // else no name has escapes
     std::uint32_t i = 0;
     try {
-        for (JsonNode* const slots = block->slots(); i < count; ++i) makeChild(block, slots, i, partOf(i));
+        for (JsonNode* const slots = block->slots(); i < count; ++i) makeChild(block, slots, i, partOf(i), names);
     } catch (...) {
         for (; i < count; ++i) new (block->slots() + i) JsonNode();
         JsonBlock::release(block);
@@ -333,7 +335,7 @@ JsonBlock* adopt(const JsonNodeData& container, std::size_t count, PartOf&& part
 // byte before its colon, so a quoted key loses its quotes.
 template <bool Array>
 bool splitText(const JsonNodeData& record, JsonBlock*& children) {
-    Scan scan(record);
+    Scan scan(record.text, record.textLength());
     const char* t = scan.t;
     const std::size_t n = scan.n;
     if (n < 2 || t[0] != (Array ? '[' : '{') || t[n - 1] != (Array ? ']' : '}')) return false;
@@ -369,6 +371,7 @@ bool splitText(const JsonNodeData& record, JsonBlock*& children) {
             return true;
         }
     }
+    scan.useIndex(record.store(), record.bracket);  // the small container above needs none
     std::vector<Part> parts;
     parts.reserve(scan.expectedParts());
     for (std::size_t start = 1;;) {
@@ -449,7 +452,7 @@ std::size_t findNextTopLevel(std::string_view text, char wanted, std::size_t sta
     // The scans read texts that lie in a JsonText.
     JsonText* copy = JsonText::allocate(text.size());
     std::memcpy(copy->bytes(), text.data(), text.size());
-    Scan scan(copy->bytes(), text.size(), nullptr, 0);
+    Scan scan(copy->bytes(), text.size());
     const std::size_t found = wanted == ':' ? scan.next<':'>(start) : wanted == ',' ? scan.next<','>(start) : kNoPos;
     JsonText::release(copy);
     return found;
