@@ -72,7 +72,7 @@ wrap T repeats | render/texture.cpp | render | glTexParameteri(GL_TEXTURE_2D, GL
 glyph column | render/text_label.cpp | render | const int column = code % 16; | const int column = code % 15;
 sprite anchor axes swapped | render/sprite.cpp | render |     translate(-anchorX_, -anchorY_, 0.0f); |     translate(-anchorY_, -anchorX_, 0.0f);
 collider radius read from x | collision/collider.cpp | collision | !read.number(*e, k, "radius", circleRadius_[k]) | !read.number(*e, k, "x", circleRadius_[k])
-decimals next to a float midpoint not divided | json/json_reader_detail.h | json | return low - ((1u << 28) - 8) > 16 ? product : value / kPowers[fraction]; | return product;
+decimal with its point first read as a number | json/json_reader_detail.h | json | fraction == 0 || at == 8 - m) | fraction == 0)
 one tree not drawn | game/game_render.cpp | game |         drawNear(tree, kGroundRadiusSquared); |         if (&tree != &trees_[0])\n            drawNear(tree, kGroundRadiusSquared);
 wall texture filtered smoothly | game/game_scene.cpp | game | wallTexture_.setSmoothFiltering(false); | wallTexture_.setSmoothFiltering(true);
 game-over program fails silently | game/game_scene.cpp | game |             std::fprintf(stderr, "%s, %s: the program does not build\\n", vertex.c_str(), fragment.c_str()); |             ;
