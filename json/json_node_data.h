@@ -146,8 +146,8 @@ struct JsonBlock {
     std::uint32_t live;   // 1 while a container holds the slots, + records alive
     std::uint32_t count : 31;
     // Every slot holds its own record, held by the slot alone, owning nothing
-    // and not split: the block is freed without reading them. Sharing,
-    // moving, replacing or filling a record of the block clears it.
+    // and not split: the block is freed without reading them, and copied byte
+    // for byte. Sharing, moving, replacing or filling a record clears it.
     std::uint32_t plain : 1;
     JsonText* store;      // one reference; null for records made without a text
     JsonChunk* chunk;     // where the memory came from; null: a heap call of its own
