@@ -4,6 +4,7 @@
 #include "json/json_reader.h"
 #include "json/json_reader_detail.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -287,10 +288,10 @@ private:
 JsonText* compactToText(std::string_view input) {
     JsonText* text = JsonText::allocate(input.size());
     try {
-        // Data files hold about one bracket in 20 bytes: reserved so, the index
-        // is not moved as it grows; a text with far fewer gives the rest back.
+        // Data files hold about one bracket in 20 bytes: reserved so (up to 32 MB),
+        // the index is not moved as it grows; a text with far fewer gives the rest back.
         const bool indexed = input.size() < gJsonIndexLimit;
-        if (indexed) text->brackets.reserve(input.size() / 16);
+        if (indexed) text->brackets.reserve(std::min<std::size_t>(input.size() / 16, 1 << 22));
         text->size = Compactor(input, text, indexed).run();
         if (text->brackets.size() < text->brackets.capacity() / 4)
             std::vector<JsonBracket>(text->brackets).swap(text->brackets);  // a failure throws, unlike shrink_to_fit
