@@ -1,33 +1,10 @@
 #include "tests/render/shader_test_support.h"
 
-#include "app/game_window.h"
-
 #include <GL/glext.h>
-
-#include <cstring>
 
 namespace shaders {
 
-const char* const kVertexWithMvMat = R"(#version 120
-attribute vec3 inVertex;
-attribute vec3 inNormal;
-attribute vec2 inTexCoord;
-uniform mat4 finalMatrix;
-uniform mat4 mvMat;
-varying vec3 colour;
-varying vec2 uv;
-void main()
-{
-    colour = inNormal;
-    uv = inTexCoord;
-    gl_Position = finalMatrix * vec4(inVertex, 1.0);
-    // Keeps "mvMat" active without letting it move anything.
-    if (mvMat[3][3] == 12345.0)
-        gl_Position = vec4(0.0);
-}
-)";
-
-const char* const kVertexPlain = R"(#version 120
+const std::string kVertexPlain = R"(#version 120
 attribute vec3 inVertex;
 attribute vec3 inNormal;
 attribute vec2 inTexCoord;
@@ -42,7 +19,21 @@ void main()
 }
 )";
 
-const char* const kFragmentColour = R"(#version 120
+namespace {
+
+// The plain stage with "mvMat" too, kept active without letting it move anything.
+std::string withMvMat(const std::string& plain)
+{
+    const size_t head = plain.find('\n') + 1;
+    return plain.substr(0, head) + "uniform mat4 mvMat;\n" + plain.substr(head, plain.size() - 2 - head) +
+           "    if (mvMat[3][3] == 12345.0)\n        gl_Position = vec4(0.0);\n}\n";
+}
+
+} // namespace
+
+const std::string kVertexWithMvMat = withMvMat(kVertexPlain);
+
+const std::string kFragmentColour = R"(#version 120
 varying vec3 colour;
 varying vec2 uv;
 void main()
@@ -51,7 +42,7 @@ void main()
 }
 )";
 
-const char* const kFragmentTextured = R"(#version 120
+const std::string kFragmentTextured = R"(#version 120
 uniform sampler2D texture0;
 varying vec3 colour;
 varying vec2 uv;
@@ -62,16 +53,6 @@ void main()
 )";
 
 } // namespace shaders
-
-namespace {
-
-template <typename Function>
-Function entry(const char* name)
-{
-    return reinterpret_cast<Function>(GameWindow::glProcAddress(name));
-}
-
-} // namespace
 
 void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string& vertexSource,
                   const std::string& fragmentSource)
@@ -86,41 +67,19 @@ void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string&
 
 std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer)
 {
-    auto bindBuffer = entry<PFNGLBINDBUFFERPROC>("glBindBuffer");
-    auto parameter = entry<PFNGLGETBUFFERPARAMETERIVPROC>("glGetBufferParameteriv");
-    auto subData = entry<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData");
-    bindBuffer(target, buffer);
+    glEntry<PFNGLBINDBUFFERPROC>("glBindBuffer")(target, buffer);
     GLint size = 0;
-    parameter(target, GL_BUFFER_SIZE, &size);
+    glEntry<PFNGLGETBUFFERPARAMETERIVPROC>("glGetBufferParameteriv")(target, GL_BUFFER_SIZE, &size);
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (size > 0)
-        subData(target, 0, size, bytes.data());
+        glEntry<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData")(target, 0, size, bytes.data());
     return bytes;
-}
-
-std::vector<float> bufferFloats(GLuint buffer)
-{
-    const std::vector<uint8_t> bytes = bufferBytes(GL_ARRAY_BUFFER, buffer);
-    std::vector<float> values(bytes.size() / sizeof(float));
-    if (!values.empty())
-        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
-    return values;
-}
-
-std::vector<uint16_t> bufferShorts(GLuint buffer)
-{
-    const std::vector<uint8_t> bytes = bufferBytes(GL_ELEMENT_ARRAY_BUFFER, buffer);
-    std::vector<uint16_t> values(bytes.size() / sizeof(uint16_t));
-    if (!values.empty())
-        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(uint16_t));
-    return values;
 }
 
 std::vector<float> uniformFloats(GLuint program, GLint location, int count)
 {
-    auto getUniform = entry<PFNGLGETUNIFORMFVPROC>("glGetUniformfv");
     std::vector<float> values(static_cast<size_t>(count), -999.0f);
-    getUniform(program, location, values.data());
+    glEntry<PFNGLGETUNIFORMFVPROC>("glGetUniformfv")(program, location, values.data());
     return values;
 }
 
@@ -133,33 +92,70 @@ GLint currentProgram()
 
 int attachedShaderCount(GLuint program)
 {
-    auto getProgram = entry<PFNGLGETPROGRAMIVPROC>("glGetProgramiv");
     GLint count = -1;
-    getProgram(program, GL_ATTACHED_SHADERS, &count);
+    glEntry<PFNGLGETPROGRAMIVPROC>("glGetProgramiv")(program, GL_ATTACHED_SHADERS, &count);
     return count;
 }
 
-bool isBuffer(GLuint name)
+std::vector<uint8_t> texels(const Texture& texture)
 {
-    return entry<PFNGLISBUFFERPROC>("glIsBuffer")(name) == GL_TRUE;
+    std::vector<uint8_t> out(size_t{texture.width} * texture.height * 4);
+    texture.bind();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return out;
+}
+
+GLint textureParameter(const Texture& texture, GLenum parameter)
+{
+    texture.bind();
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, parameter, &value);
+    return value;
 }
 
 int Pixels::countRed() const
 {
     int count = 0;
     for (size_t i = 0; i < rgba.size(); i += 4)
-        if (rgba[i] > 127)
-            ++count;
+        count += rgba[i] > 127;
     return count;
+}
+
+::testing::AssertionResult Pixels::redExactlyIn(std::initializer_list<std::array<int, 4>> rectangles) const
+{
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            bool inside = false;
+            for (const auto& [left, bottom, right, top] : rectangles)
+                inside = inside || (x >= left && x < right && y >= bottom && y < top);
+            if ((at(x, y)[0] > 127) != inside)
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << (inside ? " not" : "") << " red";
+        }
+    return ::testing::AssertionSuccess();
 }
 
 Pixels readPixels(int width, int height)
 {
-    Pixels pixels;
-    pixels.width = width;
-    pixels.height = height;
-    pixels.rgba.resize(static_cast<size_t>(4 * width * height));
+    Pixels pixels{width, height, std::vector<uint8_t>(static_cast<size_t>(4 * width * height))};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.rgba.data());
     return pixels;
+}
+
+void RenderTest::SetUp()
+{
+    ZORBEL_REQUIRE_GL(context_->ok());
+    glViewport(0, 0, kSide, kSide);
+    glDisable(GL_CULL_FACE);
+    prepare();
+}
+
+Pixels RenderTest::drawn(const std::function<void()>& draw)
+{
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw();
+    return readPixels(kSide, kSide);
 }

@@ -1,11 +1,19 @@
 #pragma once
 
 #include "render/shader_program.h"
+#include "render/texture.h"
 #include "tests/support/capture.h"
+#include "tests/support/gl_test_context.h"
 
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,10 +22,10 @@
 // fragment stage writes the interpolated colour.
 namespace shaders {
 
-extern const char* const kVertexWithMvMat;   // also declares "mvMat"
-extern const char* const kVertexPlain;       // no "mvMat"
-extern const char* const kFragmentColour;    // colour only: "texture0" is not active
-extern const char* const kFragmentTextured;  // texture0 sample times colour
+extern const std::string kVertexPlain;       // no "mvMat"
+extern const std::string kVertexWithMvMat;   // also declares "mvMat"
+extern const std::string kFragmentColour;    // colour only: "texture0" is not active
+extern const std::string kFragmentTextured;  // texture0 sample times colour
 
 } // namespace shaders
 
@@ -28,12 +36,30 @@ void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string&
 
 // Real GL state, read back through entry points the game's table does not carry.
 std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer);
-std::vector<float> bufferFloats(GLuint buffer);
-std::vector<uint16_t> bufferShorts(GLuint buffer);
+template <typename Value>
+std::vector<Value> bufferValues(GLenum target, GLuint buffer)
+{
+    const std::vector<uint8_t> bytes = bufferBytes(target, buffer);
+    std::vector<Value> values(bytes.size() / sizeof(Value));
+    if (!values.empty())
+        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(Value));
+    return values;
+}
+inline std::vector<float> bufferFloats(GLuint buffer)
+{
+    return bufferValues<float>(GL_ARRAY_BUFFER, buffer);
+}
+inline std::vector<uint16_t> bufferShorts(GLuint buffer)
+{
+    return bufferValues<uint16_t>(GL_ELEMENT_ARRAY_BUFFER, buffer);
+}
 std::vector<float> uniformFloats(GLuint program, GLint location, int count);
 GLint currentProgram();
 int attachedShaderCount(GLuint program);
-bool isBuffer(GLuint name);
+// The texture's level 0 as tightly packed RGBA bytes, bottom row first, and one of its
+// parameters (both bind it).
+std::vector<uint8_t> texels(const Texture& texture);
+GLint textureParameter(const Texture& texture, GLenum parameter);
 
 // Pixels of the whole colour buffer, bottom row first, RGBA.
 struct Pixels {
@@ -43,5 +69,23 @@ struct Pixels {
     const uint8_t* at(int x, int y) const { return &rgba[4 * (y * width + x)]; }
     // Pixels whose red channel is above half.
     int countRed() const;
+    // Whether exactly the pixels inside the rectangles {left, bottom, right, top} (right and top
+    // excluded) have a red channel above half.
+    ::testing::AssertionResult redExactlyIn(std::initializer_list<std::array<int, 4>> rectangles) const;
 };
 Pixels readPixels(int width, int height);
+
+// For tests on a GL context: a kSide x kSide offscreen context (which a test may end early),
+// the viewport covering it, face culling off, and a folder for files. Fixtures built on it do
+// their own GL set-up in prepare().
+class RenderTest : public ::testing::Test {
+protected:
+    static constexpr int kSide = 64;
+    void SetUp() override;
+    virtual void prepare() {}
+    // Clears to black, draws and reads the whole colour buffer back.
+    Pixels drawn(const std::function<void()>& draw);
+
+    std::unique_ptr<GlTestContext> context_ = std::make_unique<GlTestContext>(kSide, kSide);
+    TempDir dir_;
+};

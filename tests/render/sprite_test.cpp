@@ -4,16 +4,14 @@
 #include "render/shader_locations.h"
 #include "render/sprite.h"
 #include "render/texture.h"
+#include "tests/render/image_test_files.h"
 #include "tests/render/shader_test_support.h"
-#include "tests/support/gl_test_context.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-
-constexpr int kSide = 64;
 
 // Column-major helpers written out element by element, apart from the math library.
 using Matrix = std::vector<float>;
@@ -74,18 +72,14 @@ Mesh unitQuad()
     return mesh;
 }
 
-class SpriteDrawing : public ::testing::Test {
+class SpriteDrawing : public RenderTest {
 protected:
-    void SetUp() override
+    void prepare() override
     {
-        ZORBEL_REQUIRE_GL(context_.ok());
         buildProgram(plain_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         buildProgram(withMvMat_, dir_, shaders::kVertexWithMvMat, shaders::kFragmentColour);
         quad_ = unitQuad();
         quad_.createBuffers();
-        glViewport(0, 0, kSide, kSide);
-        glDisable(GL_CULL_FACE);
-        glClearColor(0, 0, 0, 1);
     }
 
     // One screen unit per pixel, the origin at the bottom left.
@@ -98,13 +92,9 @@ protected:
 
     Pixels drawn(Sprite& sprite)
     {
-        glClear(GL_COLOR_BUFFER_BIT);
-        sprite.draw();
-        return readPixels(kSide, kSide);
+        return RenderTest::drawn([&] { sprite.draw(); });
     }
 
-    GlTestContext context_{kSide, kSide};
-    TempDir dir_;
     ShaderProgram plain_;
     ShaderProgram withMvMat_;
     Mesh quad_;
@@ -161,46 +151,32 @@ TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
     // Scale 0 after init: a point, nothing shows.
     EXPECT_EQ(drawn(sprite).countRed(), 0);
 
-    // Centred on (32, 20): x 24..40, y 16..24.
+    // A 16 x 8 quad on (32, 20).
     sprite.setScale(16, 8, 1);
-    sprite.setAnchor(0.5f, 0.5f);
-    Pixels pixels = drawn(sprite);
-    EXPECT_EQ(pixels.countRed(), 16 * 8);
-    EXPECT_GT(pixels.at(24, 16)[0], 127);
-    EXPECT_GT(pixels.at(39, 23)[0], 127);
-    EXPECT_EQ(pixels.at(23, 20)[0], 0);
-    EXPECT_EQ(pixels.at(32, 24)[0], 0);
-
-    // A quarter turn about the anchor: x 28..36, y 12..28.
-    sprite.setRotation(90);
-    pixels = drawn(sprite);
-    EXPECT_EQ(pixels.countRed(), 16 * 8);
-    EXPECT_GT(pixels.at(32, 27)[0], 127);
-    EXPECT_GT(pixels.at(28, 12)[0], 127);
-    EXPECT_EQ(pixels.at(26, 20)[0], 0);
-
-    // Anchor at the mesh origin: the quad's bottom-left corner sits on the position.
-    sprite.setRotation(0);
-    sprite.setAnchor(0, 0);
-    pixels = drawn(sprite);
-    EXPECT_EQ(pixels.countRed(), 16 * 8);
-    EXPECT_GT(pixels.at(32, 20)[0], 127);
-    EXPECT_GT(pixels.at(47, 27)[0], 127);
-    EXPECT_EQ(pixels.at(31, 20)[0], 0);
+    const struct {
+        float anchor;
+        float rotation;
+        std::array<int, 4> red;
+    } placements[] = {
+        {0.5f, 0, {24, 16, 40, 24}}, // centred
+        {0.5f, 90, {28, 12, 36, 28}}, // a quarter turn about the anchor
+        {0, 0, {32, 20, 48, 28}},     // anchor at the mesh origin: the bottom-left corner on the position
+    };
+    for (const auto& p : placements) {
+        sprite.setAnchor(p.anchor, p.anchor);
+        sprite.setRotation(p.rotation);
+        EXPECT_TRUE(drawn(sprite).redExactlyIn({p.red})) << p.anchor << " " << p.rotation;
+    }
 
     // Two draws at two positions in one frame: two independent placements.
-    glClear(GL_COLOR_BUFFER_BIT);
     sprite.setScale(4, 4, 1);
-    sprite.x = 4;
-    sprite.y = 4;
-    sprite.draw();
-    sprite.x = 50;
-    sprite.y = 50;
-    sprite.draw();
-    pixels = readPixels(kSide, kSide);
-    EXPECT_EQ(pixels.countRed(), 32);
-    EXPECT_GT(pixels.at(5, 5)[0], 127);
-    EXPECT_GT(pixels.at(52, 52)[0], 127);
+    const Pixels pixels = RenderTest::drawn([&] {
+        for (float at : {4.0f, 50.0f}) {
+            sprite.x = sprite.y = at;
+            sprite.draw();
+        }
+    });
+    EXPECT_TRUE(pixels.redExactlyIn({{4, 4, 8, 8}, {50, 50, 54, 54}}));
 }
 
 TEST_F(SpriteDrawing, TheSpriteBindsItsTextureAndAnIncompleteSpriteDrawsNothing)
@@ -210,13 +186,10 @@ TEST_F(SpriteDrawing, TheSpriteBindsItsTextureAndAnIncompleteSpriteDrawsNothing)
     buildProgram(textured, dir_, shaders::kVertexPlain, shaders::kFragmentTextured);
     textured.bind();
 
-    // A 1x1 white texture made by hand; the red vertices let only the red channel through.
+    // A 1x1 white texture; the red vertices let only the red channel through.
     Texture white;
-    glGenTextures(1, &white.name);
-    glBindTexture(GL_TEXTURE_2D, white.name);
-    const unsigned char texel[4] = {255, 255, 255, 255};
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    white.load(dir_.write("white.bmp", makeBmp24(1, 1, [](int, int) { return Bgr{255, 255, 255}; })).c_str());
+    white.upload();
     glBindTexture(GL_TEXTURE_2D, 0);
 
     Sprite sprite;
