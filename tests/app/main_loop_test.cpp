@@ -179,10 +179,7 @@ TEST(MainLoop, PauseStopsUpdateAndRenderButNotPresentAndResumesWithOnePassOfTime
     h.window.script = {h.wait(20), pause, h.wait(500), h.wait(500), h.wait(500),
                        h.wait(500), h.wait(500), pause, h.wait(30), close};
     h.run();
-    int presents = 0;
-    for (const auto& call : h.recorder.calls)
-        presents += call == "present";
-    EXPECT_EQ(presents, 10);
+    EXPECT_EQ(std::count(h.recorder.calls.begin(), h.recorder.calls.end(), "present"), 10);
     ASSERT_EQ(h.recorder.frameTimes.size(), 4u);
     // The pass that resumes covers only its own 20 ms, not the 2.5 s of pause before it.
     EXPECT_FLOAT_EQ(h.recorder.frameTimes[1], 0.020f);
@@ -200,30 +197,21 @@ TEST(MainLoop, FrameTimeIsWholeMicrosecondsAndSurvivesHugeCounterGaps)
     EXPECT_FLOAT_EQ(frameSeconds(5, 5 + tenHours, 1000000000), 36000.0f);
 }
 
-TEST(MainLoop, FailedWindowCreationNeverInitialisesOrShutsDownTheScene)
+TEST(MainLoop, AFailedStartEndsWithExitCodeOneAndNeverShutsTheSceneDown)
 {
-    Harness h;
-    h.window.createResult = false;
-    EXPECT_EQ(h.run(), 1);
-    const std::vector<std::string> expected = {"create 1280x720 windowed", "close"};
-    EXPECT_EQ(h.recorder.calls, expected);
-}
-
-TEST(MainLoop, MissingEntryPointOrFailedInitEndsWithExitCodeOneAndNoShutdown)
-{
-    {
+    // Each failure stops the start-up at its step: the window closes after the steps before it.
+    const std::vector<std::string> steps = {"create 1280x720 windowed", "resize 1280x720", "fetch", "render state",
+                                            "init"};
+    const std::pair<size_t, std::function<int(Harness&)>> failures[] = {
+        {1, [](Harness& h) { h.window.createResult = false; return h.run(); }},
+        {3, [](Harness& h) { return h.run("glUniformMatrix4fv"); }},
+        {5, [](Harness& h) { h.scene.initResult = false; return h.run(); }},
+    };
+    for (const auto& [ran, start] : failures) {
         Harness h;
-        EXPECT_EQ(h.run("glUniformMatrix4fv"), 1);
-        const std::vector<std::string> expected = {"create 1280x720 windowed", "resize 1280x720",
-                                                   "fetch", "close"};
-        EXPECT_EQ(h.recorder.calls, expected);
-    }
-    {
-        Harness h;
-        h.scene.initResult = false;
-        EXPECT_EQ(h.run(), 1);
-        const std::vector<std::string> expected = {"create 1280x720 windowed", "resize 1280x720",
-                                                   "fetch", "render state", "init", "close"};
+        EXPECT_EQ(start(h), 1);
+        std::vector<std::string> expected(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(ran));
+        expected.push_back("close");
         EXPECT_EQ(h.recorder.calls, expected);
     }
 }
