@@ -100,15 +100,8 @@ std::string storedZlib(const std::string& raw)
     return out;
 }
 
-int channelsOf(int colorType)
-{
-    switch (colorType) {
-    case kPngGreyAlpha: return 2;
-    case kPngRgb: return 3;
-    case kPngRgba: return 4;
-    default: return 1;
-    }
-}
+// Samples per pixel of each colour type.
+constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
 
 // Scanlines with filter byte 0; an interlaced image as its seven passes (whole-byte pixels).
 std::string scanlines(const PngRecipe& recipe)
@@ -121,7 +114,7 @@ std::string scanlines(const PngRecipe& recipe)
         }
         return raw;
     }
-    const size_t pixelBytes = static_cast<size_t>(channelsOf(recipe.colorType) * recipe.bitDepth / 8);
+    const size_t pixelBytes = static_cast<size_t>(kChannels[recipe.colorType] * recipe.bitDepth / 8);
     const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}; // x0, y0, dx, dy
     for (const auto& pass : passes) {

@@ -2,6 +2,7 @@
 #include "math/mat4.h"
 #include "render/shader_locations.h"
 #include "render/mesh.h"
+#include "tests/render/mesh_counts.h"
 #include "tests/render/shader_test_support.h"
 #include "tests/support/gl_call_log.h"
 
@@ -65,12 +66,9 @@ TEST(MeshEditing, BuildingAQuadCountsEveryArrayAndSetCountsStaysInsideThem)
     }
     mesh.addTriangle(0, 1, 2);
     mesh.addTriangle(2, 1, 3);
-    EXPECT_EQ(mesh.positionFloatCount, 0);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0}));
     mesh.updateCounts();
-    EXPECT_EQ(mesh.positionFloatCount, 12);
-    EXPECT_EQ(mesh.colorFloatCount, 12);
-    EXPECT_EQ(mesh.indexCount, 6);
-    EXPECT_EQ(mesh.uvFloatCount, 8);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{12, 12, 6, 8}));
     EXPECT_EQ(mesh.colorCount(), 12);
     EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));
 
@@ -86,15 +84,9 @@ TEST(MeshEditing, BuildingAQuadCountsEveryArrayAndSetCountsStaysInsideThem)
     EXPECT_EQ(mesh.uvs.size(), 8u);
 
     mesh.setCounts(3, 6, 3, 4);
-    EXPECT_EQ(mesh.positionFloatCount, 3);
-    EXPECT_EQ(mesh.colorFloatCount, 6);
-    EXPECT_EQ(mesh.indexCount, 3);
-    EXPECT_EQ(mesh.uvFloatCount, 4);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{3, 6, 3, 4}));
     mesh.setCounts(100, -1, 7, 8);
-    EXPECT_EQ(mesh.positionFloatCount, 12);
-    EXPECT_EQ(mesh.colorFloatCount, 0);
-    EXPECT_EQ(mesh.indexCount, 6);
-    EXPECT_EQ(mesh.uvFloatCount, 8);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{12, 0, 6, 8}));
 }
 
 TEST_F(MeshBuffers, CreateAndUploadPutTheArraysUpToTheCountsIntoTheFourBuffers)

@@ -1,12 +1,12 @@
 #include "render/mesh.h"
 
 #include "render/mesh_animation.h"
+#include "tests/render/mesh_counts.h"
 #include "tests/support/capture.h"
 #include "tests/support/one_line_report.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -81,7 +81,7 @@ BinaryMesh triangle()
 void expectEmpty(const Mesh& mesh, const std::string& what)
 {
     EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty()) << what;
-    EXPECT_EQ(mesh.positionFloatCount + mesh.colorFloatCount + mesh.indexCount + mesh.uvFloatCount, 0) << what;
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << what;
     EXPECT_EQ(mesh.animation, nullptr) << what;
 }
 
@@ -119,10 +119,7 @@ TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
     TempDir dir;
     Mesh mesh;
     ASSERT_TRUE(mesh.loadJson(dir.write("quad.json", "{" + model() + "}")));
-    EXPECT_EQ(mesh.positionFloatCount, 9);
-    EXPECT_EQ(mesh.uvFloatCount, 6);
-    EXPECT_EQ(mesh.colorFloatCount, 9);
-    EXPECT_EQ(mesh.indexCount, 3);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{9, 9, 3, 6}));
     EXPECT_EQ(mesh.positions, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
     EXPECT_EQ(mesh.uvs, (std::vector<float>{0, 0, 1, 0, 0, 1}));
     EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2}));
@@ -197,10 +194,7 @@ TEST(MeshLoad, BinaryFileFillsTheArraysAndNotesTrailingBytes)
         EXPECT_TRUE(mesh.loadBinary(dir.write("m.bin", binary(m))));
         EXPECT_EQ(out.text(), c.line) << c.extra.size() << " extra bytes";
         EXPECT_EQ(mesh.animation, nullptr);
-        EXPECT_EQ(mesh.positionFloatCount, 9);
-        EXPECT_EQ(mesh.colorFloatCount, 9);
-        EXPECT_EQ(mesh.uvFloatCount, 6);
-        EXPECT_EQ(mesh.indexCount, 3);
+        EXPECT_EQ(countsOf(mesh), (MeshCounts{9, 9, 3, 6}));
         EXPECT_EQ(mesh.positions, std::vector<float>(m.floats.begin(), m.floats.begin() + 9));
         EXPECT_EQ(mesh.colors, std::vector<float>(m.floats.begin() + 9, m.floats.begin() + 18));
         EXPECT_EQ(mesh.uvs, std::vector<float>(m.floats.begin() + 18, m.floats.end()));

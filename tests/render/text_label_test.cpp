@@ -1,5 +1,6 @@
 #include "render/text_label.h"
 #include "tests/render/glyph_text.h"
+#include "tests/render/mesh_counts.h"
 #include "tests/render/shader_test_support.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +27,7 @@ std::vector<float> vertexColours(size_t vertices, Choose colourOf)
 
 void expectCounts(const Mesh& mesh, int32_t glyphs)
 {
-    EXPECT_EQ(mesh.positionFloatCount, 12 * glyphs);
-    EXPECT_EQ(mesh.colorFloatCount, 12 * glyphs);
-    EXPECT_EQ(mesh.indexCount, 6 * glyphs);
-    EXPECT_EQ(mesh.uvFloatCount, 8 * glyphs);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{12 * glyphs, 12 * glyphs, 6 * glyphs, 8 * glyphs}));
 }
 
 class TextLabels : public RenderTest {};
