@@ -10,50 +10,24 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
-// Column-major helpers written out element by element, apart from the math library.
-using Matrix = std::vector<float>;
-
-Matrix product(const Matrix& a, const Matrix& b)
+// The matrices the sprite should build, from the math library's builders (tested on their
+// own by the math tests).
+Mat4 product(std::initializer_list<Mat4> factors)
 {
-    Matrix out(16, 0.0f);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            for (int k = 0; k < 4; ++k)
-                out[4 * c + r] += a[4 * k + r] * b[4 * c + k];
+    Mat4 out = Mat4::identity();
+    for (const Mat4& factor : factors)
+        Mat4::multiply(out, out, factor);
     return out;
 }
 
-Matrix translated(float x, float y, float z)
+void expectNear(const float* actual, const Mat4& expected)
 {
-    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
-}
-
-Matrix scaled(float x, float y, float z)
-{
-    return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1};
-}
-
-Matrix turnedDegrees(float degrees)
-{
-    const double a = degrees * 3.14159265358979 / 180.0;
-    const auto c = static_cast<float>(std::cos(a));
-    const auto s = static_cast<float>(std::sin(a));
-    return {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
-
-Matrix asMatrix(const float* values)
-{
-    return Matrix(values, values + 16);
-}
-
-void expectNear(const Matrix& actual, const Matrix& expected)
-{
-    ASSERT_EQ(actual.size(), 16u);
     for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected[i], 1e-4f * (1.0f + std::fabs(expected[i]))) << "element " << i;
+        EXPECT_NEAR(actual[i], expected.m[i], 1e-4f * (1.0f + std::fabs(expected.m[i]))) << "element " << i;
 }
 
 // The unit quad 0..1 in x and y, red, with texture coordinates matching its corners.
@@ -116,29 +90,28 @@ TEST_F(SpriteDrawing, TheMatricesReachFinalMatrixAndMvMatAsTheBoundProgramAsks)
     sprite.setAnchor(0.5f, 0.25f);
     sprite.setRotation(30);
 
-    const Matrix model = product(product(product(translated(3, -4, -1), turnedDegrees(30)),
-                                         scaled(2.5f, 7, 1.5f)),
-                                 translated(-0.5f, -0.25f, 0));
-    const Matrix viewModel = product(asMatrix(camera_.viewMatrix()), model);
-    const Matrix full = product(asMatrix(camera_.projectionMatrix()), viewModel);
+    const Mat4 viewModel = product({camera_.view(), Mat4::translation(3, -4, -1),
+                                    Mat4::rotationZ(static_cast<float>(30 * kDegToRad)), Mat4::scaling(2.5f, 7, 1.5f),
+                                    Mat4::translation(-0.5f, -0.25f, 0)});
+    const Mat4 full = product({camera_.projection(), viewModel});
 
     // Without "mvMat" the projection is folded into "finalMatrix".
     plain_.bind();
     sprite.draw();
-    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16), full);
-    expectNear(asMatrix(sprite.matrix().m), full);
+    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16).data(), full);
+    expectNear(sprite.matrix().m, full);
 
     // With it, both receive view times model.
     withMvMat_.bind();
     sprite.draw();
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16), viewModel);
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16).data(), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(), viewModel);
 
     // The matrix is rebuilt from the view on every draw: earlier operations do not pile up.
     sprite.translate(100, 100, 100);
     sprite.rotateAxis(1.0f, 0, 1, 0);
     sprite.draw();
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(), viewModel);
 }
 
 TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
@@ -252,14 +225,13 @@ TEST(SpritePlacement, MatrixOperationsPostMultiplySoTheLastStepActsFirst)
     sprite.loadMatrix(identity.m);
     sprite.translate(5, 0, 0);
     sprite.applyScale(2, 2, 2);
-    expectNear(asMatrix(sprite.matrix().m), product(translated(5, 0, 0), scaled(2, 2, 2)));
+    expectNear(sprite.matrix().m, product({Mat4::translation(5, 0, 0), Mat4::scaling(2, 2, 2)}));
     sprite.rotateZ(static_cast<float>(90 * kDegToRad));
-    expectNear(asMatrix(sprite.matrix().m),
-               product(product(translated(5, 0, 0), scaled(2, 2, 2)), turnedDegrees(90)));
+    expectNear(sprite.matrix().m, product({Mat4::translation(5, 0, 0), Mat4::scaling(2, 2, 2),
+                                           Mat4::rotationZ(static_cast<float>(90 * kDegToRad))}));
 
     // multiplyMatrix may read the sprite's own matrix.
-    const Mat4 shift = Mat4::translation(0, 7, 0);
-    const Matrix before = asMatrix(sprite.matrix().m);
-    sprite.multiplyMatrix(shift, sprite.matrix());
-    expectNear(asMatrix(sprite.matrix().m), product(translated(0, 7, 0), before));
+    const Mat4 before = sprite.matrix();
+    sprite.multiplyMatrix(Mat4::translation(0, 7, 0), sprite.matrix());
+    expectNear(sprite.matrix().m, product({Mat4::translation(0, 7, 0), before}));
 }
