@@ -12,29 +12,10 @@
 
 namespace {
 
-// Two quads side by side in clip space: the left one covers x -1..0, the right one 0..1,
-// both red. Vertex colours, texture coordinates and indices all differ per vertex so a
-// shifted upload shows.
+// Two quads side by side in clip space: the left one covers x -1..0, the right one 0..1.
 Mesh twoQuads()
 {
-    Mesh mesh;
-    for (int quad = 0; quad < 2; ++quad) {
-        const float left = quad == 0 ? -1.0f : 0.0f;
-        mesh.addPosition(left, -1, 0);
-        mesh.addPosition(left + 1, -1, 0);
-        mesh.addPosition(left, 1, 0);
-        mesh.addPosition(left + 1, 1, 0);
-        for (int corner = 0; corner < 4; ++corner) {
-            mesh.addColor(1, 0.125f * corner, 0.0625f * quad);
-            mesh.addTexCoord(0.25f * corner, 0.5f * quad);
-        }
-        const auto first = static_cast<uint16_t>(4 * quad);
-        mesh.addTriangle(first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2));
-        mesh.addTriangle(static_cast<uint16_t>(first + 2), static_cast<uint16_t>(first + 1),
-                         static_cast<uint16_t>(first + 3));
-    }
-    mesh.updateCounts();
-    return mesh;
+    return quads({{-1, -1, 0, 1}, {0, -1, 1, 1}});
 }
 
 class MeshBuffers : public RenderTest {

@@ -210,12 +210,7 @@ TEST_F(ShaderProgramOnGl, BindPublishesTheLocationsOfTheProgramBoundLast)
     EXPECT_EQ(b.inTexCoord, gl.glGetAttribLocation(plain.programName(), "inTexCoord"));
 
     // A draw after the second bind feeds B's "finalMatrix".
-    Mesh mesh;
-    mesh.addPosition(0, 0, 0);
-    mesh.addColor(1, 1, 1);
-    mesh.addTexCoord(0, 0);
-    mesh.addTriangle(0, 0, 0);
-    mesh.updateCounts();
+    Mesh mesh = quads({{0, 0, 1, 1}});
     mesh.createBuffers();
     const Mat4 matrix = Mat4::translation(0.25f, 0.5f, 0.75f);
     mesh.draw(&matrix);

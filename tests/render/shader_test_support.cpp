@@ -65,6 +65,25 @@ void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string&
     program.compileAndLink();
 }
 
+Mesh quads(std::initializer_list<std::array<float, 4>> rectangles)
+{
+    Mesh mesh;
+    uint16_t first = 0;
+    for (const auto& [left, bottom, right, top] : rectangles) {
+        const float quad = first / 4.0f;
+        for (int corner = 0; corner < 4; ++corner) {
+            mesh.addPosition(corner % 2 ? right : left, corner < 2 ? bottom : top, 0);
+            mesh.addColor(1, 0.125f * corner, 0.0625f * quad);
+            mesh.addTexCoord(0.25f * corner, 0.5f * quad);
+        }
+        mesh.addTriangle(first, first + 1, first + 2);
+        mesh.addTriangle(first + 2, first + 1, first + 3);
+        first += 4;
+    }
+    mesh.updateCounts();
+    return mesh;
+}
+
 std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer)
 {
     glEntry<PFNGLBINDBUFFERPROC>("glBindBuffer")(target, buffer);

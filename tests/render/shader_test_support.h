@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/mesh.h"
 #include "render/shader_program.h"
 #include "render/texture.h"
 #include "tests/support/capture.h"
@@ -33,6 +34,12 @@ extern const std::string kFragmentTextured;  // texture0 sample times colour
 // compileAndLink).
 void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string& vertexSource,
                   const std::string& fragmentSource);
+
+// A mesh of quads in the z = 0 plane, each {left, bottom, right, top}: corners bottom-left,
+// bottom-right, top-left, top-right, triangles (0, 1, 2) and (2, 1, 3), counts updated. Every
+// vertex is red; green, blue and the texture coordinates differ per corner and per quad, so a
+// shifted upload shows.
+Mesh quads(std::initializer_list<std::array<float, 4>> rectangles);
 
 // Real GL state, read back through entry points the game's table does not carry.
 std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer);

@@ -30,29 +30,13 @@ void expectNear(const float* actual, const Mat4& expected)
         EXPECT_NEAR(actual[i], expected.m[i], 1e-4f * (1.0f + std::fabs(expected.m[i]))) << "element " << i;
 }
 
-// The unit quad 0..1 in x and y, red, with texture coordinates matching its corners.
-Mesh unitQuad()
-{
-    Mesh mesh;
-    const float corners[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    for (const auto& corner : corners) {
-        mesh.addPosition(corner[0], corner[1], 0);
-        mesh.addColor(1, 0, 0);
-        mesh.addTexCoord(corner[0], corner[1]);
-    }
-    mesh.addTriangle(0, 1, 2);
-    mesh.addTriangle(2, 1, 3);
-    mesh.updateCounts();
-    return mesh;
-}
-
 class SpriteDrawing : public RenderTest {
 protected:
     void prepare() override
     {
         buildProgram(plain_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         buildProgram(withMvMat_, dir_, shaders::kVertexWithMvMat, shaders::kFragmentColour);
-        quad_ = unitQuad();
+        quad_ = quads({{0, 0, 1, 1}}); // the unit quad
         quad_.createBuffers();
     }
 
