@@ -3,7 +3,7 @@
 #include "render/shader_locations.h"
 #include "render/mesh.h"
 #include "tests/render/mesh_counts.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 #include "tests/support/gl_call_log.h"
 
 #include <gtest/gtest.h>

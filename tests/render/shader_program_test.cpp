@@ -3,7 +3,7 @@
 #include "render/shader_locations.h"
 #include "render/shader_program.h"
 #include "math/mat4.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 #include "tests/support/capture.h"
 #include "tests/support/gl_call_log.h"
 #include "tests/support/gl_test_context.h"

@@ -5,7 +5,7 @@
 #include "render/sprite.h"
 #include "render/texture.h"
 #include "tests/render/image_test_files.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 
 #include <gtest/gtest.h>
 

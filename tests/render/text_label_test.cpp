@@ -1,7 +1,7 @@
 #include "render/text_label.h"
 #include "tests/render/glyph_text.h"
 #include "tests/render/mesh_counts.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 
 #include <gtest/gtest.h>
 

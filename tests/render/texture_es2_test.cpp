@@ -3,7 +3,7 @@
 #include "app/gl_dialect.h"
 #include "render/texture.h"
 #include "tests/render/image_test_files.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 
 #include <GL/glext.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "app/gl_functions.h"
 #include "tests/render/image_test_files.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 #include "tests/support/one_line_report.h"
 
 #include <gtest/gtest.h>

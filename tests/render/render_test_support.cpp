@@ -1,4 +1,4 @@
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 
 #include <GL/glext.h>
 
