@@ -3,20 +3,8 @@
 #include "fuzz/fuzz_input.h"
 #include "render/image_decoders.h"
 
-#include <cstdint>
-#include <string>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string& path = fuzz::writeInput(".fnt", data, size);
-    uint16_t width = 0, height = 0;
-    uint8_t* pixels = loadBmp24WithAlpha(path.c_str(), &width, &height, nullptr);
-    if (pixels) {
-        // Touch the last byte the upload would read.
-        const size_t bytes = size_t{width} * height * 4;
-        volatile uint8_t last = pixels[bytes - 1];
-        (void)last;
-    }
-    delete[] pixels;
+    fuzz::decodeImage(".fnt", loadBmp24WithAlpha, data, size, [](size_t width, size_t height) { return width * height * 4; });
     return 0;
 }

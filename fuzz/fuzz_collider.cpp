@@ -4,20 +4,10 @@
 #include "fuzz/fuzz_input.h"
 #include "collision/collider.h"
 
-#include <cstdint>
-#include <string>
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz::silenceStandardStreams();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string& path = fuzz::writeInput(".json", data, size);
     Collider collider;
-    collider.loadFile(path);
+    collider.loadFile(fuzz::writeInput(".json", data, size));
     volatile float sum = 0;
     for (int k = 0; k < collider.segmentCount(); ++k)
         for (float v : collider.segment(k))

@@ -4,6 +4,7 @@
 // for every vertex, every index naming a vertex, counts equal to the array lengths, and
 // keyframes sized for the model. Any breach stops the fuzzer.
 
+#include "fuzz/fuzz_input.h"
 #include "render/mesh.h"
 #include "render/mesh_animation.h"
 
@@ -36,6 +37,16 @@ inline void checkMesh(const Mesh& mesh)
             if (first < 0 || static_cast<size_t>(first) > frames)
                 __builtin_trap();
     }
+}
+
+// Loads the input as a mesh file of that extension with one of the mesh readers and checks
+// what it gives.
+inline void loadAndCheckMesh(const char* extension, bool (Mesh::*read)(const std::string&), const uint8_t* data,
+                             size_t size)
+{
+    Mesh mesh;
+    (mesh.*read)(writeInput(extension, data, size));
+    checkMesh(mesh);
 }
 
 } // namespace fuzz

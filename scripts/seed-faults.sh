@@ -28,7 +28,7 @@ declare -A tests=(
   [app]='^(MainLoop|GameWindow|GlFunctions|GlStartup)\.'
   [input]='^InputDevice\.'
   [math]='^(Vec|Mat4|Camera)\.'
-  [render]='^(Bmp24Reader|BmpReaders|WideningBmpReader|PngReader|Mesh[A-Za-z]*|ShaderProgram|Sprite[A-Za-z]*|TextLabels|Texture|TextureOnGl)\.'
+  [render]='^(Bmp24Reader|BmpReaders|WideningBmpReader|PngReader|Mesh[A-Za-z]*|ShaderProgram[A-Za-z]*|Sprite[A-Za-z]*|TextLabels|Texture|TextureOnGl|TextureEs2)\.'
   [json]='^Json'
   [collision]='^Collider\.'
   [game]='^(DamagedData|GameLayout|GameRender|GameRules|GameShutdownTest|GameTest|GoldenImage)[./]'
@@ -71,6 +71,14 @@ deleted texture keeps its name | render/texture.cpp | render,game |         glDe
 wrap T repeats | render/texture.cpp | render | glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT); | glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 glyph column | render/text_label.cpp | render | const int column = code % 16; | const int column = code % 15;
 sprite anchor axes swapped | render/sprite.cpp | render |     translate(-anchorX_, -anchorY_, 0.0f); |     translate(-anchorY_, -anchorX_, 0.0f);
+top-down BMP rows kept in file order | render/image_bmp.cpp | render |     layout.topDown = storedHeight < 0; |     layout.topDown = false;
+BMP pixels read right after the headers | render/image_bmp.cpp | render | static_cast<long>(pixelOffset), SEEK_SET | static_cast<long>(kFileHeaderBytes + infoBytes), SEEK_SET
+one trailing byte announces animations | render/mesh_load.cpp | render | uint8_t extra[2]; | uint8_t extra[1];
+second createBuffers leaks the first | render/mesh_buffers.cpp | render |     deleteBuffers();\n    GLuint names[4] = {}; |     GLuint names[4] = {};
+label colour reaches hidden slots | render/text_label.cpp | render | const int32_t vertices = mesh_.colorCount() / 3; | const auto vertices = static_cast<int32_t>(mesh_.colors.size()) / 3;
+ES wrap ignores the height | render/texture_es2.cpp | render | if (wanted == GL_CLAMP_TO_BORDER || !isPowerOfTwo(width) || !isPowerOfTwo(height)) | if (wanted == GL_CLAMP_TO_BORDER || !isPowerOfTwo(width))
+paused passes keep the last counter | app/application.h | app |         window_.present();\n        lastCounter_ = now; |         window_.present();\n        if (window_.active())\n            lastCounter_ = now;
+trees lean only beyond radius 16 | game/game_render.cpp | game | constexpr float kBendRadiusSquared = 225.0f; | constexpr float kBendRadiusSquared = 256.0f;
 collider radius read from x | collision/collider.cpp | collision | !read.number(*e, k, "radius", circleRadius_[k]) | !read.number(*e, k, "x", circleRadius_[k])
 decimal with its point first read as a number | json/json_reader_detail.h | json | fraction == 0 || at == 8 - m) | fraction == 0)
 one tree not drawn | game/game_render.cpp | game |         drawNear(tree, kGroundRadiusSquared); |         if (&tree != &trees_[0])\n            drawNear(tree, kGroundRadiusSquared);

@@ -45,10 +45,7 @@ Outcome playThreeFrames()
     CapturedStream err(CapturedStream::Err);
     {
         HeadlessGame game;
-        HeadlessGame::Options options;
-        options.width = 320;
-        options.height = 180;
-        run.started = game.start(options);
+        run.started = game.start({.width = 320, .height = 180});
         for (int frame = 0; frame < 3 && run.started; ++frame)
             game.step();
         if (run.started)

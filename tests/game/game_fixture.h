@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/text_label.h"
+#include "tests/render/glyph_text.h"
 #include "tests/support/gl_test_context.h"
 #include "tools/headless/headless_game.h"
 
@@ -23,6 +24,9 @@ protected:
     static bool started_;
 };
 
-// Reads a label's current text back from its glyph quads: each slot's top-left texture
-// coordinate names the font cell, and the draw counts say how many slots show.
-std::string labelText(const TextLabel& label);
+// A label's current text read back from its glyph quads: the draw counts say how many
+// slots show.
+inline std::string labelText(const TextLabel& label)
+{
+    return glyphText(label.mesh(), static_cast<size_t>(label.mesh().indexCount) / 6);
+}

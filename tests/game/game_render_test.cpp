@@ -1,61 +1,97 @@
 #include "tests/game/game_fixture.h"
 
-#include "app/game_window.h"
 #include "math/vec.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cmath>
 #include <functional>
 #include <vector>
 
 namespace {
 
-// Counts the triangles a render draws, through a GL query.
-class PrimitiveCounter {
-public:
-    PrimitiveCounter()
-    {
-        gen_ = reinterpret_cast<PFNGLGENQUERIESPROC>(GameWindow::glProcAddress("glGenQueries"));
-        begin_ = reinterpret_cast<PFNGLBEGINQUERYPROC>(GameWindow::glProcAddress("glBeginQuery"));
-        end_ = reinterpret_cast<PFNGLENDQUERYPROC>(GameWindow::glProcAddress("glEndQuery"));
-        result_ = reinterpret_cast<PFNGLGETQUERYOBJECTUIVPROC>(
-            GameWindow::glProcAddress("glGetQueryObjectuiv"));
-        gen_(1, &query_);
-    }
-    GLuint count(const std::function<void()>& draw)
-    {
-        begin_(GL_PRIMITIVES_GENERATED, query_);
-        draw();
-        end_(GL_PRIMITIVES_GENERATED);
-        GLuint value = 0;
-        result_(query_, GL_QUERY_RESULT, &value);
-        return value;
-    }
+// The triangles a draw makes, counted by a GL query.
+GLuint trianglesDrawn(const std::function<void()>& draw)
+{
+    GLuint query = 0;
+    glEntry<PFNGLGENQUERIESPROC>("glGenQueries")(1, &query);
+    glEntry<PFNGLBEGINQUERYPROC>("glBeginQuery")(GL_PRIMITIVES_GENERATED, query);
+    draw();
+    glEntry<PFNGLENDQUERYPROC>("glEndQuery")(GL_PRIMITIVES_GENERATED);
+    GLuint value = 0;
+    glEntry<PFNGLGETQUERYOBJECTUIVPROC>("glGetQueryObjectuiv")(query, GL_QUERY_RESULT, &value);
+    glEntry<PFNGLDELETEQUERIESPROC>("glDeleteQueries")(1, &query);
+    return value;
+}
 
-private:
-    PFNGLGENQUERIESPROC gen_;
-    PFNGLBEGINQUERYPROC begin_;
-    PFNGLENDQUERYPROC end_;
-    PFNGLGETQUERYOBJECTUIVPROC result_;
-    GLuint query_ = 0;
-};
+// The trees (0 to 29) and then the wall pieces (30 on).
+std::vector<Sprite*> objects(GameScene& scene)
+{
+    std::vector<Sprite*> all;
+    for (Sprite& s : scene.trees())
+        all.push_back(&s);
+    for (Sprite& s : scene.walls())
+        all.push_back(&s);
+    return all;
+}
+
+// The objects a render draws: each gets a marker matrix first, which a draw replaces.
+std::vector<int> drawnObjects(GameScene& scene)
+{
+    Mat4 marker;
+    marker.m[0] = 42.0f;
+    const std::vector<Sprite*> all = objects(scene);
+    for (Sprite* s : all)
+        s->loadMatrix(marker.m);
+    scene.render();
+    std::vector<int> drawn;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i]->matrix().m[0] != 42.0f)
+            drawn.push_back(static_cast<int>(i));
+    return drawn;
+}
+
+// The same set worked out from the positions: strictly inside radius 20 of the scroll
+// centre for trees, 17.14 for walls.
+std::vector<int> insideTheDisc(GameScene& scene)
+{
+    const std::vector<Sprite*> all = objects(scene);
+    std::vector<int> inside;
+    for (size_t i = 0; i < all.size(); ++i) {
+        const Vec2 shifted(all[i]->x - scene.scroll().x, all[i]->y - scene.scroll().y);
+        if (shifted.lengthSquared() < (i < scene.trees().size() ? 400.0f : 293.7796f))
+            inside.push_back(static_cast<int>(i));
+    }
+    return inside;
+}
+
+// Where an object at (x, y, -1) is drawn: leaning by the angle about the tangent (0, 1, 0).
+Mat4 expectedMatrix(const Camera& camera, float x, float y, float angle)
+{
+    Mat4 m = camera.view();
+    Mat4::multiply(m, m, Mat4::translation(x, y, -1.0f));
+    Mat4::multiply(m, m, Mat4::rotationAxis(angle, 0.0f, 1.0f, 0.0f));
+    Mat4::multiply(m, m, Mat4::translation(-0.5f, -0.5f, 0));
+    Mat4::multiply(m, camera.projection(), m);
+    return m;
+}
+
+void expectMatrixNear(const Mat4& actual, const Mat4& expected)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual.m[i], expected.m[i], 1e-4f) << "element " << i;
+}
 
 class GameRender : public GameTest {
 protected:
     GameScene& scene() { return game_->scene(); }
 
-    // Moves every tree and wall far outside the disc, remembering where they were.
+    // Moves every tree and wall far outside the disc; the test's end puts them back.
     void clearTheWorld()
     {
-        for (Sprite& s : scene().trees())
-            saved_.push_back({&s, s.x, s.y});
-        for (Sprite& s : scene().walls())
-            saved_.push_back({&s, s.x, s.y});
-        for (auto& entry : saved_) {
-            entry.sprite->x = 1000.0f;
-            entry.sprite->y = 1000.0f;
+        for (Sprite* s : objects(scene())) {
+            saved_.push_back({s, s->x, s->y});
+            s->x = s->y = 1000.0f;
         }
     }
     void TearDown() override
@@ -72,23 +108,6 @@ protected:
     std::vector<Saved> saved_;
 };
 
-Mat4 expectedUpright(const Camera& camera, float x, float y, float z)
-{
-    Mat4 m = camera.view();
-    Mat4::multiply(m, m, Mat4::translation(x, y, z));
-    Mat4::multiply(m, m, Mat4::rotationZ(0.0f));
-    Mat4::multiply(m, m, Mat4::scaling(1, 1, 1));
-    Mat4::multiply(m, m, Mat4::translation(-0.5f, -0.5f, 0));
-    Mat4::multiply(m, camera.projection(), m);
-    return m;
-}
-
-void expectMatrixNear(const Mat4& actual, const Mat4& expected)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual.m[i], expected.m[i], 1e-4f) << "element " << i;
-}
-
 } // namespace
 
 TEST_F(GameRender, AtScrollZeroExactlyTheTilesInsideRadiusTwentyAreDrawn)
@@ -97,8 +116,7 @@ TEST_F(GameRender, AtScrollZeroExactlyTheTilesInsideRadiusTwentyAreDrawn)
     ASSERT_EQ(scene().scroll().y, 0.0f);
     clearTheWorld();
     scene().render(); // the background is drawn with the basic program from now on
-    PrimitiveCounter counter;
-    const GLuint triangles = counter.count([&] { scene().render(); });
+    const GLuint triangles = trianglesDrawn([&] { scene().render(); });
     int expectedTiles = 0;
     for (int i = -40; i <= 39; ++i)
         for (int j = -40; j <= 39; ++j)
@@ -119,29 +137,15 @@ TEST_F(GameRender, TreesLeanOutwardBeyondRadiusFifteenAndWallsStopEarlier)
     upright.y = 0.0f;
     tilted.x = 15.5f;
     tilted.y = 0.0f;
-    farTree.x = 0.0f;
-    farTree.y = 17.2f;
-    farWall.x = 0.0f;
-    farWall.y = 17.2f;
-    Mat4 sentinel;
-    sentinel.m[0] = 42.0f;
-    farWall.loadMatrix(sentinel.m);
+    farTree.x = farWall.x = 0.0f;
+    farTree.y = farWall.y = 17.2f;
 
-    scene().render();
+    // Drawn: the trees at 15, 15.5 and 17.2; not the wall at 17.2.
+    EXPECT_EQ(drawnObjects(scene()), (std::vector<int>{0, 1, 2}));
     const Camera& camera = scene().worldCamera();
-    expectMatrixNear(upright.matrix(), expectedUpright(camera, 15.0f, 0.0f, -1.0f));
-
+    expectMatrixNear(upright.matrix(), expectedMatrix(camera, 15.0f, 0.0f, 0.0f));
     // Tilted by 0.5 radians about the tangent (0, 1, 0): +z leans toward +x.
-    Mat4 lean = camera.view();
-    Mat4::multiply(lean, lean, Mat4::translation(15.5f, 0.0f, -1.0f));
-    Mat4::multiply(lean, lean, Mat4::rotationAxis(0.5f, 0.0f, 1.0f, 0.0f));
-    Mat4::multiply(lean, lean, Mat4::translation(-0.5f, -0.5f, 0.0f));
-    Mat4::multiply(lean, camera.projection(), lean);
-    expectMatrixNear(tilted.matrix(), lean);
-
-    // A tree at 17.2 is drawn (its matrix was rebuilt); a wall there is not.
-    EXPECT_NE(farTree.matrix().m[15], 0.0f);
-    EXPECT_EQ(farWall.matrix().m[0], 42.0f);
+    expectMatrixNear(tilted.matrix(), expectedMatrix(camera, 15.5f, 0.0f, 0.5f));
     // Positions are restored after the shifted draws.
     EXPECT_EQ(tilted.x, 15.5f);
 }
@@ -166,47 +170,6 @@ TEST_F(GameRender, ResizeMovesTheViewportButNotTheProjection)
     EXPECT_FLOAT_EQ(screenWide, 2.0f / 1280.0f);
     scene().resize(320, 180);
 }
-
-namespace {
-
-// The trees (0 to 29) and wall pieces (30 on) a render draws: each gets a marker matrix
-// first, which a draw replaces.
-std::vector<int> drawnObjects(GameScene& scene)
-{
-    Mat4 marker;
-    marker.m[0] = 42.0f;
-    for (Sprite& s : scene.trees())
-        s.loadMatrix(marker.m);
-    for (Sprite& s : scene.walls())
-        s.loadMatrix(marker.m);
-    scene.render();
-    std::vector<int> drawn;
-    int index = 0;
-    for (Sprite& s : scene.trees())
-        drawn.insert(drawn.end(), s.matrix().m[0] != 42.0f ? 1 : 0, index++);
-    for (Sprite& s : scene.walls())
-        drawn.insert(drawn.end(), s.matrix().m[0] != 42.0f ? 1 : 0, index++);
-    return drawn;
-}
-
-// The same set worked out from the positions: strictly inside radius 20 of the scroll
-// centre for trees, 17.14 for walls.
-std::vector<int> insideTheDisc(GameScene& scene)
-{
-    std::vector<int> inside;
-    int index = 0;
-    auto check = [&](const Sprite& s, float radiusSquared) {
-        const Vec2 shifted(s.x - scene.scroll().x, s.y - scene.scroll().y);
-        inside.insert(inside.end(), shifted.lengthSquared() < radiusSquared ? 1 : 0, index++);
-    };
-    for (const Sprite& s : scene.trees())
-        check(s, 400.0f);
-    for (const Sprite& s : scene.walls())
-        check(s, 293.7796f);
-    return inside;
-}
-
-} // namespace
 
 TEST_F(GameRender, ScrollingChangesWhichObjectsAreDrawnWhileTheFreeCameraDoesNot)
 {

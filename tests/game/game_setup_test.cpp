@@ -92,12 +92,8 @@ TEST(GameLayout, TheSeedDecidesTheTreeLayout)
     std::filesystem::current_path(ZORBEL_SOURCE_DIR);
     auto layout = [](unsigned seed) {
         HeadlessGame game;
-        HeadlessGame::Options options;
-        options.width = 64;
-        options.height = 36;
-        options.seed = seed;
         std::vector<std::pair<float, float>> trees;
-        if (!game.start(options))
+        if (!game.start({.width = 64, .height = 36, .seed = seed}))
             return trees;
         for (const Sprite& tree : game.scene().trees())
             trees.emplace_back(tree.x, tree.y);

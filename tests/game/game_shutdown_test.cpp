@@ -1,9 +1,6 @@
 #include "tests/game/game_fixture.h"
 
-#include "app/game_window.h"
-
 #include <GL/gl.h>
-#include <GL/glext.h>
 
 // A suite of its own, so the shutdown never reaches the scene the other suites read (where
 // one process runs a whole suite, as under Wine).
@@ -18,8 +15,6 @@ TEST_F(GameShutdownTest, DeletesTheSixTexturesAndLeavesTheRestToDestruction)
         ASSERT_TRUE(glIsTexture(names[i])) << "texture " << i;
     }
     const GLuint labelBuffer = scene.scoreLabel().mesh().positionBuffer;
-    const auto isBuffer =
-        reinterpret_cast<PFNGLISBUFFERPROC>(GameWindow::glProcAddress("glIsBuffer"));
     ASSERT_TRUE(isBuffer(labelBuffer));
 
     scene.shutdown();

@@ -21,11 +21,7 @@ void expectGolden(const std::string& name, int frames, const std::function<std::
 {
     std::filesystem::current_path(ZORBEL_SOURCE_DIR);
     HeadlessGame game;
-    HeadlessGame::Options options;
-    options.width = 640;
-    options.height = 360;
-    options.seed = 1;
-    ZORBEL_REQUIRE_GL(game.start(options));
+    ZORBEL_REQUIRE_GL(game.start({.width = 640, .height = 360, .seed = 1}));
     for (int frame = 0; frame < frames; ++frame) {
         game.holdKeys(keys(frame));
         game.step();

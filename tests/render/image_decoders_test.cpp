@@ -27,13 +27,15 @@ Decoded decode(Decoder decoder, const std::string& path)
     return out;
 }
 
-// The widening the format describes: the pixel block read as consecutive 3-byte pixels,
-// each followed by a copy of its third byte.
-std::vector<uint8_t> widenPixelByPixel(const std::string& block)
+// The widening the format describes, row by row without the padding: each 3-byte pixel
+// followed by a copy of its third byte.
+std::vector<uint8_t> widenPixelByPixel(const std::string& file, int width, int height)
 {
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
     std::vector<uint8_t> out;
-    for (size_t i = 0; i + 3 <= block.size(); i += 3)
-        out.insert(out.end(), {uint8_t(block[i]), uint8_t(block[i + 1]), uint8_t(block[i + 2]), uint8_t(block[i + 2])});
+    for (int y = 0; y < height; ++y)
+        for (size_t i = 54 + y * stride; i < 54 + y * stride + width * 3; i += 3)
+            out.insert(out.end(), {uint8_t(file[i]), uint8_t(file[i + 1]), uint8_t(file[i + 2]), uint8_t(file[i + 2])});
     return out;
 }
 
@@ -64,41 +66,34 @@ TEST(Bmp24Reader, KeepsTheStoredPaddedRowsBottomRowFirst)
     EXPECT_EQ(d.bytes(4 * 2 * 3), asBytes(zeroSize.substr(54)));
 }
 
-TEST(Bmp24Reader, ReadsThePixelsFromTheStatedOffset)
+TEST(BmpReaders, AStatedPixelOffsetAndTopDownRowsReadLikeThePlainFile)
 {
     TempDir dir;
-    const std::string plain = makeBmp24(5, 2);
+    const std::string plain = makeBmp24(5, 3); // rows of 16 stored bytes
     // A 108-byte information header and a gap before the pixels.
     std::string shifted = plain.substr(0, 54) + std::string(68 + 10, '\x55') + plain.substr(54);
     putLe32(shifted, 10, 54 + 68 + 10);
     putLe32(shifted, 14, 108);
-    for (Decoder decoder : {loadBmp24, loadBmp24WithAlpha}) {
-        const Decoded a = decode(decoder, dir.write("a.bmp", plain));
-        const Decoded b = decode(decoder, dir.write("b.bmp", shifted));
-        ASSERT_TRUE(a.pixels && b.pixels) << a.reason << b.reason;
-        EXPECT_EQ(a.bytes(5 * 2 * 3), b.bytes(5 * 2 * 3));
-    }
-}
-
-TEST(Bmp24Reader, TopDownFilesComeOutBottomRowFirst)
-{
-    TempDir dir;
-    const std::string bottomUp = makeBmp24(3, 4);
     // The same picture stored top row first, announced by a negative height.
-    std::string topDown = bottomUp.substr(0, 54);
-    putLe32(topDown, 22, static_cast<uint32_t>(-4));
-    for (int row = 3; row >= 0; --row)
-        topDown += bottomUp.substr(54 + row * 12, 12);
+    std::string topDown = plain.substr(0, 54);
+    putLe32(topDown, 22, static_cast<uint32_t>(-3));
+    for (int row = 2; row >= 0; --row)
+        topDown += plain.substr(54 + row * 16, 16);
     for (Decoder decoder : {loadBmp24, loadBmp24WithAlpha}) {
-        const Decoded a = decode(decoder, dir.write("up.bmp", bottomUp));
-        const Decoded b = decode(decoder, dir.write("down.bmp", topDown));
-        ASSERT_TRUE(a.pixels && b.pixels) << b.reason;
-        EXPECT_EQ(b.height, 4);
-        EXPECT_EQ(a.bytes(48), b.bytes(48));
+        const size_t size = decoder == loadBmp24 ? 16 * 3 : 5 * 3 * 4;
+        const Decoded a = decode(decoder, dir.write("a.bmp", plain));
+        ASSERT_TRUE(a.pixels) << a.reason;
+        for (const std::string& variant : {shifted, topDown}) {
+            const Decoded b = decode(decoder, dir.write("b.bmp", variant));
+            ASSERT_TRUE(b.pixels) << b.reason;
+            EXPECT_EQ(b.width, 5);
+            EXPECT_EQ(b.height, 3);
+            EXPECT_EQ(a.bytes(size), b.bytes(size));
+        }
     }
 }
 
-TEST(WideningBmpReader, AddsAnAlphaEqualToRed)
+TEST(WideningBmpReader, AddsAnAlphaEqualToRedToEveryPixelAndSkipsTheRowPadding)
 {
     TempDir dir;
     const auto sample = [](int x, int) -> Bgr {
@@ -108,36 +103,15 @@ TEST(WideningBmpReader, AddsAnAlphaEqualToRed)
     const Decoded d = decode(loadBmp24WithAlpha, dir.write("font.fnt", makeBmp24(4, 1, sample)));
     ASSERT_TRUE(d.pixels) << d.reason;
     EXPECT_EQ(d.bytes(16), (std::vector<uint8_t>{10, 20, 200, 200, 0, 0, 0, 0, 255, 255, 255, 255, 1, 2, 3, 3}));
-}
 
-TEST(WideningBmpReader, MatchesPixelByPixelReadingAndSkipsRowPadding)
-{
-    TempDir dir;
-    // Widths that are multiples of 4 have no padding: the result is the plain widening of
-    // the whole block.
-    for (int width : {4, 8, 64}) {
-        const std::string file = makeBmp24(width, 5);
-        const Decoded d = decode(loadBmp24WithAlpha, dir.write("a.fnt", file));
-        ASSERT_TRUE(d.pixels) << d.reason;
-        EXPECT_EQ(d.bytes(width * 5 * 4), widenPixelByPixel(file.substr(54))) << "width " << width;
+    // Widths that are multiples of 4 have no padding; tall images cross the reader's chunk
+    // boundaries.
+    for (const auto& [width, height] : {std::pair{1, 3}, {3, 3}, {4, 5}, {5, 3}, {6, 3}, {8, 5}, {64, 5}, {300, 700}}) {
+        const std::string file = makeBmp24(width, height);
+        const Decoded w = decode(loadBmp24WithAlpha, dir.write("a.fnt", file));
+        ASSERT_TRUE(w.pixels) << w.reason;
+        EXPECT_EQ(w.bytes(width * height * 4), widenPixelByPixel(file, width, height)) << "width " << width;
     }
-    // Other widths: every row is widened on its own; the padding never becomes a pixel.
-    for (int width : {1, 3, 5, 6}) {
-        const Decoded d = decode(loadBmp24WithAlpha, dir.write("b.fnt", makeBmp24(width, 3)));
-        ASSERT_TRUE(d.pixels) << d.reason;
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < width; ++x) {
-                const Bgr c = patternPixel(x, y);
-                const uint8_t* p = d.pixels.get() + (y * width + x) * 4;
-                EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t>{c[0], c[1], c[2], c[2]}))
-                    << width << " " << x << "," << y;
-            }
-    }
-    // Tall images cross the reader's chunk boundaries.
-    const std::string tall = makeBmp24(300, 700);
-    const Decoded t = decode(loadBmp24WithAlpha, dir.write("tall.fnt", tall));
-    ASSERT_TRUE(t.pixels) << t.reason;
-    EXPECT_EQ(t.bytes(300 * 700 * 4), widenPixelByPixel(tall.substr(54)));
 }
 
 TEST(BmpReaders, RefuseDamagedFilesWithAReasonAndLeaveTheSizeAlone)
@@ -198,49 +172,31 @@ TEST(BmpReaders, RefuseDamagedFilesWithAReasonAndLeaveTheSizeAlone)
     }
 }
 
-TEST(PngReader, DeliversRgbaWithTheTopRowLast)
-{
-    TempDir dir;
-    const Decoded d = decode(loadPng, dir.write("a.png", makeRgbaPng(3, 4)));
-    ASSERT_TRUE(d.pixels) << d.reason;
-    EXPECT_EQ(d.width, 3);
-    EXPECT_EQ(d.height, 4);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 3; ++x) {
-            const Bgr c = patternPixel(x, y);
-            const uint8_t* p = d.pixels.get() + (y * 3 + x) * 4;
-            EXPECT_EQ(std::vector<uint8_t>(p, p + 4),
-                      (std::vector<uint8_t>{c[2], c[1], c[0], static_cast<uint8_t>(x * 16 + y)}))
-                << x << "," << y;
-        }
-}
-
-TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
+TEST(PngReader, ConvertsEveryColourTypeToEightBitRgbaWithTheTopRowLast)
 {
     TempDir dir;
     struct Case {
         const char* what;
-        PngRecipe recipe;
+        std::string file;
+        int width;
         std::vector<uint8_t> expected; // bottom row first
     };
     std::vector<Case> cases;
-    cases.push_back({"grey", {2, 2, kPngGrey, 8, false, {{10, 20}, {30, 40}}, {}, {}},
-                     {30, 30, 30, 255, 40, 40, 40, 255, 10, 10, 10, 255, 20, 20, 20, 255}});
-    cases.push_back({"grey with alpha", {1, 1, kPngGreyAlpha, 8, false, {{90, 7}}, {}, {}},
-                     {90, 90, 90, 7}});
-    cases.push_back({"one-bit grey", {3, 1, kPngGrey, 1, false, {{0xA0}}, {}, {}},
-                     {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255}});
-    cases.push_back({"rgb", {1, 1, kPngRgb, 8, false, {{1, 2, 3}}, {}, {}}, {1, 2, 3, 255}});
-    cases.push_back({"16-bit rgba", {1, 1, kPngRgba, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
-                     {255, 0, 128, 18}});
-    cases.push_back({"palette with transparency",
-                     {2, 1, kPngPalette, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
-                     {200, 100, 50, 255, 9, 8, 7, 33}});
-    PngRecipe interlaced;
-    interlaced.width = 9;
-    interlaced.height = 9;
-    interlaced.colorType = kPngRgba;
-    interlaced.interlaced = true;
+    const auto add = [&](const char* what, const PngRecipe& recipe, std::vector<uint8_t> expected) {
+        cases.push_back({what, makePng(recipe), recipe.width, std::move(expected)});
+    };
+    cases.push_back({"rgba, top row last", makeRgbaPng(3, 4), 3, patternRgba(3, 4, rgbaPngAlpha)});
+    add("grey", {2, 2, kPngGrey, 8, false, {{10, 20}, {30, 40}}, {}, {}},
+        {30, 30, 30, 255, 40, 40, 40, 255, 10, 10, 10, 255, 20, 20, 20, 255});
+    add("grey with alpha", {1, 1, kPngGreyAlpha, 8, false, {{90, 7}}, {}, {}}, {90, 90, 90, 7});
+    add("one-bit grey", {3, 1, kPngGrey, 1, false, {{0xA0}}, {}, {}},
+        {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255});
+    add("rgb", {1, 1, kPngRgb, 8, false, {{1, 2, 3}}, {}, {}}, {1, 2, 3, 255});
+    add("16-bit rgba", {1, 1, kPngRgba, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
+        {255, 0, 128, 18});
+    add("palette with transparency", {2, 1, kPngPalette, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
+        {200, 100, 50, 255, 9, 8, 7, 33});
+    PngRecipe interlaced{9, 9, kPngRgba, 8, true, {}, {}, {}};
     std::vector<uint8_t> expected(9 * 9 * 4);
     for (int top = 0; top < 9; ++top) {
         std::vector<uint8_t> row;
@@ -251,14 +207,14 @@ TEST(PngReader, ConvertsEveryColourTypeToEightBitRgba)
         }
         interlaced.rows.push_back(row);
     }
-    cases.push_back({"interlaced", interlaced, expected});
+    add("interlaced", interlaced, expected);
 
     for (const Case& c : cases) {
-        const std::string file = makePng(c.recipe);
-        ASSERT_FALSE(file.empty()) << c.what;
-        const Decoded d = decode(loadPng, dir.write("c.png", file));
+        ASSERT_FALSE(c.file.empty()) << c.what;
+        const Decoded d = decode(loadPng, dir.write("c.png", c.file));
         ASSERT_TRUE(d.pixels) << c.what << ": " << d.reason;
-        EXPECT_EQ(d.width, c.recipe.width) << c.what;
+        EXPECT_EQ(d.width, c.width) << c.what;
+        EXPECT_EQ(size_t{d.width} * d.height * 4, c.expected.size()) << c.what;
         EXPECT_EQ(d.bytes(c.expected.size()), c.expected) << c.what;
     }
 }

@@ -8,6 +8,17 @@ Bgr patternPixel(int x, int y)
             static_cast<uint8_t>((x ^ y) * 29 + 200)};
 }
 
+std::vector<uint8_t> patternRgba(int width, int height, const PixelAlpha& alpha)
+{
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Bgr c = patternPixel(x, y);
+            rgba.insert(rgba.end(), {c[2], c[1], c[0], alpha(x, y)});
+        }
+    return rgba;
+}
+
 void putLe16(std::string& bytes, size_t offset, uint16_t value)
 {
     bytes[offset] = static_cast<char>(value & 0xff);
@@ -89,15 +100,8 @@ std::string storedZlib(const std::string& raw)
     return out;
 }
 
-int channelsOf(int colorType)
-{
-    switch (colorType) {
-    case kPngGreyAlpha: return 2;
-    case kPngRgb: return 3;
-    case kPngRgba: return 4;
-    default: return 1;
-    }
-}
+// Samples per pixel of each colour type.
+constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
 
 // Scanlines with filter byte 0; an interlaced image as its seven passes (whole-byte pixels).
 std::string scanlines(const PngRecipe& recipe)
@@ -110,7 +114,7 @@ std::string scanlines(const PngRecipe& recipe)
         }
         return raw;
     }
-    const size_t pixelBytes = static_cast<size_t>(channelsOf(recipe.colorType) * recipe.bitDepth / 8);
+    const size_t pixelBytes = static_cast<size_t>(kChannels[recipe.colorType] * recipe.bitDepth / 8);
     const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}; // x0, y0, dx, dy
     for (const auto& pass : passes) {
@@ -163,20 +167,18 @@ std::string makePng(const PngRecipe& recipe)
     return png;
 }
 
+uint8_t rgbaPngAlpha(int x, int y)
+{
+    return static_cast<uint8_t>(x * 16 + y);
+}
+
 std::string makeRgbaPng(int width, int height)
 {
-    PngRecipe recipe;
-    recipe.width = width;
-    recipe.height = height;
-    recipe.colorType = kPngRgba;
-    for (int top = 0; top < height; ++top) {
-        const int y = height - 1 - top;
-        std::vector<uint8_t> row;
-        for (int x = 0; x < width; ++x) {
-            const Bgr c = patternPixel(x, y);
-            row.insert(row.end(), {c[2], c[1], c[0], static_cast<uint8_t>(x * 16 + y)});
-        }
-        recipe.rows.push_back(row);
-    }
+    PngRecipe recipe{width, height, kPngRgba, 8, false, {}, {}, {}};
+    const std::vector<uint8_t> rgba = patternRgba(width, height, rgbaPngAlpha);
+    const size_t row = static_cast<size_t>(width) * 4;
+    for (int top = 0; top < height; ++top)
+        recipe.rows.emplace_back(rgba.begin() + static_cast<std::ptrdiff_t>((height - 1 - top) * row),
+                                 rgba.begin() + static_cast<std::ptrdiff_t>((height - top) * row));
     return makePng(recipe);
 }

@@ -16,6 +16,10 @@ using BgrAt = std::function<Bgr(int x, int y)>;
 // A distinct, irregular colour for every pixel.
 Bgr patternPixel(int x, int y);
 
+// patternPixel's colours as 8-bit red, green, blue and the given alpha, bottom row first.
+using PixelAlpha = std::function<uint8_t(int x, int y)>;
+std::vector<uint8_t> patternRgba(int width, int height, const PixelAlpha& alpha);
+
 // A 24-bit BMP as the usual writers make it: 14-byte file header, 40-byte information
 // header, pixel data at offset 54, rows bottom to top padded to 4 bytes, the image-size
 // field holding the padded block size.
@@ -45,6 +49,6 @@ std::string makePng(const PngRecipe& recipe);
 // The CRC that closes every PNG chunk, over its type and data.
 uint32_t pngCrc(const char* data, size_t size);
 
-// An 8-bit RGBA PNG whose pixel (x, y), y from the bottom, is patternPixel's colour as
-// red, green, blue with alpha x * 16 + y.
+// An 8-bit RGBA PNG of patternRgba with alpha rgbaPngAlpha, x * 16 + y.
+uint8_t rgbaPngAlpha(int x, int y);
 std::string makeRgbaPng(int width, int height);

@@ -1,69 +1,37 @@
-#include "app/game_window.h"
 #include "app/gl_functions.h"
 #include "math/mat4.h"
 #include "render/shader_locations.h"
 #include "render/mesh.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/mesh_counts.h"
+#include "tests/render/render_test_support.h"
 #include "tests/support/gl_call_log.h"
-#include "tests/support/gl_test_context.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
-constexpr int kSide = 64;
-
-// Two quads side by side in clip space: the left one covers x -1..0, the right one 0..1,
-// both red. Vertex colours, texture coordinates and indices all differ per vertex so a
-// shifted upload shows.
+// Two quads side by side in clip space: the left one covers x -1..0, the right one 0..1.
 Mesh twoQuads()
 {
-    Mesh mesh;
-    for (int quad = 0; quad < 2; ++quad) {
-        const float left = quad == 0 ? -1.0f : 0.0f;
-        mesh.addPosition(left, -1, 0);
-        mesh.addPosition(left + 1, -1, 0);
-        mesh.addPosition(left, 1, 0);
-        mesh.addPosition(left + 1, 1, 0);
-        for (int corner = 0; corner < 4; ++corner) {
-            mesh.addColor(1, 0.125f * corner, 0.0625f * quad);
-            mesh.addTexCoord(0.25f * corner, 0.5f * quad);
-        }
-        const auto first = static_cast<uint16_t>(4 * quad);
-        mesh.addTriangle(first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2));
-        mesh.addTriangle(static_cast<uint16_t>(first + 2), static_cast<uint16_t>(first + 1),
-                         static_cast<uint16_t>(first + 3));
-    }
-    mesh.updateCounts();
-    return mesh;
+    return quads({{-1, -1, 0, 1}, {0, -1, 1, 1}});
 }
 
-class MeshBuffers : public ::testing::Test {
+class MeshBuffers : public RenderTest {
 protected:
-    void SetUp() override
+    void prepare() override
     {
-        ZORBEL_REQUIRE_GL(context_.ok());
         buildProgram(program_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         program_.bind();
-        glViewport(0, 0, kSide, kSide);
-        glDisable(GL_CULL_FACE);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
     }
 
     int redAfterDrawing(const Mesh& mesh)
     {
-        glClear(GL_COLOR_BUFFER_BIT);
         const Mat4 identity = Mat4::identity();
-        mesh.draw(&identity);
-        return readPixels(kSide, kSide).countRed();
+        return drawn([&] { mesh.draw(&identity); }).countRed();
     }
 
-    GlTestContext context_{kSide, kSide};
-    TempDir dir_;
     ShaderProgram program_;
 };
 
@@ -79,12 +47,9 @@ TEST(MeshEditing, BuildingAQuadCountsEveryArrayAndSetCountsStaysInsideThem)
     }
     mesh.addTriangle(0, 1, 2);
     mesh.addTriangle(2, 1, 3);
-    EXPECT_EQ(mesh.positionFloatCount, 0);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0}));
     mesh.updateCounts();
-    EXPECT_EQ(mesh.positionFloatCount, 12);
-    EXPECT_EQ(mesh.colorFloatCount, 12);
-    EXPECT_EQ(mesh.indexCount, 6);
-    EXPECT_EQ(mesh.uvFloatCount, 8);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{12, 12, 6, 8}));
     EXPECT_EQ(mesh.colorCount(), 12);
     EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));
 
@@ -100,15 +65,9 @@ TEST(MeshEditing, BuildingAQuadCountsEveryArrayAndSetCountsStaysInsideThem)
     EXPECT_EQ(mesh.uvs.size(), 8u);
 
     mesh.setCounts(3, 6, 3, 4);
-    EXPECT_EQ(mesh.positionFloatCount, 3);
-    EXPECT_EQ(mesh.colorFloatCount, 6);
-    EXPECT_EQ(mesh.indexCount, 3);
-    EXPECT_EQ(mesh.uvFloatCount, 4);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{3, 6, 3, 4}));
     mesh.setCounts(100, -1, 7, 8);
-    EXPECT_EQ(mesh.positionFloatCount, 12);
-    EXPECT_EQ(mesh.colorFloatCount, 0);
-    EXPECT_EQ(mesh.indexCount, 6);
-    EXPECT_EQ(mesh.uvFloatCount, 8);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{12, 0, 6, 8}));
 }
 
 TEST_F(MeshBuffers, CreateAndUploadPutTheArraysUpToTheCountsIntoTheFourBuffers)
@@ -157,15 +116,13 @@ TEST_F(MeshBuffers, DrawShowsIndexCountIndicesAndAnEmptyMeshShowsNothing)
 {
     Mesh mesh = twoQuads();
     mesh.createBuffers();
-    const int whole = redAfterDrawing(mesh);
-    EXPECT_EQ(whole, kSide * kSide);
+    const Mat4 identity = Mat4::identity();
+    EXPECT_TRUE(drawn([&] { mesh.draw(&identity); }).redExactlyIn({{0, 0, kSide, kSide}}));
 
     // Six of twelve indices: the left quad only.
     mesh.setCounts(24, 24, 6, 16);
-    EXPECT_EQ(redAfterDrawing(mesh), kSide * kSide / 2);
-    const Pixels pixels = readPixels(kSide, kSide);
-    EXPECT_GT(pixels.at(10, 32)[0], 127);
-    EXPECT_EQ(pixels.at(54, 32)[0], 0);
+    const Pixels pixels = drawn([&] { mesh.draw(&identity); });
+    EXPECT_TRUE(pixels.redExactlyIn({{0, 0, kSide / 2, kSide}}));
 
     // The colour attribute reaches the shader: corner 3 of the left quad (top right) is
     // (1, 0.375, 0), so green rises from left to right and bottom to top.
@@ -204,18 +161,16 @@ TEST_F(MeshBuffers, DrawEnablesTheThreeArraysInOrderAndDisablesThemInReverse)
               each("glEnableVertexAttribArray", {at.inVertex, at.inNormal, at.inTexCoord}));
     EXPECT_EQ(log.callsTo("glDisableVertexAttribArray"),
               each("glDisableVertexAttribArray", {at.inTexCoord, at.inNormal, at.inVertex}));
-    for (GLint location : {currentShaderLocations.inVertex, currentShaderLocations.inNormal,
-                           currentShaderLocations.inTexCoord}) {
+    for (GLint location : {at.inVertex, at.inNormal, at.inTexCoord}) {
         ASSERT_GE(location, 0);
         GLint enabled = -1;
-        auto getAttrib = reinterpret_cast<PFNGLGETVERTEXATTRIBIVPROC>(
-            GameWindow::glProcAddress("glGetVertexAttribiv"));
-        getAttrib(static_cast<GLuint>(location), GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+        glEntry<PFNGLGETVERTEXATTRIBIVPROC>("glGetVertexAttribiv")(static_cast<GLuint>(location),
+                                                                    GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
         EXPECT_EQ(enabled, GL_FALSE) << location;
     }
 }
 
-TEST_F(MeshBuffers, BuffersAreReleasedOnceByTheirOwnerOnly)
+TEST_F(MeshBuffers, BuffersAreReleasedOnceByTheirOwnerOnlyAndOnlyWithTheirContext)
 {
     GLuint first = 0;
     {
@@ -251,14 +206,9 @@ TEST_F(MeshBuffers, BuffersAreReleasedOnceByTheirOwnerOnly)
                                owner.uvBuffer};
     for (GLuint name : old)
         EXPECT_TRUE(!isBuffer(name) || std::find(renewed, renewed + 4, name) != renewed + 4) << name;
-}
 
-TEST(MeshBuffersLifetime, BuffersAreReleasedOnlyWhileTheirContextIsCurrent)
-{
-    auto context = std::make_unique<GlTestContext>();
-    ZORBEL_REQUIRE_GL(context->ok());
-    Mesh mesh = twoQuads();
-    mesh.createBuffers();
+    // The four go in one call, and only while their context is current: the driver would
+    // ignore calls without one, so only the record shows there are none.
     GlCallLog log;
     {
         Mesh released = twoQuads();
@@ -266,12 +216,10 @@ TEST(MeshBuffersLifetime, BuffersAreReleasedOnlyWhileTheirContextIsCurrent)
         log.clear();
     }
     EXPECT_EQ(log.callsTo("glDeleteBuffers"), std::vector<std::string>{"glDeleteBuffers 4 *"});
-
-    // The driver would ignore calls without a context; the record shows there are none.
     log.clear();
-    context.reset();
-    mesh.deleteBuffers();
+    context_.reset();
+    owner.deleteBuffers();
     EXPECT_EQ(log.calls(), std::vector<std::string>{});
-    EXPECT_EQ(mesh.positionBuffer, 0u);
-    EXPECT_EQ(mesh.uvBuffer, 0u);
+    EXPECT_EQ(owner.positionBuffer, 0u);
+    EXPECT_EQ(owner.uvBuffer, 0u);
 }

@@ -1,11 +1,12 @@
 #include "render/mesh.h"
 
 #include "render/mesh_animation.h"
+#include "tests/render/mesh_counts.h"
 #include "tests/support/capture.h"
+#include "tests/support/one_line_report.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -80,7 +81,7 @@ BinaryMesh triangle()
 void expectEmpty(const Mesh& mesh, const std::string& what)
 {
     EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty()) << what;
-    EXPECT_EQ(mesh.positionFloatCount + mesh.colorFloatCount + mesh.indexCount + mesh.uvFloatCount, 0) << what;
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << what;
     EXPECT_EQ(mesh.animation, nullptr) << what;
 }
 
@@ -118,10 +119,7 @@ TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
     TempDir dir;
     Mesh mesh;
     ASSERT_TRUE(mesh.loadJson(dir.write("quad.json", "{" + model() + "}")));
-    EXPECT_EQ(mesh.positionFloatCount, 9);
-    EXPECT_EQ(mesh.uvFloatCount, 6);
-    EXPECT_EQ(mesh.colorFloatCount, 9);
-    EXPECT_EQ(mesh.indexCount, 3);
+    EXPECT_EQ(countsOf(mesh), (MeshCounts{9, 9, 3, 6}));
     EXPECT_EQ(mesh.positions, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}));
     EXPECT_EQ(mesh.uvs, (std::vector<float>{0, 0, 1, 0, 0, 1}));
     EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2}));
@@ -144,7 +142,7 @@ TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
     EXPECT_EQ(mesh.positions, (std::vector<float>{7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
 
-TEST(MeshLoad, AnimationsKeepRunningWritePositionsAcrossKeyframesAndAnimations)
+TEST(MeshLoad, AnimationsKeepRunningWritePositionsAcrossKeyframesAndAnimationsUntilTheNextLoad)
 {
     TempDir dir;
     const std::string file = "{" + model() + R"(, "animations": [)" +
@@ -173,6 +171,11 @@ TEST(MeshLoad, AnimationsKeepRunningWritePositionsAcrossKeyframesAndAnimations)
         }
     }
     EXPECT_EQ(mesh.indexCount, 3);
+
+    // Loading again replaces everything, the animation included.
+    ASSERT_TRUE(mesh.loadJson(dir.write("b.json", "{" + model() + "}")));
+    EXPECT_EQ(mesh.animation, nullptr);
+    EXPECT_EQ(mesh.indexCount, 3);
 }
 
 TEST(MeshLoad, BinaryFileFillsTheArraysAndNotesTrailingBytes)
@@ -191,10 +194,7 @@ TEST(MeshLoad, BinaryFileFillsTheArraysAndNotesTrailingBytes)
         EXPECT_TRUE(mesh.loadBinary(dir.write("m.bin", binary(m))));
         EXPECT_EQ(out.text(), c.line) << c.extra.size() << " extra bytes";
         EXPECT_EQ(mesh.animation, nullptr);
-        EXPECT_EQ(mesh.positionFloatCount, 9);
-        EXPECT_EQ(mesh.colorFloatCount, 9);
-        EXPECT_EQ(mesh.uvFloatCount, 6);
-        EXPECT_EQ(mesh.indexCount, 3);
+        EXPECT_EQ(countsOf(mesh), (MeshCounts{9, 9, 3, 6}));
         EXPECT_EQ(mesh.positions, std::vector<float>(m.floats.begin(), m.floats.begin() + 9));
         EXPECT_EQ(mesh.colors, std::vector<float>(m.floats.begin() + 9, m.floats.begin() + 18));
         EXPECT_EQ(mesh.uvs, std::vector<float>(m.floats.begin() + 18, m.floats.end()));
@@ -202,45 +202,62 @@ TEST(MeshLoad, BinaryFileFillsTheArraysAndNotesTrailingBytes)
     }
 }
 
-TEST(MeshLoad, DamagedJsonMeshesAreRefusedWithOneLineAndLeftEmpty)
+TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
 {
     TempDir dir;
     struct Case {
+        const char* name;
         const char* what;
-        std::string text;
+        std::string bytes;
         const char* problem;
     };
+    const auto with = [](auto change) {
+        BinaryMesh m = triangle();
+        change(m);
+        return binary(m);
+    };
+    const std::string good = binary(triangle());
     const Case cases[] = {
-        {"not JSON", "this is not a mesh", "no \"model\" member"},
-        {"empty file", "", "no \"model\" member"},
-        {"array root", "[" + model() + "]", "no \"model\" member"},
-        {"no uvs", R"({"model": {)" + kVertices + "," + kColors + "," + kIndices + "}}", "no \"uvs\" list"},
-        {"no indices", R"({"model": {)" + kVertices + "," + kUvs + "," + kColors + "}}", "no \"indices\" list"},
-        {"vertex without y", "{" + model(R"("vertices": [{"x":0,"z":0}])") + "}",
+        {"bad.json", "not JSON", "this is not a mesh", "no \"model\" member"},
+        {"bad.json", "empty file", "", "no \"model\" member"},
+        {"bad.json", "array root", "[" + model() + "]", "no \"model\" member"},
+        {"bad.json", "no uvs", R"({"model": {)" + kVertices + "," + kColors + "," + kIndices + "}}", "no \"uvs\" list"},
+        {"bad.json", "no indices", R"({"model": {)" + kVertices + "," + kUvs + "," + kColors + "}}", "no \"indices\" list"},
+        {"bad.json", "vertex without y", "{" + model(R"("vertices": [{"x":0,"z":0}])") + "}",
          "element 0 of \"vertices\" has no \"y\""},
-        {"element that is a number", "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}, 5, {"u":0,"v":1}])") + "}",
+        {"bad.json", "element that is a number", "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}, 5, {"u":0,"v":1}])") + "}",
          "element 1 of \"uvs\" has no \"u\""},
-        {"index past the vertices", "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":0,"b":1,"c":3}])") + "}",
+        {"bad.json", "index past the vertices", "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":0,"b":1,"c":3}])") + "}",
          "element 0 of \"indices\" names vertex 3 of 3"},
-        {"negative index", "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":-1,"b":1,"c":2}])") + "}",
+        {"bad.json", "negative index", "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":-1,"b":1,"c":2}])") + "}",
          "names vertex 65535 of 3"},
-        {"infinite coordinate", "{" + model(R"("vertices": [{"x":1e39,"y":0,"z":0}])") + "}",
+        {"bad.json", "infinite coordinate", "{" + model(R"("vertices": [{"x":1e39,"y":0,"z":0}])") + "}",
          "non-finite \"x\""},
-        {"NaN colour", "{" + model(kVertices, kUvs, R"("colors": [{"r":"nan","g":0,"b":0}])") + "}",
+        {"bad.json", "NaN colour", "{" + model(kVertices, kUvs, R"("colors": [{"r":"nan","g":0,"b":0}])") + "}",
          "non-finite \"r\""},
-        {"fewer uvs than vertices", "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}])") + "}",
+        {"bad.json", "fewer uvs than vertices", "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}])") + "}",
          "3 vertices but 1 uvs and 3 colors"},
-        {"a bad second model", "{" + model() + "," + model(R"("vertices": [{"x":0}])") + "}", "has no \"y\""},
+        {"bad.json", "a bad second model", "{" + model() + "," + model(R"("vertices": [{"x":0}])") + "}", "has no \"y\""},
+        {"bad.bin", "empty", "", "shorter than its 8-byte header"},
+        {"bad.bin", "half a header", good.substr(0, 6), "shorter than its 8-byte header"},
+        {"bad.bin", "negative vertex count", with([](BinaryMesh& m) { m.vertices = -1; }), "negative count"},
+        {"bad.bin", "negative triangle count", with([](BinaryMesh& m) { m.triangles = -3; }), "negative count"},
+        {"bad.bin", "huge vertex count", with([](BinaryMesh& m) { m.vertices = 0x7fffffff; }),
+         "2147483647 vertices and 1 triangles need 68719476718 bytes but the file has 110"},
+        {"bad.bin", "huge triangle count", with([](BinaryMesh& m) { m.triangles = 0x7fffffff; }), "but the file has 110"},
+        {"bad.bin", "indices cut short", good.substr(0, good.size() - 1), "but the file has 109"},
+        {"bad.bin", "index past the vertices", with([](BinaryMesh& m) { m.indices[1] = 3; }), "index 1 names vertex 3 of 3"},
+        {"bad.bin", "NaN coordinate", with([](BinaryMesh& m) { m.floats[4] = std::nanf(""); }), "not a finite number"},
+        {"bad.bin", "infinite uv", with([](BinaryMesh& m) { m.floats[20] = HUGE_VALF; }), "not a finite number"},
     };
     for (const Case& c : cases) {
-        const std::string path = dir.write("bad.json", c.text);
+        const std::string path = dir.write(c.name, c.bytes);
+        CapturedStream out(CapturedStream::Out);
         CapturedStream err(CapturedStream::Err);
         Mesh mesh;
-        EXPECT_FALSE(mesh.loadJson(path)) << c.what;
-        const std::string text = err.text();
-        EXPECT_EQ(text.rfind("Could not load mesh \"" + path + "\": ", 0), 0u) << c.what << ": " << text;
-        EXPECT_NE(text.find(c.problem), std::string::npos) << c.what << ": " << text;
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << c.what << ": " << text;
+        EXPECT_FALSE(mesh.load(path)) << c.what;
+        EXPECT_TRUE(isOneLineReport(err.text(), "Could not load mesh \"" + path + "\": ", c.problem)) << c.what;
+        EXPECT_EQ(out.text(), "") << c.what;
         expectEmpty(mesh, c.what);
     }
 
@@ -290,65 +307,9 @@ TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
         CapturedStream err(CapturedStream::Err);
         Mesh mesh;
         EXPECT_TRUE(mesh.loadJson(path)) << c.what;
-        const std::string text = err.text();
-        EXPECT_EQ(text.rfind("Could not load the animations of mesh \"" + path + "\": ", 0), 0u) << c.what << ": " << text;
-        EXPECT_NE(text.find(c.problem), std::string::npos) << c.what << ": " << text;
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << c.what;
+        EXPECT_TRUE(isOneLineReport(err.text(), "Could not load the animations of mesh \"" + path + "\": ", c.problem))
+            << c.what;
         EXPECT_EQ(mesh.animation, nullptr) << c.what;
         EXPECT_EQ(mesh.indexCount, 3) << c.what;
     }
-}
-
-TEST(MeshLoad, DamagedBinaryMeshesAreRefusedBeforeAnythingIsAllocated)
-{
-    TempDir dir;
-    struct Case {
-        const char* what;
-        std::string bytes;
-        const char* problem;
-    };
-    const auto with = [](auto change) {
-        BinaryMesh m = triangle();
-        change(m);
-        return binary(m);
-    };
-    const std::string good = binary(triangle());
-    const Case cases[] = {
-        {"empty", "", "shorter than its 8-byte header"},
-        {"half a header", good.substr(0, 6), "shorter than its 8-byte header"},
-        {"negative vertex count", with([](BinaryMesh& m) { m.vertices = -1; }), "negative count"},
-        {"negative triangle count", with([](BinaryMesh& m) { m.triangles = -3; }), "negative count"},
-        {"huge vertex count", with([](BinaryMesh& m) { m.vertices = 0x7fffffff; }),
-         "2147483647 vertices and 1 triangles need 68719476718 bytes but the file has 110"},
-        {"huge triangle count", with([](BinaryMesh& m) { m.triangles = 0x7fffffff; }), "but the file has 110"},
-        {"indices cut short", good.substr(0, good.size() - 1), "but the file has 109"},
-        {"index past the vertices", with([](BinaryMesh& m) { m.indices[1] = 3; }), "index 1 names vertex 3 of 3"},
-        {"NaN coordinate", with([](BinaryMesh& m) { m.floats[4] = std::nanf(""); }), "not a finite number"},
-        {"infinite uv", with([](BinaryMesh& m) { m.floats[20] = HUGE_VALF; }), "not a finite number"},
-    };
-    for (const Case& c : cases) {
-        const std::string path = dir.write("bad.bin", c.bytes);
-        CapturedStream out(CapturedStream::Out);
-        CapturedStream err(CapturedStream::Err);
-        Mesh mesh;
-        EXPECT_FALSE(mesh.loadBinary(path)) << c.what;
-        const std::string text = err.text();
-        EXPECT_EQ(text.rfind("Could not load mesh \"" + path + "\": ", 0), 0u) << c.what << ": " << text;
-        EXPECT_NE(text.find(c.problem), std::string::npos) << c.what << ": " << text;
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << c.what;
-        EXPECT_EQ(out.text(), "") << c.what;
-        expectEmpty(mesh, c.what);
-    }
-}
-
-TEST(MeshLoad, LoadingAgainReplacesEverythingIncludingTheAnimation)
-{
-    TempDir dir;
-    Mesh mesh;
-    ASSERT_TRUE(mesh.loadJson(dir.write(
-        "a.json", "{" + model() + R"(, "animations": [)" + animation({keyframe(0, 3, 1)}) + "]}")));
-    ASSERT_NE(mesh.animation, nullptr);
-    ASSERT_TRUE(mesh.loadJson(dir.write("b.json", "{" + model() + "}")));
-    EXPECT_EQ(mesh.animation, nullptr);
-    EXPECT_EQ(mesh.indexCount, 3);
 }

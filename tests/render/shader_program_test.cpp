@@ -3,7 +3,7 @@
 #include "render/shader_locations.h"
 #include "render/shader_program.h"
 #include "math/mat4.h"
-#include "tests/render/shader_test_support.h"
+#include "tests/render/render_test_support.h"
 #include "tests/support/capture.h"
 #include "tests/support/gl_call_log.h"
 #include "tests/support/gl_test_context.h"
@@ -32,35 +32,48 @@ GLint linkStatus(GLuint program)
 const char* const kBrokenVertex = "#version 120\nvoid main() { gl_Position = vec4(1.0) + ; }\n";
 const char* const kBrokenFragment = "#version 120\nvoid main() { gl_FragColor = nonsense; }\n";
 
+class ShaderProgramOnGl : public RenderTest {};
+
 } // namespace
 
-TEST(ShaderProgram, AGoodPairBuildsSilentlyAndLinks)
+TEST_F(ShaderProgramOnGl, SourcesThatCompileBuildSilentlyAndLink)
 {
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    TempDir dir;
-    ShaderProgram program;
-    EXPECT_EQ(program.programName(), 0u);
-
-    CapturedStream out(CapturedStream::Out);
-    CapturedStream err(CapturedStream::Err);
-    buildProgram(program, dir, shaders::kVertexWithMvMat, shaders::kFragmentTextured);
-    EXPECT_EQ(out.text(), "");
-    EXPECT_EQ(err.text(), "");
-    ASSERT_NE(program.programName(), 0u);
-    EXPECT_NE(program.vertexShaderName(), 0u);
-    EXPECT_NE(program.fragmentShaderName(), 0u);
-    EXPECT_EQ(linkStatus(program.programName()), GL_TRUE);
-    EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+    // Windows line ends are read as Unix ones; a lone "\r" is kept.
+    const std::string path = dir_.write("crlf.vert", "line one\r\nline two\r\n\rkept\r");
+    EXPECT_EQ(readShaderFile(path), "line one\nline two\n\rkept\r");
+    std::string crlf;
+    for (char c : shaders::kVertexPlain)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    // A warning is not reported. The source is one never seen before, so the driver's shader
+    // cache cannot skip the compile and with it the warning.
+    const std::string warned = "#version 120\n#extension GL_ZORBEL_unknown : warn\n// " +
+                               std::to_string(std::random_device()()) + "\n" +
+                               shaders::kVertexPlain.substr(shaders::kVertexPlain.find('\n') + 1);
+    for (const std::string& vertex : {shaders::kVertexWithMvMat, crlf, warned}) {
+        ShaderProgram program;
+        EXPECT_EQ(program.programName(), 0u);
+        CapturedStream out(CapturedStream::Out);
+        CapturedStream err(CapturedStream::Err);
+        buildProgram(program, dir_, vertex, shaders::kFragmentTextured);
+        EXPECT_EQ(out.text(), "") << vertex;
+        EXPECT_EQ(err.text(), "") << vertex;
+        ASSERT_NE(program.programName(), 0u);
+        ASSERT_NE(program.vertexShaderName(), 0u);
+        EXPECT_NE(program.fragmentShaderName(), 0u);
+        EXPECT_EQ(shaderInt(program.vertexShaderName(), GL_COMPILE_STATUS), GL_TRUE);
+        EXPECT_EQ(linkStatus(program.programName()), GL_TRUE) << vertex;
+        EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+        // The driver did have something to say about the warned source.
+        if (vertex == warned) {
+            EXPECT_GT(shaderInt(program.vertexShaderName(), GL_INFO_LOG_LENGTH), 1);
+        }
+    }
 }
 
-TEST(ShaderProgram, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoesThroughTheBuild)
+TEST_F(ShaderProgramOnGl, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoesThroughTheBuild)
 {
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    TempDir dir;
-    const std::string missing = (dir.path() / "nowhere.vert").string();
-    const std::string fragment = dir.write("good.frag", shaders::kFragmentColour);
+    const std::string missing = (dir_.path() / "nowhere.vert").string();
+    const std::string fragment = dir_.write("good.frag", shaders::kFragmentColour);
 
     ShaderProgram program;
     CapturedStream out(CapturedStream::Out);
@@ -87,23 +100,19 @@ TEST(ShaderProgram, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoes
     EXPECT_EQ(report.find("programme non linke\n") != std::string::npos, !linked) << report;
 
     // With both files missing the vertex file is named first.
-    const std::string alsoMissing = (dir.path() / "nowhere.frag").string();
+    const std::string alsoMissing = (dir_.path() / "nowhere.frag").string();
     CapturedStream both(CapturedStream::Err);
     ShaderProgram neither;
     neither.load(missing, alsoMissing);
     EXPECT_EQ(both.text(), "Could not load shader: " + missing + "\nCould not load shader: " + alsoMissing + "\n");
 }
 
-TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
+TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
 {
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    TempDir dir;
-
     {
         ShaderProgram program;
         CapturedStream out(CapturedStream::Out);
-        buildProgram(program, dir, kBrokenVertex, shaders::kFragmentColour);
+        buildProgram(program, dir_, kBrokenVertex, shaders::kFragmentColour);
         const std::string report = out.text();
         const std::string head = "Could not compile vertexShader 35633:\n";
         ASSERT_EQ(report.rfind(head, 0), 0u) << report;
@@ -120,7 +129,7 @@ TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
     {
         ShaderProgram program;
         CapturedStream out(CapturedStream::Out);
-        buildProgram(program, dir, shaders::kVertexPlain, kBrokenFragment);
+        buildProgram(program, dir_, shaders::kVertexPlain, kBrokenFragment);
         const std::string report = out.text();
         EXPECT_EQ(report.rfind("Could not compile fragmentShader 35632:\n", 0), 0u) << report;
         EXPECT_EQ(report.find("vertexShader"), std::string::npos) << report;
@@ -140,7 +149,7 @@ TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
         };
         ShaderProgram program;
         CapturedStream out(CapturedStream::Out);
-        buildProgram(program, dir, kBrokenVertex, shaders::kFragmentColour);
+        buildProgram(program, dir_, kBrokenVertex, shaders::kFragmentColour);
         EXPECT_EQ(out.text().find("Could not compile"), std::string::npos);
         EXPECT_NE(program.vertexShaderName(), 0u);
         EXPECT_TRUE(log.callsTo("glDeleteShader").empty());
@@ -148,15 +157,12 @@ TEST(ShaderProgram, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
     }
 }
 
-TEST(ShaderProgram, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
+TEST_F(ShaderProgramOnGl, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
 {
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    TempDir dir;
     ShaderProgram program;
     CapturedStream out(CapturedStream::Out);
     // Compiles, but a vertex stage without main cannot link.
-    buildProgram(program, dir, "#version 120\nvoid helper() {}\n", shaders::kFragmentColour);
+    buildProgram(program, dir_, "#version 120\nvoid helper() {}\n", shaders::kFragmentColour);
     EXPECT_EQ(out.text(), "programme non linke\n");
     EXPECT_NE(program.vertexShaderName(), 0u);
     EXPECT_EQ(attachedShaderCount(program.programName()), 2);
@@ -167,54 +173,12 @@ TEST(ShaderProgram, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
     EXPECT_EQ(currentShaderLocations.mvMat, -1);
 }
 
-TEST(ShaderProgram, WarningsAreNotReported)
+TEST_F(ShaderProgramOnGl, BindPublishesTheLocationsOfTheProgramBoundLast)
 {
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    TempDir dir;
-    // A source never seen before, so the driver's shader cache cannot skip the compile and
-    // with it the warning.
-    const std::string warned = "#version 120\n#extension GL_ZORBEL_unknown : warn\n// " +
-                               std::to_string(std::random_device()()) + "\n" +
-                               (shaders::kVertexPlain + std::string(shaders::kVertexPlain).find('\n') + 1);
-    ShaderProgram program;
-    CapturedStream out(CapturedStream::Out);
-    buildProgram(program, dir, warned, shaders::kFragmentColour);
-    EXPECT_EQ(out.text(), "");
-    ASSERT_NE(program.vertexShaderName(), 0u);
-    EXPECT_EQ(shaderInt(program.vertexShaderName(), GL_COMPILE_STATUS), GL_TRUE);
-    // The driver did have something to say.
-    EXPECT_GT(shaderInt(program.vertexShaderName(), GL_INFO_LOG_LENGTH), 1);
-}
-
-TEST(ShaderProgram, WindowsLineEndsLoadLikeUnixOnes)
-{
-    TempDir dir;
-    const std::string path = dir.write("crlf.vert", "line one\r\nline two\r\n\rkept\r");
-    EXPECT_EQ(readShaderFile(path), "line one\nline two\n\rkept\r");
-
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    std::string vertex = shaders::kVertexPlain;
-    std::string crlf;
-    for (char c : vertex)
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    ShaderProgram program;
-    CapturedStream out(CapturedStream::Out);
-    buildProgram(program, dir, crlf, shaders::kFragmentColour);
-    EXPECT_EQ(out.text(), "");
-    EXPECT_EQ(linkStatus(program.programName()), GL_TRUE);
-}
-
-TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
-{
-    GlTestContext context;
-    ZORBEL_REQUIRE_GL(context.ok());
-    TempDir dir;
     ShaderProgram full;
     ShaderProgram plain;
-    buildProgram(full, dir, shaders::kVertexWithMvMat, shaders::kFragmentTextured);
-    buildProgram(plain, dir, shaders::kVertexPlain, shaders::kFragmentColour);
+    buildProgram(full, dir_, shaders::kVertexWithMvMat, shaders::kFragmentTextured);
+    buildProgram(plain, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
 
     GlCallLog log;
     full.bind();
@@ -231,12 +195,8 @@ TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
     const CurrentShaderLocations a = currentShaderLocations;
     EXPECT_EQ(currentProgram(), static_cast<GLint>(full.programName()));
     EXPECT_EQ(a.finalMatrix, gl.glGetUniformLocation(full.programName(), "finalMatrix"));
-    EXPECT_GE(a.finalMatrix, 0);
-    EXPECT_GE(a.texture0, 0);
-    EXPECT_GE(a.mvMat, 0);
-    EXPECT_GE(a.inVertex, 0);
-    EXPECT_GE(a.inNormal, 0);
-    EXPECT_GE(a.inTexCoord, 0);
+    for (GLint location : {a.finalMatrix, a.texture0, a.mvMat, a.inVertex, a.inNormal, a.inTexCoord})
+        EXPECT_GE(location, 0);
 
     // B lacks "mvMat" and an active "texture0": those read -1, nothing of A survives.
     plain.bind();
@@ -250,12 +210,7 @@ TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
     EXPECT_EQ(b.inTexCoord, gl.glGetAttribLocation(plain.programName(), "inTexCoord"));
 
     // A draw after the second bind feeds B's "finalMatrix".
-    Mesh mesh;
-    mesh.addPosition(0, 0, 0);
-    mesh.addColor(1, 1, 1);
-    mesh.addTexCoord(0, 0);
-    mesh.addTriangle(0, 0, 0);
-    mesh.updateCounts();
+    Mesh mesh = quads({{0, 0, 1, 1}});
     mesh.createBuffers();
     const Mat4 matrix = Mat4::translation(0.25f, 0.5f, 0.75f);
     mesh.draw(&matrix);
@@ -263,17 +218,13 @@ TEST(ShaderProgram, BindPublishesTheLocationsOfTheProgramBoundLast)
     EXPECT_EQ(seen, std::vector<float>(matrix.m, matrix.m + 16));
 }
 
-TEST(ShaderProgram, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
+TEST_F(ShaderProgramOnGl, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
 {
-    auto context = std::make_unique<GlTestContext>();
-    ZORBEL_REQUIRE_GL(context->ok());
-    TempDir dir;
-
     // Destruction leaves no program current and detaches both shaders.
     GLuint name = 0;
     {
         ShaderProgram program;
-        buildProgram(program, dir, shaders::kVertexPlain, shaders::kFragmentColour);
+        buildProgram(program, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         name = program.programName();
         program.bind();
     }
@@ -284,7 +235,7 @@ TEST(ShaderProgram, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
     ShaderProgram owner;
     {
         ShaderProgram source;
-        buildProgram(source, dir, shaders::kVertexPlain, shaders::kFragmentColour);
+        buildProgram(source, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         owner = std::move(source);
         EXPECT_EQ(source.programName(), 0u);
         owner.bind();
@@ -300,7 +251,7 @@ TEST(ShaderProgram, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
     GlCallLog log;
     { ShaderProgram never; }
     EXPECT_TRUE(log.calls().empty());
-    context.reset();
+    context_.reset();
     { ShaderProgram last(std::move(moved)); }
     EXPECT_EQ(log.calls(), std::vector<std::string>{});
 }

@@ -4,88 +4,40 @@
 #include "render/shader_locations.h"
 #include "render/sprite.h"
 #include "render/texture.h"
-#include "tests/render/shader_test_support.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/render/image_test_files.h"
+#include "tests/render/render_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
-constexpr int kSide = 64;
-
-// Column-major helpers written out element by element, apart from the math library.
-using Matrix = std::vector<float>;
-
-Matrix product(const Matrix& a, const Matrix& b)
+// The matrices the sprite should build, from the math library's builders (tested on their
+// own by the math tests).
+Mat4 product(std::initializer_list<Mat4> factors)
 {
-    Matrix out(16, 0.0f);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            for (int k = 0; k < 4; ++k)
-                out[4 * c + r] += a[4 * k + r] * b[4 * c + k];
+    Mat4 out = Mat4::identity();
+    for (const Mat4& factor : factors)
+        Mat4::multiply(out, out, factor);
     return out;
 }
 
-Matrix translated(float x, float y, float z)
+void expectNear(const float* actual, const Mat4& expected)
 {
-    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
-}
-
-Matrix scaled(float x, float y, float z)
-{
-    return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1};
-}
-
-Matrix turnedDegrees(float degrees)
-{
-    const double a = degrees * 3.14159265358979 / 180.0;
-    const auto c = static_cast<float>(std::cos(a));
-    const auto s = static_cast<float>(std::sin(a));
-    return {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-}
-
-Matrix asMatrix(const float* values)
-{
-    return Matrix(values, values + 16);
-}
-
-void expectNear(const Matrix& actual, const Matrix& expected)
-{
-    ASSERT_EQ(actual.size(), 16u);
     for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected[i], 1e-4f * (1.0f + std::fabs(expected[i]))) << "element " << i;
+        EXPECT_NEAR(actual[i], expected.m[i], 1e-4f * (1.0f + std::fabs(expected.m[i]))) << "element " << i;
 }
 
-// The unit quad 0..1 in x and y, red, with texture coordinates matching its corners.
-Mesh unitQuad()
-{
-    Mesh mesh;
-    const float corners[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-    for (const auto& corner : corners) {
-        mesh.addPosition(corner[0], corner[1], 0);
-        mesh.addColor(1, 0, 0);
-        mesh.addTexCoord(corner[0], corner[1]);
-    }
-    mesh.addTriangle(0, 1, 2);
-    mesh.addTriangle(2, 1, 3);
-    mesh.updateCounts();
-    return mesh;
-}
-
-class SpriteDrawing : public ::testing::Test {
+class SpriteDrawing : public RenderTest {
 protected:
-    void SetUp() override
+    void prepare() override
     {
-        ZORBEL_REQUIRE_GL(context_.ok());
         buildProgram(plain_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
         buildProgram(withMvMat_, dir_, shaders::kVertexWithMvMat, shaders::kFragmentColour);
-        quad_ = unitQuad();
+        quad_ = quads({{0, 0, 1, 1}}); // the unit quad
         quad_.createBuffers();
-        glViewport(0, 0, kSide, kSide);
-        glDisable(GL_CULL_FACE);
-        glClearColor(0, 0, 0, 1);
     }
 
     // One screen unit per pixel, the origin at the bottom left.
@@ -98,13 +50,9 @@ protected:
 
     Pixels drawn(Sprite& sprite)
     {
-        glClear(GL_COLOR_BUFFER_BIT);
-        sprite.draw();
-        return readPixels(kSide, kSide);
+        return RenderTest::drawn([&] { sprite.draw(); });
     }
 
-    GlTestContext context_{kSide, kSide};
-    TempDir dir_;
     ShaderProgram plain_;
     ShaderProgram withMvMat_;
     Mesh quad_;
@@ -126,29 +74,28 @@ TEST_F(SpriteDrawing, TheMatricesReachFinalMatrixAndMvMatAsTheBoundProgramAsks)
     sprite.setAnchor(0.5f, 0.25f);
     sprite.setRotation(30);
 
-    const Matrix model = product(product(product(translated(3, -4, -1), turnedDegrees(30)),
-                                         scaled(2.5f, 7, 1.5f)),
-                                 translated(-0.5f, -0.25f, 0));
-    const Matrix viewModel = product(asMatrix(camera_.viewMatrix()), model);
-    const Matrix full = product(asMatrix(camera_.projectionMatrix()), viewModel);
+    const Mat4 viewModel = product({camera_.view(), Mat4::translation(3, -4, -1),
+                                    Mat4::rotationZ(static_cast<float>(30 * kDegToRad)), Mat4::scaling(2.5f, 7, 1.5f),
+                                    Mat4::translation(-0.5f, -0.25f, 0)});
+    const Mat4 full = product({camera_.projection(), viewModel});
 
     // Without "mvMat" the projection is folded into "finalMatrix".
     plain_.bind();
     sprite.draw();
-    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16), full);
-    expectNear(asMatrix(sprite.matrix().m), full);
+    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16).data(), full);
+    expectNear(sprite.matrix().m, full);
 
     // With it, both receive view times model.
     withMvMat_.bind();
     sprite.draw();
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16), viewModel);
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16).data(), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(), viewModel);
 
     // The matrix is rebuilt from the view on every draw: earlier operations do not pile up.
     sprite.translate(100, 100, 100);
     sprite.rotateAxis(1.0f, 0, 1, 0);
     sprite.draw();
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(), viewModel);
 }
 
 TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
@@ -161,46 +108,32 @@ TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
     // Scale 0 after init: a point, nothing shows.
     EXPECT_EQ(drawn(sprite).countRed(), 0);
 
-    // Centred on (32, 20): x 24..40, y 16..24.
+    // A 16 x 8 quad on (32, 20).
     sprite.setScale(16, 8, 1);
-    sprite.setAnchor(0.5f, 0.5f);
-    Pixels pixels = drawn(sprite);
-    EXPECT_EQ(pixels.countRed(), 16 * 8);
-    EXPECT_GT(pixels.at(24, 16)[0], 127);
-    EXPECT_GT(pixels.at(39, 23)[0], 127);
-    EXPECT_EQ(pixels.at(23, 20)[0], 0);
-    EXPECT_EQ(pixels.at(32, 24)[0], 0);
-
-    // A quarter turn about the anchor: x 28..36, y 12..28.
-    sprite.setRotation(90);
-    pixels = drawn(sprite);
-    EXPECT_EQ(pixels.countRed(), 16 * 8);
-    EXPECT_GT(pixels.at(32, 27)[0], 127);
-    EXPECT_GT(pixels.at(28, 12)[0], 127);
-    EXPECT_EQ(pixels.at(26, 20)[0], 0);
-
-    // Anchor at the mesh origin: the quad's bottom-left corner sits on the position.
-    sprite.setRotation(0);
-    sprite.setAnchor(0, 0);
-    pixels = drawn(sprite);
-    EXPECT_EQ(pixels.countRed(), 16 * 8);
-    EXPECT_GT(pixels.at(32, 20)[0], 127);
-    EXPECT_GT(pixels.at(47, 27)[0], 127);
-    EXPECT_EQ(pixels.at(31, 20)[0], 0);
+    const struct {
+        float anchor;
+        float rotation;
+        std::array<int, 4> red;
+    } placements[] = {
+        {0.5f, 0, {24, 16, 40, 24}}, // centred
+        {0.5f, 90, {28, 12, 36, 28}}, // a quarter turn about the anchor
+        {0, 0, {32, 20, 48, 28}},     // anchor at the mesh origin: the bottom-left corner on the position
+    };
+    for (const auto& p : placements) {
+        sprite.setAnchor(p.anchor, p.anchor);
+        sprite.setRotation(p.rotation);
+        EXPECT_TRUE(drawn(sprite).redExactlyIn({p.red})) << p.anchor << " " << p.rotation;
+    }
 
     // Two draws at two positions in one frame: two independent placements.
-    glClear(GL_COLOR_BUFFER_BIT);
     sprite.setScale(4, 4, 1);
-    sprite.x = 4;
-    sprite.y = 4;
-    sprite.draw();
-    sprite.x = 50;
-    sprite.y = 50;
-    sprite.draw();
-    pixels = readPixels(kSide, kSide);
-    EXPECT_EQ(pixels.countRed(), 32);
-    EXPECT_GT(pixels.at(5, 5)[0], 127);
-    EXPECT_GT(pixels.at(52, 52)[0], 127);
+    const Pixels pixels = RenderTest::drawn([&] {
+        for (float at : {4.0f, 50.0f}) {
+            sprite.x = sprite.y = at;
+            sprite.draw();
+        }
+    });
+    EXPECT_TRUE(pixels.redExactlyIn({{4, 4, 8, 8}, {50, 50, 54, 54}}));
 }
 
 TEST_F(SpriteDrawing, TheSpriteBindsItsTextureAndAnIncompleteSpriteDrawsNothing)
@@ -210,13 +143,10 @@ TEST_F(SpriteDrawing, TheSpriteBindsItsTextureAndAnIncompleteSpriteDrawsNothing)
     buildProgram(textured, dir_, shaders::kVertexPlain, shaders::kFragmentTextured);
     textured.bind();
 
-    // A 1x1 white texture made by hand; the red vertices let only the red channel through.
+    // A 1x1 white texture; the red vertices let only the red channel through.
     Texture white;
-    glGenTextures(1, &white.name);
-    glBindTexture(GL_TEXTURE_2D, white.name);
-    const unsigned char texel[4] = {255, 255, 255, 255};
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    white.load(dir_.write("white.bmp", makeBmp24(1, 1, [](int, int) { return Bgr{255, 255, 255}; })).c_str());
+    white.upload();
     glBindTexture(GL_TEXTURE_2D, 0);
 
     Sprite sprite;
@@ -279,14 +209,13 @@ TEST(SpritePlacement, MatrixOperationsPostMultiplySoTheLastStepActsFirst)
     sprite.loadMatrix(identity.m);
     sprite.translate(5, 0, 0);
     sprite.applyScale(2, 2, 2);
-    expectNear(asMatrix(sprite.matrix().m), product(translated(5, 0, 0), scaled(2, 2, 2)));
+    expectNear(sprite.matrix().m, product({Mat4::translation(5, 0, 0), Mat4::scaling(2, 2, 2)}));
     sprite.rotateZ(static_cast<float>(90 * kDegToRad));
-    expectNear(asMatrix(sprite.matrix().m),
-               product(product(translated(5, 0, 0), scaled(2, 2, 2)), turnedDegrees(90)));
+    expectNear(sprite.matrix().m, product({Mat4::translation(5, 0, 0), Mat4::scaling(2, 2, 2),
+                                           Mat4::rotationZ(static_cast<float>(90 * kDegToRad))}));
 
     // multiplyMatrix may read the sprite's own matrix.
-    const Mat4 shift = Mat4::translation(0, 7, 0);
-    const Matrix before = asMatrix(sprite.matrix().m);
-    sprite.multiplyMatrix(shift, sprite.matrix());
-    expectNear(asMatrix(sprite.matrix().m), product(translated(0, 7, 0), before));
+    const Mat4 before = sprite.matrix();
+    sprite.multiplyMatrix(Mat4::translation(0, 7, 0), sprite.matrix());
+    expectNear(sprite.matrix().m, product({Mat4::translation(0, 7, 0), before}));
 }

@@ -2,8 +2,8 @@
 
 #include "app/gl_functions.h"
 #include "tests/render/image_test_files.h"
-#include "tests/support/capture.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/render/render_test_support.h"
+#include "tests/support/one_line_report.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +18,6 @@ std::vector<uint8_t> placeholderPixel(const Texture& t, int x, int y)
     return {p, p + 4};
 }
 
-GLint textureParameter(GLenum parameter)
-{
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, parameter, &value);
-    return value;
-}
-
 GLint boundTexture()
 {
     GLint value = 0;
@@ -32,62 +25,21 @@ GLint boundTexture()
     return value;
 }
 
-// The texture's level 0 as tightly packed RGBA bytes, bottom row first.
-std::vector<uint8_t> readBack(const Texture& t)
-{
-    std::vector<uint8_t> out(static_cast<size_t>(t.width) * t.height * 4);
-    t.bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return out;
-}
+class TextureOnGl : public RenderTest {};
 
 } // namespace
 
-TEST(Texture, PicksTheDecoderByTheLastFourCharactersOfThePath)
+TEST_F(TextureOnGl, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisiblePlaceholder)
 {
-    TempDir dir;
-    const std::string bmp = makeBmp24(4, 2);
-    struct Case {
-        std::string name;
-        std::string bytes;
-        GLint internalFormat;
-        GLenum pixelFormat;
-    };
-    const Case cases[] = {
-        {"a.bmp", bmp, GL_RGB, GL_BGR},
-        {"a.png", makeRgbaPng(4, 2), GL_RGBA, GL_RGBA},
-        {"a.BMP", bmp, GL_RGBA, GL_BGRA},
-        {"a.PNG", bmp, GL_RGBA, GL_BGRA},
-        {"a.fnt", bmp, GL_RGBA, GL_BGRA},
-        {"font.bmp.fnt", bmp, GL_RGBA, GL_BGRA},
-    };
-    for (const Case& c : cases) {
-        CapturedStream err(CapturedStream::Err);
-        Texture t;
-        t.load(dir.write(c.name, c.bytes).c_str());
-        EXPECT_EQ(err.text(), "") << c.name;
-        ASSERT_NE(t.pixels, nullptr) << c.name;
-        EXPECT_EQ(t.width, 4);
-        EXPECT_EQ(t.height, 2);
-        EXPECT_EQ(t.internalFormat, c.internalFormat) << c.name;
-        EXPECT_EQ(t.pixelFormat, c.pixelFormat) << c.name;
-    }
-}
-
-TEST(Texture, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisiblePlaceholder)
-{
-    TempDir dir;
     struct Case {
         std::string path;
         const char* reason;
     };
     const Case cases[] = {
-        {(dir.path() / "missing.bmp").string(), "cannot open the file"},
-        {dir.write("text.png", "not a picture"), "not a PNG file"},
-        {dir.write("cut.bmp", makeBmp24(8, 8).substr(0, 100)), "runs past the end"},
-        {dir.write("font.fnt", "BM"), "shorter than the BMP headers"},
+        {(dir_.path() / "missing.bmp").string(), "cannot open the file"},
+        {dir_.write("text.png", "not a picture"), "not a PNG file"},
+        {dir_.write("cut.bmp", makeBmp24(8, 8).substr(0, 100)), "runs past the end"},
+        {dir_.write("font.fnt", "BM"), "shorter than the BMP headers"},
         {"", "cannot open the file"},
     };
     for (const Case& c : cases) {
@@ -95,12 +47,8 @@ TEST(Texture, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisiblePlaceho
         Texture t;
         t.load(c.path.c_str());
         const std::string text = err.text();
-        const std::string prefix = "Could not load texture \"" + c.path + "\": ";
-        const std::string suffix = "; using a placeholder\n";
-        EXPECT_EQ(text.substr(0, prefix.size()), prefix);
-        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
-        EXPECT_TRUE(text.ends_with(suffix)) << text;
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        EXPECT_TRUE(isOneLineReport(text, "Could not load texture \"" + c.path + "\": ", c.reason));
+        EXPECT_TRUE(text.ends_with("; using a placeholder\n")) << text;
         ASSERT_NE(t.pixels, nullptr);
         EXPECT_EQ(t.width, 8);
         EXPECT_EQ(t.height, 8);
@@ -109,6 +57,10 @@ TEST(Texture, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisiblePlaceho
         EXPECT_EQ(placeholderPixel(t, 0, 0), (std::vector<uint8_t>{255, 0, 255, 255}));
         EXPECT_EQ(placeholderPixel(t, 2, 0), (std::vector<uint8_t>{0, 0, 0, 255}));
         EXPECT_EQ(placeholderPixel(t, 3, 3), (std::vector<uint8_t>{255, 0, 255, 255}));
+        // It uploads like any texture.
+        const std::vector<uint8_t> placeholder(t.pixels, t.pixels + 8 * 8 * 4);
+        t.upload();
+        EXPECT_EQ(texels(t), placeholder);
     }
 }
 
@@ -131,37 +83,45 @@ TEST(Texture, LoadingAgainAndFreeingTwiceAreSafe)
     EXPECT_NE(other.pixels, nullptr);
 }
 
-class TextureOnGl : public ::testing::Test {
-protected:
-    GlTestContext context;
-    TempDir dir;
-};
-
-TEST_F(TextureOnGl, UploadHandsEveryDecodersPixelsToGlWithTheDefaultParameters)
+TEST_F(TextureOnGl, TheDecoderPickedByTheLastFourCharactersOfThePathUploadsWithTheDefaultParameters)
 {
-    ZORBEL_REQUIRE_GL(context.ok());
-    struct Case {
+    const int w = 5, h = 3; // an odd width: the 24-bit rows carry padding
+    const std::string bmp = makeBmp24(w, h);
+    const PixelAlpha opaque = [](int, int) -> uint8_t { return 255; };
+    const PixelAlpha red = [](int x, int y) { return patternPixel(x, y)[2]; };
+    const struct {
         std::string name;
         std::string bytes;
         GLint internalFormat;
+        GLenum pixelFormat;
+        PixelAlpha alpha;
+    } cases[] = {
+        {"a.bmp", bmp, GL_RGB, GL_BGR, opaque},
+        {"a.png", makeRgbaPng(w, h), GL_RGBA, GL_RGBA, rgbaPngAlpha},
+        // Anything else is a font: 24-bit BMP widened with an alpha equal to red.
+        {"a.BMP", bmp, GL_RGBA, GL_BGRA, red},
+        {"a.PNG", bmp, GL_RGBA, GL_BGRA, red},
+        {"a.fnt", bmp, GL_RGBA, GL_BGRA, red},
+        {"font.bmp.fnt", bmp, GL_RGBA, GL_BGRA, red},
     };
-    const int w = 5, h = 3; // an odd width: the 24-bit rows carry padding
-    const Case cases[] = {
-        {"a.bmp", makeBmp24(w, h), GL_RGB},
-        {"a.fnt", makeBmp24(w, h), GL_RGBA},
-        {"a.png", makeRgbaPng(w, h), GL_RGBA},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        CapturedStream err(CapturedStream::Err);
         Texture t;
-        t.load(dir.write(c.name, c.bytes).c_str());
+        t.load(dir_.write(c.name, c.bytes).c_str());
+        EXPECT_EQ(err.text(), "") << c.name;
+        ASSERT_NE(t.pixels, nullptr) << c.name;
+        EXPECT_EQ(t.width, w);
+        EXPECT_EQ(t.height, h);
+        EXPECT_EQ(t.internalFormat, c.internalFormat) << c.name;
+        EXPECT_EQ(t.pixelFormat, c.pixelFormat) << c.name;
         t.upload();
         t.freePixels();
         ASSERT_NE(t.name, 0u);
         EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name));
-        EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-        EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-        EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_MIRRORED_REPEAT);
-        EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_MIRRORED_REPEAT);
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_WRAP_S), GL_MIRRORED_REPEAT);
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_WRAP_T), GL_MIRRORED_REPEAT);
         GLint width = 0, height = 0, format = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
@@ -169,75 +129,46 @@ TEST_F(TextureOnGl, UploadHandsEveryDecodersPixelsToGlWithTheDefaultParameters)
         EXPECT_EQ(width, w);
         EXPECT_EQ(height, h);
         EXPECT_EQ(format, c.internalFormat) << c.name;
-
-        const std::vector<uint8_t> pixels = readBack(t);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const Bgr bgr = patternPixel(x, y);
-                const uint8_t alpha = c.name == "a.bmp" ? 255 : c.name == "a.fnt" ? bgr[2] : uint8_t(x * 16 + y);
-                const uint8_t* p = pixels.data() + (y * w + x) * 4;
-                EXPECT_EQ(std::vector<uint8_t>(p, p + 4), (std::vector<uint8_t>{bgr[2], bgr[1], bgr[0], alpha}))
-                    << c.name << " " << x << "," << y;
-            }
+        EXPECT_EQ(texels(t), patternRgba(w, h, c.alpha)) << c.name;
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 }
 
-TEST_F(TextureOnGl, ThePlaceholderUploadsLikeAnyTexture)
-{
-    ZORBEL_REQUIRE_GL(context.ok());
-    CapturedStream err(CapturedStream::Err);
-    Texture t;
-    t.load((dir.path() / "missing.png").string().c_str());
-    t.upload();
-    const std::vector<uint8_t> pixels = readBack(t);
-    ASSERT_EQ(pixels.size(), 8u * 8 * 4);
-    EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 4), (std::vector<uint8_t>{255, 0, 255, 255}));
-    EXPECT_EQ(std::vector<uint8_t>(pixels.begin() + 8, pixels.begin() + 12), (std::vector<uint8_t>{0, 0, 0, 255}));
-}
-
 TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
 {
-    ZORBEL_REQUIRE_GL(context.ok());
     Texture t;
-    t.load(dir.write("a.bmp", makeBmp24(4, 4)).c_str());
+    t.load(dir_.write("a.bmp", makeBmp24(4, 4)).c_str());
     t.upload();
     Texture other;
-    other.load(dir.write("b.bmp", makeBmp24(4, 4)).c_str());
+    other.load(dir_.write("b.bmp", makeBmp24(4, 4)).c_str());
     other.upload();
 
     t.setSmoothFiltering(false);
     EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name));
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
     t.setSmoothFiltering(true);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
 
-    const GLint expected[] = {GL_MIRRORED_REPEAT, GL_REPEAT, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_BORDER};
-    for (int mode = 3; mode >= 0; --mode) {
+    // Each mode binds the texture and sets both axes; a value outside 0 to 3 binds it and
+    // leaves the last mode (repeat) in place.
+    const std::pair<int, GLint> modes[] = {{3, GL_CLAMP_TO_BORDER}, {2, GL_CLAMP_TO_EDGE}, {0, GL_MIRRORED_REPEAT},
+                                           {1, GL_REPEAT},          {4, GL_REPEAT},        {-1, GL_REPEAT}};
+    for (const auto& [mode, expected] : modes) {
         other.bind();
         t.setWrapMode(mode);
-        EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name));
-        EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), expected[mode]) << mode;
-        EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), expected[mode]) << mode;
-    }
-    t.setWrapMode(static_cast<int>(TextureWrapMode::Repeat));
-    for (int outside : {4, -1}) {
-        other.bind();
-        t.setWrapMode(outside);
-        EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name));
-        EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-        EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
+        EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name)) << mode;
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_WRAP_S), expected) << mode;
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_WRAP_T), expected) << mode;
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(TextureOnGl, DeletingReleasesTheNameOnceAndASecondDeleteIsHarmless)
 {
-    ZORBEL_REQUIRE_GL(context.ok());
     Texture t;
-    t.load(dir.write("a.bmp", makeBmp24(4, 4)).c_str());
+    t.load(dir_.write("a.bmp", makeBmp24(4, 4)).c_str());
     t.upload();
     const GLuint name = t.name;
     EXPECT_TRUE(glIsTexture(name));

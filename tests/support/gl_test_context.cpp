@@ -23,3 +23,13 @@ bool glTestsMaySkip()
     const char* skip = std::getenv("ZORBEL_SKIP_WITHOUT_GL");
     return skip != nullptr && std::string(skip) == "1";
 }
+
+void* glEntryAddress(const char* name)
+{
+    return GameWindow::glProcAddress(name);
+}
+
+bool isBuffer(unsigned name)
+{
+    return glEntry<PFNGLISBUFFERPROC>("glIsBuffer")(name) == GL_TRUE;
+}

@@ -26,6 +26,16 @@ private:
 // skipped instead.
 bool glTestsMaySkip();
 
+// Entry points the game's GL table does not carry, through which the tests read state back,
+// looked up for the current context.
+void* glEntryAddress(const char* name);
+template <typename Function>
+Function glEntry(const char* name)
+{
+    return reinterpret_cast<Function>(glEntryAddress(name));
+}
+bool isBuffer(unsigned name);
+
 #define ZORBEL_REQUIRE_GL(ok)                                                                  \
     do {                                                                                       \
         if (!(ok)) {                                                                           \

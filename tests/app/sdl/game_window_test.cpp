@@ -1,25 +1,14 @@
 // The window on SDL's offscreen driver with Mesa's software rasteriser. Each test runs in a
 // process of its own (ctest), so environment settings made here reach the GL driver.
-#include "app/game_window.h"
-#include "app/gl_context.h"
+#include "tests/app/window_checks.h"
 #include "tests/support/capture.h"
 
-#include <GL/gl.h>
 #include <SDL2/SDL.h>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
-
-class SizeLog final : public SizeListener {
-public:
-    std::vector<std::pair<int, int>> sizes;
-    void resize(int width, int height) override { sizes.emplace_back(width, height); }
-};
 
 void pushEscape(bool repeat, Uint32 type = SDL_KEYDOWN)
 {
@@ -42,17 +31,8 @@ TEST(GameWindow, CreationMakesTheContextCurrentAndReportsTheSizeBeforeReturning)
     EXPECT_FALSE(window.running());
     EXPECT_TRUE(window.active());
     ASSERT_TRUE(window.create(1280, 720, 32, false));
-    EXPECT_TRUE(window.running());
-    EXPECT_TRUE(hasCurrentGlContext());
-    ASSERT_EQ(log.sizes.size(), 1u);
-    EXPECT_EQ(log.sizes[0], std::make_pair(1280, 720));
-    EXPECT_FALSE(window.legacyContext());
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    ASSERT_NE(version, nullptr);
-    EXPECT_GE(std::atoi(version), 3);
-    GLint depthBits = 0;
-    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-    EXPECT_GE(depthBits, 16);
+    expectReadyToDraw(window, log, 1280, 720);
+    EXPECT_EQ(log.sizes.size(), 1u);
 }
 
 TEST(GameWindow, DriverWithoutGl30FallsBackToTheLegacyContextWithItsConsoleLine)
