@@ -4,7 +4,8 @@
 # for it and reports the faults that no test catches. Not part of CI; it takes a while
 # (a first full build, then one incremental build and test run per fault).
 #
-# Usage: scripts/seed-faults.sh [PATTERN]   only the faults whose name contains PATTERN
+# Usage: scripts/seed-faults.sh [PATTERN]   only the faults whose name matches PATTERN
+#                                            (an extended regular expression: "ortho|lookAt")
 # The scratch copy goes to $ZORBEL_SEED_DIR (default: a fresh temporary folder); a second
 # run in the same folder reuses its build.
 #
@@ -150,7 +151,7 @@ while IFS= read -r line; do
   file=${rest%% | *}; rest=${rest#* | }
   groups=${rest%% | *}; rest=${rest#* | }
   from=${rest%% | *}; to=${rest#* | }
-  [ -n "$only" ] && [[ "$name" != *"$only"* ]] && continue
+  [ -n "$only" ] && ! [[ "$name" =~ $only ]] && continue
   cp "$src/$file" "$scratch/original"
   changed=$(apply "$src/$file" "$from" "$to")
   if [ "$changed" != 1 ]; then
