@@ -102,20 +102,6 @@ std::vector<float> uniformFloats(GLuint program, GLint location, int count)
     return values;
 }
 
-GLint currentProgram()
-{
-    GLint name = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &name);
-    return name;
-}
-
-int attachedShaderCount(GLuint program)
-{
-    GLint count = -1;
-    glEntry<PFNGLGETPROGRAMIVPROC>("glGetProgramiv")(program, GL_ATTACHED_SHADERS, &count);
-    return count;
-}
-
 std::vector<uint8_t> texels(const Texture& texture)
 {
     std::vector<uint8_t> out(size_t{texture.width} * texture.height * 4);
@@ -155,14 +141,6 @@ int Pixels::countRed() const
     return ::testing::AssertionSuccess();
 }
 
-Pixels readPixels(int width, int height)
-{
-    Pixels pixels{width, height, std::vector<uint8_t>(static_cast<size_t>(4 * width * height))};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.rgba.data());
-    return pixels;
-}
-
 void RenderTest::SetUp()
 {
     ZORBEL_REQUIRE_GL(context_->ok());
@@ -176,5 +154,8 @@ Pixels RenderTest::drawn(const std::function<void()>& draw)
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     draw();
-    return readPixels(kSide, kSide);
+    Pixels pixels{kSide, kSide, std::vector<uint8_t>(4 * kSide * kSide)};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.rgba.data());
+    return pixels;
 }

@@ -61,8 +61,6 @@ inline std::vector<uint16_t> bufferShorts(GLuint buffer)
     return bufferValues<uint16_t>(GL_ELEMENT_ARRAY_BUFFER, buffer);
 }
 std::vector<float> uniformFloats(GLuint program, GLint location, int count);
-GLint currentProgram();
-int attachedShaderCount(GLuint program);
 // The texture's level 0 as tightly packed RGBA bytes, bottom row first, and one of its
 // parameters (both bind it).
 std::vector<uint8_t> texels(const Texture& texture);
@@ -80,7 +78,6 @@ struct Pixels {
     // excluded) have a red channel above half.
     ::testing::AssertionResult redExactlyIn(std::initializer_list<std::array<int, 4>> rectangles) const;
 };
-Pixels readPixels(int width, int height);
 
 // For tests on a GL context: a kSide x kSide offscreen context (which a test may end early),
 // the viewport covering it, face culling off, and a folder for files. Fixtures built on it do

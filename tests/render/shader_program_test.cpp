@@ -22,11 +22,18 @@ GLint shaderInt(GLuint shader, GLenum what)
     return value;
 }
 
-GLint linkStatus(GLuint program)
+GLint programInt(GLuint program, GLenum what)
 {
     GLint value = -1;
-    gl.glGetProgramiv(program, GL_LINK_STATUS, &value);
+    gl.glGetProgramiv(program, what, &value);
     return value;
+}
+
+GLint currentProgram()
+{
+    GLint name = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &name);
+    return name;
 }
 
 const char* const kBrokenVertex = "#version 120\nvoid main() { gl_Position = vec4(1.0) + ; }\n";
@@ -61,8 +68,8 @@ TEST_F(ShaderProgramOnGl, SourcesThatCompileBuildSilentlyAndLink)
         ASSERT_NE(program.vertexShaderName(), 0u);
         EXPECT_NE(program.fragmentShaderName(), 0u);
         EXPECT_EQ(shaderInt(program.vertexShaderName(), GL_COMPILE_STATUS), GL_TRUE);
-        EXPECT_EQ(linkStatus(program.programName()), GL_TRUE) << vertex;
-        EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+        EXPECT_EQ(programInt(program.programName(), GL_LINK_STATUS), GL_TRUE) << vertex;
+        EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), 2);
         // The driver did have something to say about the warned source.
         if (vertex == warned) {
             EXPECT_GT(shaderInt(program.vertexShaderName(), GL_INFO_LOG_LENGTH), 1);
@@ -95,8 +102,8 @@ TEST_F(ShaderProgramOnGl, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceSti
         EXPECT_EQ(program.vertexShaderName(), 0u);
     }
     // Either way the program goes on to the link with whatever shaders it still has.
-    EXPECT_EQ(attachedShaderCount(program.programName()), compiled ? 2 : 1);
-    const bool linked = linkStatus(program.programName()) == GL_TRUE;
+    EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), compiled ? 2 : 1);
+    const bool linked = programInt(program.programName(), GL_LINK_STATUS) == GL_TRUE;
     EXPECT_EQ(report.find("programme non linke\n") != std::string::npos, !linked) << report;
 
     // With both files missing the vertex file is named first.
@@ -124,7 +131,7 @@ TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
         EXPECT_EQ(report.find("programme non linke"), std::string::npos) << report;
         EXPECT_EQ(program.vertexShaderName(), 0u);
         EXPECT_NE(program.fragmentShaderName(), 0u);
-        EXPECT_EQ(attachedShaderCount(program.programName()), 1);
+        EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), 1);
     }
     {
         ShaderProgram program;
@@ -153,7 +160,7 @@ TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
         EXPECT_EQ(out.text().find("Could not compile"), std::string::npos);
         EXPECT_NE(program.vertexShaderName(), 0u);
         EXPECT_TRUE(log.callsTo("glDeleteShader").empty());
-        EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+        EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), 2);
     }
 }
 
@@ -165,7 +172,7 @@ TEST_F(ShaderProgramOnGl, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
     buildProgram(program, dir_, "#version 120\nvoid helper() {}\n", shaders::kFragmentColour);
     EXPECT_EQ(out.text(), "programme non linke\n");
     EXPECT_NE(program.vertexShaderName(), 0u);
-    EXPECT_EQ(attachedShaderCount(program.programName()), 2);
+    EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), 2);
 
     program.bind();
     EXPECT_EQ(currentShaderLocations.finalMatrix, -1);
@@ -229,7 +236,7 @@ TEST_F(ShaderProgramOnGl, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
         program.bind();
     }
     EXPECT_EQ(currentProgram(), 0);
-    EXPECT_EQ(attachedShaderCount(name), 0);
+    EXPECT_EQ(programInt(name, GL_ATTACHED_SHADERS), 0);
 
     // A moved-from program releases nothing: the new owner stays current and attached.
     ShaderProgram owner;
@@ -241,7 +248,7 @@ TEST_F(ShaderProgramOnGl, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
         owner.bind();
     }
     EXPECT_EQ(currentProgram(), static_cast<GLint>(owner.programName()));
-    EXPECT_EQ(attachedShaderCount(owner.programName()), 2);
+    EXPECT_EQ(programInt(owner.programName(), GL_ATTACHED_SHADERS), 2);
     ShaderProgram moved(std::move(owner));
     EXPECT_EQ(owner.programName(), 0u);
     EXPECT_NE(moved.programName(), 0u);
