@@ -96,16 +96,8 @@ TEST(BmpReaders, AStatedPixelOffsetAndTopDownRowsReadLikeThePlainFile)
 TEST(WideningBmpReader, AddsAnAlphaEqualToRedToEveryPixelAndSkipsTheRowPadding)
 {
     TempDir dir;
-    const auto sample = [](int x, int) -> Bgr {
-        const Bgr colors[] = {{10, 20, 200}, {0, 0, 0}, {255, 255, 255}, {1, 2, 3}};
-        return colors[x];
-    };
-    const Decoded d = decode(loadBmp24WithAlpha, dir.write("font.fnt", makeBmp24(4, 1, sample)));
-    ASSERT_TRUE(d.pixels) << d.reason;
-    EXPECT_EQ(d.bytes(16), (std::vector<uint8_t>{10, 20, 200, 200, 0, 0, 0, 0, 255, 255, 255, 255, 1, 2, 3, 3}));
-
     // Widths that are multiples of 4 have no padding; tall images cross the reader's chunk
-    // boundaries.
+    // boundaries. (The texture tests check the result against the picture's own colours.)
     for (const auto& [width, height] : {std::pair{1, 3}, {3, 3}, {4, 5}, {5, 3}, {6, 3}, {8, 5}, {64, 5}, {300, 700}}) {
         const std::string file = makeBmp24(width, height);
         const Decoded w = decode(loadBmp24WithAlpha, dir.write("a.fnt", file));

@@ -78,13 +78,6 @@ BinaryMesh triangle()
     return m;
 }
 
-void expectEmpty(const Mesh& mesh, const std::string& what)
-{
-    EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty()) << what;
-    EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << what;
-    EXPECT_EQ(mesh.animation, nullptr) << what;
-}
-
 } // namespace
 
 TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
@@ -258,7 +251,10 @@ TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
         EXPECT_FALSE(mesh.load(path)) << c.what;
         EXPECT_TRUE(isOneLineReport(err.text(), "Could not load mesh \"" + path + "\": ", c.problem)) << c.what;
         EXPECT_EQ(out.text(), "") << c.what;
-        expectEmpty(mesh, c.what);
+        EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty())
+            << c.what;
+        EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << c.what;
+        EXPECT_EQ(mesh.animation, nullptr) << c.what;
     }
 
     CapturedStream err(CapturedStream::Err);
