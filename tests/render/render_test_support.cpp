@@ -84,15 +84,31 @@ Mesh quads(std::initializer_list<std::array<float, 4>> rectangles)
     return mesh;
 }
 
-std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer)
+namespace {
+
+template <typename Value>
+std::vector<Value> bufferValues(GLenum target, GLuint buffer)
 {
     glEntry<PFNGLBINDBUFFERPROC>("glBindBuffer")(target, buffer);
     GLint size = 0;
     glEntry<PFNGLGETBUFFERPARAMETERIVPROC>("glGetBufferParameteriv")(target, GL_BUFFER_SIZE, &size);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (size > 0)
-        glEntry<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData")(target, 0, size, bytes.data());
-    return bytes;
+    std::vector<Value> values(static_cast<size_t>(size) / sizeof(Value));
+    if (!values.empty())
+        glEntry<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData")(
+            target, 0, static_cast<GLsizeiptr>(values.size() * sizeof(Value)), values.data());
+    return values;
+}
+
+} // namespace
+
+std::vector<float> bufferFloats(GLuint buffer)
+{
+    return bufferValues<float>(GL_ARRAY_BUFFER, buffer);
+}
+
+std::vector<uint16_t> bufferShorts(GLuint buffer)
+{
+    return bufferValues<uint16_t>(GL_ELEMENT_ARRAY_BUFFER, buffer);
 }
 
 std::vector<float> uniformFloats(GLuint program, GLint location, int count)
