@@ -48,15 +48,12 @@ TEST_F(ShaderProgramOnGl, SourcesThatCompileBuildSilentlyAndLink)
     // Windows line ends are read as Unix ones; a lone "\r" is kept.
     const std::string path = dir_.write("crlf.vert", "line one\r\nline two\r\n\rkept\r");
     EXPECT_EQ(readShaderFile(path), "line one\nline two\n\rkept\r");
-    std::string crlf;
-    for (char c : shaders::kVertexPlain)
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     // A warning is not reported. The source is one never seen before, so the driver's shader
     // cache cannot skip the compile and with it the warning.
     const std::string warned = "#version 120\n#extension GL_ZORBEL_unknown : warn\n// " +
                                std::to_string(std::random_device()()) + "\n" +
                                shaders::kVertexPlain.substr(shaders::kVertexPlain.find('\n') + 1);
-    for (const std::string& vertex : {shaders::kVertexWithMvMat, crlf, warned}) {
+    for (const std::string& vertex : {shaders::kVertexWithMvMat, warned}) {
         ShaderProgram program;
         EXPECT_EQ(program.programName(), 0u);
         CapturedStream out(CapturedStream::Out);
