@@ -86,14 +86,10 @@ TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
     const std::string json = "{" + model() + "}";
     const std::string bin = binary(triangle());
     CapturedStream out(CapturedStream::Out);
-    for (const char* name : {"quad.json", "quad.json.bak", "a.jsonx/m"}) {
+    for (const auto& [name, bytes] : {std::pair{"quad.json", &json}, {"quad.json.bak", &json}, {"a.jsonx/m", &json},
+                                      {"m.bin", &bin}, {"m.JSON", &bin}, {"m", &bin}}) {
         Mesh mesh;
-        EXPECT_TRUE(mesh.load(dir.write(name, json))) << name;
-        EXPECT_EQ(mesh.indexCount, 3) << name;
-    }
-    for (const char* name : {"m.bin", "m.JSON", "m"}) {
-        Mesh mesh;
-        EXPECT_TRUE(mesh.load(dir.write(name, bin))) << name;
+        EXPECT_TRUE(mesh.load(dir.write(name, *bytes))) << name;
         EXPECT_EQ(mesh.indexCount, 3) << name;
     }
     // A path whose only ".json" starts at its first character.
