@@ -124,13 +124,13 @@ TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
     other.load(dir_.write("b.bmp", makeBmp24(4, 4)).c_str());
     other.upload();
 
-    t.setSmoothFiltering(false);
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name));
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    t.setSmoothFiltering(true);
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    for (const auto& [smooth, filter] : {std::pair{false, GL_NEAREST}, {true, GL_LINEAR}}) {
+        other.bind();
+        t.setSmoothFiltering(smooth);
+        EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name)) << smooth;
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), filter) << smooth;
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), filter) << smooth;
+    }
 
     // Each mode binds the texture and sets both axes; a value outside 0 to 3 binds it and
     // leaves the last mode (repeat) in place.
