@@ -148,22 +148,21 @@ TEST_F(GameRender, TreesLeanOutwardBeyondRadiusFifteenAndWallsStopEarlier)
 
 TEST_F(GameRender, ResizeMovesTheViewportButNotTheProjection)
 {
-    scene().resize(200, 100);
+    // Each render sets the world projection; the window's size plays no part in it.
     scene().render();
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 200);
-    EXPECT_EQ(viewport[3], 100);
     const float wide = scene().worldCamera().projection().m[0];
     const float screenWide = scene().screenCamera().projection().m[0];
-    scene().resize(100, 300);
-    scene().render();
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 100);
-    EXPECT_EQ(viewport[3], 300);
-    EXPECT_EQ(scene().worldCamera().projection().m[0], wide);
-    EXPECT_EQ(scene().screenCamera().projection().m[0], screenWide);
     EXPECT_FLOAT_EQ(screenWide, 2.0f / 1280.0f);
+    for (const auto& [width, height] : {std::pair{200, 100}, {100, 300}}) {
+        scene().resize(width, height);
+        scene().render();
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], width);
+        EXPECT_EQ(viewport[3], height);
+        EXPECT_EQ(scene().worldCamera().projection().m[0], wide);
+        EXPECT_EQ(scene().screenCamera().projection().m[0], screenWide);
+    }
     scene().resize(320, 180);
 }
 
