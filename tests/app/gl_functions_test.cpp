@@ -52,11 +52,6 @@ void* lookupWithoutOne(const char* name)
     return nullptr;
 }
 
-void* const* slots()
-{
-    return reinterpret_cast<void* const*>(&gl);
-}
-
 } // namespace
 
 TEST(GlFunctions, FetchFillsEverySlotInTableOrderFromItsOwnName)
@@ -65,9 +60,10 @@ TEST(GlFunctions, FetchFillsEverySlotInTableOrderFromItsOwnName)
     ASSERT_EQ(glFunctionNames().size(), static_cast<size_t>(kRows));
     gMissingName = nullptr;
     fetchGlFunctions(&lookupWithoutOne);
+    void* const* slots = reinterpret_cast<void* const*>(&gl);
     for (int i = 0; i < kRows; ++i) {
         EXPECT_STREQ(glFunctionNames()[i], kTable[i].name) << "row " << i + 1;
-        EXPECT_EQ(slots()[i], reinterpret_cast<void*>(0x1000 + 16 * i)) << kTable[i].name;
+        EXPECT_EQ(slots[i], reinterpret_cast<void*>(0x1000 + 16 * i)) << kTable[i].name;
     }
     EXPECT_EQ(reinterpret_cast<void*>(gl.glUniform2f), lookupWithoutOne("glUniform2f"));
     EXPECT_TRUE(missingGlFunctions().empty());

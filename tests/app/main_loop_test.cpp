@@ -27,49 +27,49 @@ public:
     }
 };
 
+// What the window, the scene and the GL start-up were asked to do, in order, and the frame
+// times the scene was given.
 struct Recorder {
     std::vector<std::string> calls;
     std::vector<float> frameTimes;
+    void note(const std::string& call) { calls.push_back(call); }
 };
 
 // A window driven by a script: each pump runs the next step (which may advance the clock,
 // toggle the pause or close the window).
-class ScriptedWindow {
-public:
-    explicit ScriptedWindow(Recorder& recorder) : recorder_(recorder) {}
+struct ScriptedWindow {
+    explicit ScriptedWindow(Recorder& r) : recorder(r) {}
+    Recorder& recorder;
     bool createResult = true;
     std::vector<std::function<void(ScriptedWindow&)>> script;
     bool activeFlag = true;
     bool runningFlag = false;
     size_t step = 0;
+    SizeListener* listener = nullptr;
 
-    void setSizeListener(SizeListener* listener) { listener_ = listener; }
+    void setSizeListener(SizeListener* l) { listener = l; }
     bool create(int width, int height, int, bool fullScreen)
     {
-        recorder_.calls.push_back("create " + std::to_string(width) + "x" + std::to_string(height) +
-                                  (fullScreen ? " full" : " windowed"));
-        if (!createResult)
-            return false;
-        runningFlag = true;
-        listener_->resize(width, height);
-        return true;
+        recorder.note("create " + std::to_string(width) + "x" + std::to_string(height) +
+                      (fullScreen ? " full" : " windowed"));
+        if (createResult) {
+            runningFlag = true;
+            listener->resize(width, height);
+        }
+        return createResult;
     }
     bool running() const { return runningFlag; }
     bool active() const { return activeFlag; }
     void pumpMessages()
     {
-        recorder_.calls.push_back("pump");
+        recorder.note("pump");
         if (step < script.size())
             script[step++](*this);
         else
             runningFlag = false;
     }
-    void present() { recorder_.calls.push_back("present"); }
-    void close() { recorder_.calls.push_back("close"); }
-
-private:
-    Recorder& recorder_;
-    SizeListener* listener_ = nullptr;
+    void present() { recorder.note("present"); }
+    void close() { recorder.note("close"); }
 };
 
 class RecordingScene final : public SizeListener {
@@ -79,34 +79,25 @@ public:
     std::function<void()> duringInit = [] {};
     void resize(int width, int height) override
     {
-        recorder_.calls.push_back("resize " + std::to_string(width) + "x" + std::to_string(height));
+        recorder_.note("resize " + std::to_string(width) + "x" + std::to_string(height));
     }
     bool init()
     {
-        recorder_.calls.push_back("init");
+        recorder_.note("init");
         duringInit();
         return initResult;
     }
     void update(float seconds)
     {
-        recorder_.calls.push_back("update");
+        recorder_.note("update");
         recorder_.frameTimes.push_back(seconds);
     }
-    void render() { recorder_.calls.push_back("render"); }
-    void shutdown() { recorder_.calls.push_back("shutdown"); }
+    void render() { recorder_.note("render"); }
+    void shutdown() { recorder_.note("shutdown"); }
 
 private:
     Recorder& recorder_;
 };
-
-GlStartup recordingGlStartup(Recorder& recorder, std::string missing = {})
-{
-    return GlStartup{[&recorder, missing] {
-                         recorder.calls.push_back("fetch");
-                         return missing;
-                     },
-                     [&recorder] { recorder.calls.push_back("render state"); }};
-}
 
 struct Harness {
     Recorder recorder;
@@ -119,9 +110,15 @@ struct Harness {
     {
         return [this, milliseconds](ScriptedWindow&) { clock.now += milliseconds * 1000; };
     }
-    int run(std::string missing = {})
+    // The GL start-up reports the entry point named missing (none when empty).
+    int run(const std::string& missing = {})
     {
-        return runApplication(window, scene, clock, recordingGlStartup(recorder, missing));
+        const GlStartup startup{[this, missing] {
+                                    recorder.note("fetch");
+                                    return missing;
+                                },
+                                [this] { recorder.note("render state"); }};
+        return runApplication(window, scene, clock, startup);
     }
 };
 

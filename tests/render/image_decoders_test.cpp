@@ -96,16 +96,8 @@ TEST(BmpReaders, AStatedPixelOffsetAndTopDownRowsReadLikeThePlainFile)
 TEST(WideningBmpReader, AddsAnAlphaEqualToRedToEveryPixelAndSkipsTheRowPadding)
 {
     TempDir dir;
-    const auto sample = [](int x, int) -> Bgr {
-        const Bgr colors[] = {{10, 20, 200}, {0, 0, 0}, {255, 255, 255}, {1, 2, 3}};
-        return colors[x];
-    };
-    const Decoded d = decode(loadBmp24WithAlpha, dir.write("font.fnt", makeBmp24(4, 1, sample)));
-    ASSERT_TRUE(d.pixels) << d.reason;
-    EXPECT_EQ(d.bytes(16), (std::vector<uint8_t>{10, 20, 200, 200, 0, 0, 0, 0, 255, 255, 255, 255, 1, 2, 3, 3}));
-
     // Widths that are multiples of 4 have no padding; tall images cross the reader's chunk
-    // boundaries.
+    // boundaries. (The texture tests check the result against the picture's own colours.)
     for (const auto& [width, height] : {std::pair{1, 3}, {3, 3}, {4, 5}, {5, 3}, {6, 3}, {8, 5}, {64, 5}, {300, 700}}) {
         const std::string file = makeBmp24(width, height);
         const Decoded w = decode(loadBmp24WithAlpha, dir.write("a.fnt", file));
@@ -247,13 +239,6 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
         }
     }
 
-    // Damaged bytes in the header and in the image data.
-    std::string badCrc = good;
-    badCrc[29] ^= 1;
-    d = decode(loadPng, dir.write("crc.png", badCrc));
-    EXPECT_FALSE(d.pixels);
-    EXPECT_NE(d.reason.find("CRC"), std::string::npos) << d.reason;
-
     // Sizes past the limits; the header's CRC is made to match so only the size is wrong.
     const auto withSize = [&](uint32_t width, uint32_t height) {
         std::string bytes = good;
@@ -266,16 +251,22 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
             bytes[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
         return bytes;
     };
-    d = decode(loadPng, dir.write("wide.png", withSize(65536, 16)));
-    EXPECT_FALSE(d.pixels);
-    EXPECT_NE(d.reason.find("IHDR"), std::string::npos) << d.reason;
-    d = decode(loadPng, dir.write("huge.png", withSize(60000, 60000)));
-    EXPECT_FALSE(d.pixels);
-    EXPECT_NE(d.reason.find("needs more than 256 MiB"), std::string::npos) << d.reason;
-    // Within the limits but the image data does not fill the claimed size.
-    d = decode(loadPng, dir.write("short.png", withSize(16, 300)));
-    EXPECT_FALSE(d.pixels);
-    EXPECT_NE(d.reason.find("image data"), std::string::npos) << d.reason;
+    std::string badCrc = good;
+    badCrc[29] ^= 1;
+    // A damaged header byte; sizes past the limits; a size within them that the image data
+    // does not fill.
+    const std::pair<std::string, const char*> damaged[] = {
+        {badCrc, "CRC"},
+        {withSize(65536, 16), "IHDR"},
+        {withSize(60000, 60000), "needs more than 256 MiB"},
+        {withSize(16, 300), "image data"},
+    };
+    for (const auto& [bytes, reason] : damaged) {
+        d = decode(loadPng, dir.write("bad.png", bytes));
+        EXPECT_FALSE(d.pixels) << reason;
+        EXPECT_NE(d.reason.find(reason), std::string::npos) << d.reason;
+        EXPECT_EQ(d.width, 7) << reason;
+    }
 
     EXPECT_EQ(err.text(), "");
 }

@@ -78,13 +78,6 @@ BinaryMesh triangle()
     return m;
 }
 
-void expectEmpty(const Mesh& mesh, const std::string& what)
-{
-    EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty()) << what;
-    EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << what;
-    EXPECT_EQ(mesh.animation, nullptr) << what;
-}
-
 } // namespace
 
 TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
@@ -93,14 +86,10 @@ TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
     const std::string json = "{" + model() + "}";
     const std::string bin = binary(triangle());
     CapturedStream out(CapturedStream::Out);
-    for (const char* name : {"quad.json", "quad.json.bak", "a.jsonx/m"}) {
+    for (const auto& [name, bytes] : {std::pair{"quad.json", &json}, {"quad.json.bak", &json}, {"a.jsonx/m", &json},
+                                      {"m.bin", &bin}, {"m.JSON", &bin}, {"m", &bin}}) {
         Mesh mesh;
-        EXPECT_TRUE(mesh.load(dir.write(name, json))) << name;
-        EXPECT_EQ(mesh.indexCount, 3) << name;
-    }
-    for (const char* name : {"m.bin", "m.JSON", "m"}) {
-        Mesh mesh;
-        EXPECT_TRUE(mesh.load(dir.write(name, bin))) << name;
+        EXPECT_TRUE(mesh.load(dir.write(name, *bytes))) << name;
         EXPECT_EQ(mesh.indexCount, 3) << name;
     }
     // A path whose only ".json" starts at its first character.
@@ -258,7 +247,10 @@ TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
         EXPECT_FALSE(mesh.load(path)) << c.what;
         EXPECT_TRUE(isOneLineReport(err.text(), "Could not load mesh \"" + path + "\": ", c.problem)) << c.what;
         EXPECT_EQ(out.text(), "") << c.what;
-        expectEmpty(mesh, c.what);
+        EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty())
+            << c.what;
+        EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << c.what;
+        EXPECT_EQ(mesh.animation, nullptr) << c.what;
     }
 
     CapturedStream err(CapturedStream::Err);

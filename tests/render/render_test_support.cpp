@@ -84,15 +84,31 @@ Mesh quads(std::initializer_list<std::array<float, 4>> rectangles)
     return mesh;
 }
 
-std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer)
+namespace {
+
+template <typename Value>
+std::vector<Value> bufferValues(GLenum target, GLuint buffer)
 {
     glEntry<PFNGLBINDBUFFERPROC>("glBindBuffer")(target, buffer);
     GLint size = 0;
     glEntry<PFNGLGETBUFFERPARAMETERIVPROC>("glGetBufferParameteriv")(target, GL_BUFFER_SIZE, &size);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (size > 0)
-        glEntry<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData")(target, 0, size, bytes.data());
-    return bytes;
+    std::vector<Value> values(static_cast<size_t>(size) / sizeof(Value));
+    if (!values.empty())
+        glEntry<PFNGLGETBUFFERSUBDATAPROC>("glGetBufferSubData")(
+            target, 0, static_cast<GLsizeiptr>(values.size() * sizeof(Value)), values.data());
+    return values;
+}
+
+} // namespace
+
+std::vector<float> bufferFloats(GLuint buffer)
+{
+    return bufferValues<float>(GL_ARRAY_BUFFER, buffer);
+}
+
+std::vector<uint16_t> bufferShorts(GLuint buffer)
+{
+    return bufferValues<uint16_t>(GL_ELEMENT_ARRAY_BUFFER, buffer);
 }
 
 std::vector<float> uniformFloats(GLuint program, GLint location, int count)
@@ -100,20 +116,6 @@ std::vector<float> uniformFloats(GLuint program, GLint location, int count)
     std::vector<float> values(static_cast<size_t>(count), -999.0f);
     glEntry<PFNGLGETUNIFORMFVPROC>("glGetUniformfv")(program, location, values.data());
     return values;
-}
-
-GLint currentProgram()
-{
-    GLint name = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &name);
-    return name;
-}
-
-int attachedShaderCount(GLuint program)
-{
-    GLint count = -1;
-    glEntry<PFNGLGETPROGRAMIVPROC>("glGetProgramiv")(program, GL_ATTACHED_SHADERS, &count);
-    return count;
 }
 
 std::vector<uint8_t> texels(const Texture& texture)
@@ -155,14 +157,6 @@ int Pixels::countRed() const
     return ::testing::AssertionSuccess();
 }
 
-Pixels readPixels(int width, int height)
-{
-    Pixels pixels{width, height, std::vector<uint8_t>(static_cast<size_t>(4 * width * height))};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.rgba.data());
-    return pixels;
-}
-
 void RenderTest::SetUp()
 {
     ZORBEL_REQUIRE_GL(context_->ok());
@@ -176,5 +170,8 @@ Pixels RenderTest::drawn(const std::function<void()>& draw)
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     draw();
-    return readPixels(kSide, kSide);
+    Pixels pixels{kSide, kSide, std::vector<uint8_t>(4 * kSide * kSide)};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.rgba.data());
+    return pixels;
 }

@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -41,28 +40,11 @@ void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string&
 // shifted upload shows.
 Mesh quads(std::initializer_list<std::array<float, 4>> rectangles);
 
-// Real GL state, read back through entry points the game's table does not carry.
-std::vector<uint8_t> bufferBytes(GLenum target, GLuint buffer);
-template <typename Value>
-std::vector<Value> bufferValues(GLenum target, GLuint buffer)
-{
-    const std::vector<uint8_t> bytes = bufferBytes(target, buffer);
-    std::vector<Value> values(bytes.size() / sizeof(Value));
-    if (!values.empty())
-        std::memcpy(values.data(), bytes.data(), values.size() * sizeof(Value));
-    return values;
-}
-inline std::vector<float> bufferFloats(GLuint buffer)
-{
-    return bufferValues<float>(GL_ARRAY_BUFFER, buffer);
-}
-inline std::vector<uint16_t> bufferShorts(GLuint buffer)
-{
-    return bufferValues<uint16_t>(GL_ELEMENT_ARRAY_BUFFER, buffer);
-}
+// Real GL state, read back through entry points the game's table does not carry: the whole
+// content of a vertex or an index buffer, a uniform's values.
+std::vector<float> bufferFloats(GLuint buffer);
+std::vector<uint16_t> bufferShorts(GLuint buffer);
 std::vector<float> uniformFloats(GLuint program, GLint location, int count);
-GLint currentProgram();
-int attachedShaderCount(GLuint program);
 // The texture's level 0 as tightly packed RGBA bytes, bottom row first, and one of its
 // parameters (both bind it).
 std::vector<uint8_t> texels(const Texture& texture);
@@ -80,7 +62,6 @@ struct Pixels {
     // excluded) have a red channel above half.
     ::testing::AssertionResult redExactlyIn(std::initializer_list<std::array<int, 4>> rectangles) const;
 };
-Pixels readPixels(int width, int height);
 
 // For tests on a GL context: a kSide x kSide offscreen context (which a test may end early),
 // the viewport covering it, face culling off, and a folder for files. Fixtures built on it do

@@ -200,22 +200,3 @@ TEST(SpritePlacement, WorldPointFollowsTheDrawTransformInThePlane)
     EXPECT_EQ(sprite.previousPosition().x, 10.0f);
     EXPECT_EQ(sprite.previousPosition().y, 20.0f);
 }
-
-TEST(SpritePlacement, MatrixOperationsPostMultiplySoTheLastStepActsFirst)
-{
-    Sprite sprite;
-    // translate then scale: the scale acts on the point first.
-    const Mat4 identity = Mat4::identity();
-    sprite.loadMatrix(identity.m);
-    sprite.translate(5, 0, 0);
-    sprite.applyScale(2, 2, 2);
-    expectNear(sprite.matrix().m, product({Mat4::translation(5, 0, 0), Mat4::scaling(2, 2, 2)}));
-    sprite.rotateZ(static_cast<float>(90 * kDegToRad));
-    expectNear(sprite.matrix().m, product({Mat4::translation(5, 0, 0), Mat4::scaling(2, 2, 2),
-                                           Mat4::rotationZ(static_cast<float>(90 * kDegToRad))}));
-
-    // multiplyMatrix may read the sprite's own matrix.
-    const Mat4 before = sprite.matrix();
-    sprite.multiplyMatrix(Mat4::translation(0, 7, 0), sprite.matrix());
-    expectNear(sprite.matrix().m, product({Mat4::translation(0, 7, 0), before}));
-}

@@ -40,7 +40,6 @@ TEST_F(TextLabels, CaMarcheAtSize90BuildsTenSlotsAndUploadsThem)
     label.create("ca marche!", 150, 35, -35, 90, 0, 1, 0, nullptr, nullptr);
     const Mesh& mesh = label.mesh();
     EXPECT_EQ(label.glyphCount(), 10u);
-    EXPECT_EQ(label.rotation(), 0.0f);
     EXPECT_EQ(mesh.positions.size() / 3, 40u);
     EXPECT_EQ(mesh.indices.size(), 60u);
     expectCounts(mesh, 10);

@@ -64,25 +64,6 @@ TEST_F(TextureOnGl, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisibleP
     }
 }
 
-TEST(Texture, LoadingAgainAndFreeingTwiceAreSafe)
-{
-    TempDir dir;
-    const std::string path = dir.write("a.bmp", makeBmp24(4, 4));
-    Texture t;
-    t.freePixels();
-    t.load(path.c_str());
-    t.load(path.c_str());
-    t.freePixels();
-    EXPECT_EQ(t.pixels, nullptr);
-    t.freePixels();
-
-    Texture moved;
-    moved.load(path.c_str());
-    Texture other(std::move(moved));
-    EXPECT_EQ(moved.pixels, nullptr);
-    EXPECT_NE(other.pixels, nullptr);
-}
-
 TEST_F(TextureOnGl, TheDecoderPickedByTheLastFourCharactersOfThePathUploadsWithTheDefaultParameters)
 {
     const int w = 5, h = 3; // an odd width: the 24-bit rows carry padding
@@ -143,13 +124,13 @@ TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
     other.load(dir_.write("b.bmp", makeBmp24(4, 4)).c_str());
     other.upload();
 
-    t.setSmoothFiltering(false);
-    EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name));
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    t.setSmoothFiltering(true);
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    for (const auto& [smooth, filter] : {std::pair{false, GL_NEAREST}, {true, GL_LINEAR}}) {
+        other.bind();
+        t.setSmoothFiltering(smooth);
+        EXPECT_EQ(boundTexture(), static_cast<GLint>(t.name)) << smooth;
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_MAG_FILTER), filter) << smooth;
+        EXPECT_EQ(textureParameter(t, GL_TEXTURE_MIN_FILTER), filter) << smooth;
+    }
 
     // Each mode binds the texture and sets both axes; a value outside 0 to 3 binds it and
     // leaves the last mode (repeat) in place.
@@ -165,10 +146,13 @@ TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(TextureOnGl, DeletingReleasesTheNameOnceAndASecondDeleteIsHarmless)
+TEST_F(TextureOnGl, ReleasingTwiceIsHarmlessAndAMoveHandsThePixelsOver)
 {
+    const std::string path = dir_.write("a.bmp", makeBmp24(4, 4));
     Texture t;
-    t.load(dir_.write("a.bmp", makeBmp24(4, 4)).c_str());
+    t.freePixels();
+    t.load(path.c_str());
+    t.load(path.c_str());
     t.upload();
     const GLuint name = t.name;
     EXPECT_TRUE(glIsTexture(name));
@@ -176,5 +160,14 @@ TEST_F(TextureOnGl, DeletingReleasesTheNameOnceAndASecondDeleteIsHarmless)
     EXPECT_EQ(t.name, 0u);
     EXPECT_FALSE(glIsTexture(name));
     t.deleteTexture();
+    t.freePixels();
+    EXPECT_EQ(t.pixels, nullptr);
+    t.freePixels();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    Texture moved;
+    moved.load(path.c_str());
+    Texture other(std::move(moved));
+    EXPECT_EQ(moved.pixels, nullptr);
+    EXPECT_NE(other.pixels, nullptr);
 }

@@ -14,7 +14,6 @@ public:
     ~GlTestContext();
 
     bool ok() const { return ok_; }
-    GameWindow& window() { return *window_; }
 
 private:
     std::unique_ptr<GameWindow> window_;
