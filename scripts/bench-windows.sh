@@ -34,7 +34,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"; "$wine_run" --stop' EXIT
 # Wine comes up on the display of this run.
 "$wine_run" --stop
-xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" --on-display "$out"
+xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" bash "$0" --on-display "$out"
 
 median() { sed -n 's/^update + render + glFinish *median *\([0-9.]*\) ms.*/\1/p' "$1"; }
 echo

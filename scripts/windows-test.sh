@@ -13,6 +13,6 @@ cmake --build --preset windows -j "$jobs"
 # Wine comes up on this display; the end-to-end script starts one of its own.
 build/windows/wine-run --stop
 status=0
-xvfb-run -a -s "-screen 0 1600x1000x24" ctest --preset windows -j "$jobs" || status=$?
+xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" ctest --preset windows -j "$jobs" || status=$?
 build/windows/wine-run --stop
 exit "$status"

@@ -26,9 +26,10 @@ finish() {
 }
 
 # An X server on a display number of its own choosing, so runs beside each other never
-# share one.
+# share one. -noreset: by default the server resets when its last client leaves, and a
+# game connecting during that reset (right after the readiness probe) finds no display.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
   if [ -s "$WORK/display" ]; then
