@@ -74,7 +74,8 @@ private:
 // size listener here; the caller owns the window and the scene. The window is asked for full
 // screen only when the player chose it; it falls back to a window by itself.
 template <class Window, class Scene>
-int startApplication(Window& window, Scene& scene, const GlStartup& glStartup, bool fullScreen = false)
+int startApplication(Window& window, Scene& scene, const GlStartup& glStartup,
+                     bool fullScreen = false)
 {
     window.setSizeListener(&scene);
     if (!window.create(kWindowWidth, kWindowHeight, kWindowBits, fullScreen)) {

@@ -81,8 +81,8 @@ std::string useDataDirectory(const fs::path& requested)
     if (parent != working) {
         fs::current_path(parent, error);
         if (error)
-            return "Cannot change to " + parent.string() + ", the folder that holds the data folder: " +
-                   error.message();
+            return "Cannot change to " + parent.string() +
+                   ", the folder that holds the data folder: " + error.message();
     }
     return {};
 }

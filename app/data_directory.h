@@ -14,8 +14,8 @@
 
 // The outcome of the search: the data folder found, or the one line that says why none is.
 struct DataDirectorySearch {
-    std::filesystem::path folder;  // absolute; empty when no place has the data folder
-    std::string problem;           // every place tried, or why the named folder cannot serve
+    std::filesystem::path folder; // absolute; empty when no place has the data folder
+    std::string problem;          // every place tried, or why the named folder cannot serve
 };
 
 // The search itself, without touching the working directory. requested is the named folder

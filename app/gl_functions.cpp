@@ -13,7 +13,8 @@ std::vector<std::string> missingGlFunctions()
 {
     std::vector<std::string> missing;
 #define ZORBEL_GL_CHECK(type, name, used) \
-    if (used && gl.name == nullptr) missing.emplace_back(#name);
+    if (used && gl.name == nullptr)       \
+        missing.emplace_back(#name);
     ZORBEL_GL_FUNCTION_LIST(ZORBEL_GL_CHECK)
 #undef ZORBEL_GL_CHECK
     return missing;

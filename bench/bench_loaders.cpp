@@ -39,7 +39,8 @@ uint8_t noise(uint32_t& state)
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void put32(std::string& bytes, size_t offset, uint32_t value)
@@ -117,7 +118,8 @@ void makeMeshes(Files& files)
         }
         json << "],\n\"uvs\":[";
         for (int i = 0; i < vertices; ++i) {
-            const float u = static_cast<float>(i % side) / side, v = static_cast<float>(i / side) / side;
+            const float u = static_cast<float>(i % side) / side,
+                        v = static_cast<float>(i / side) / side;
             json << (i ? "," : "") << "{\"u\":" << u << ",\"v\":" << v << "}\n";
         }
         json << "],\n\"colors\":[";
@@ -136,8 +138,8 @@ void makeMeshes(Files& files)
                     const uint16_t index = static_cast<uint16_t>(t);
                     binary.append(reinterpret_cast<const char*>(&index), 2);
                 }
-                json << (first ? "" : ",") << "{\"a\":" << a << ",\"b\":" << b << ",\"c\":" << c << "},{\"a\":" << b
-                     << ",\"b\":" << d << ",\"c\":" << c << "}\n";
+                json << (first ? "" : ",") << "{\"a\":" << a << ",\"b\":" << b << ",\"c\":" << c
+                     << "},{\"a\":" << b << ",\"b\":" << d << ",\"c\":" << c << "}\n";
                 first = false;
             }
         json << "]}}\n";
@@ -156,7 +158,8 @@ Files& files()
 {
     static Files f = [] {
         Files made;
-        made.folder = std::filesystem::temp_directory_path() / ("zorbel-bench-loaders-" + std::to_string(getpid()));
+        made.folder = std::filesystem::temp_directory_path() /
+                      ("zorbel-bench-loaders-" + std::to_string(getpid()));
         std::filesystem::create_directories(made.folder);
         made.bmp = (made.folder / "image.bmp").string();
         made.png = (made.folder / "image.png").string();
@@ -220,7 +223,8 @@ void BM_LoadJsonMesh(benchmark::State& state)
 {
     for (auto _ : state) {
         Mesh mesh;
-        if (!mesh.loadJson(files().json) || static_cast<size_t>(mesh.positionFloatCount) != files().vertices * 3)
+        if (!mesh.loadJson(files().json) ||
+            static_cast<size_t>(mesh.positionFloatCount) != files().vertices * 3)
             state.SkipWithError("load failed");
     }
     state.counters["MB"] = static_cast<double>(files().jsonBytes) / 1e6;
@@ -233,7 +237,8 @@ void BM_LoadBinaryMesh(benchmark::State& state)
     std::streambuf* saved = std::cout.rdbuf(quiet.rdbuf());
     for (auto _ : state) {
         Mesh mesh;
-        if (!mesh.loadBinary(files().binary) || static_cast<size_t>(mesh.positionFloatCount) != files().vertices * 3)
+        if (!mesh.loadBinary(files().binary) ||
+            static_cast<size_t>(mesh.positionFloatCount) != files().vertices * 3)
             state.SkipWithError("load failed");
         quiet.str({});
     }
@@ -250,7 +255,7 @@ BENCHMARK(BM_LoadBinaryMesh)->Unit(benchmark::kMillisecond);
 // Prints as usual and keeps each benchmark's mean time per iteration for the summary.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
-    RecordingReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+    RecordingReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) { }
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -274,14 +279,18 @@ int main(int argc, char** argv)
 
     const auto& ms = reporter.milliseconds;
     const auto plain = ms.find("BM_PlainBmpBlockRead");
-    std::printf("\nJSON mesh: %.2f MB, %zu vertices\n", static_cast<double>(files().jsonBytes) / 1e6, files().vertices);
+    std::printf("\nJSON mesh: %.2f MB, %zu vertices\n",
+                static_cast<double>(files().jsonBytes) / 1e6, files().vertices);
     if (plain != ms.end()) {
-        std::printf("Plain read of the 1024x1024 BMP pixel block: %.3f ms (lower bound)\n", plain->second);
+        std::printf("Plain read of the 1024x1024 BMP pixel block: %.3f ms (lower bound)\n",
+                    plain->second);
         for (const char* name : {"BM_LoadBmp24", "BM_LoadBmp24WithAlpha"}) {
             const auto it = ms.find(name);
             if (it != ms.end())
-                std::printf("%-24s %.3f ms = %.2fx the plain read%s\n", name, it->second, it->second / plain->second,
-                            std::string(name) == "BM_LoadBmp24WithAlpha" ? " (target: within 3x)" : "");
+                std::printf("%-24s %.3f ms = %.2fx the plain read%s\n", name, it->second,
+                            it->second / plain->second,
+                            std::string(name) == "BM_LoadBmp24WithAlpha" ? " (target: within 3x)"
+                                                                         : "");
         }
     }
     std::filesystem::remove_all(files().folder);

@@ -26,7 +26,7 @@ public:
 // The scene as the loop sees it, noting the frame time of every update.
 class TimedScene final : public SizeListener {
 public:
-    explicit TimedScene(GameScene& scene) : scene_(scene) {}
+    explicit TimedScene(GameScene& scene) : scene_(scene) { }
     std::vector<float> frameTimes;
 
     void resize(int width, int height) override { scene_.resize(width, height); }

@@ -18,7 +18,7 @@ std::string quoted(const char* text)
 // Reads lists of named values from one "collider" member, describing the first problem.
 class ListReader {
 public:
-    explicit ListReader(const JsonNode& collider) : collider_(collider) {}
+    explicit ListReader(const JsonNode& collider) : collider_(collider) { }
 
     // The member as a list; false when the member is missing.
     bool open(const char* name)
@@ -57,7 +57,10 @@ public:
         return true;
     }
 
-    std::string where(size_t index) const { return "element " + std::to_string(index) + " of " + quoted(name_); }
+    std::string where(size_t index) const
+    {
+        return "element " + std::to_string(index) + " of " + quoted(name_);
+    }
 
     JsonNode list;
     std::string problem;
@@ -140,7 +143,8 @@ bool Collider::readCollider(const JsonNode& collider, std::string& problem)
             const int64_t vertex = node->asInt();
             if (vertex < 0 || vertex >= vertexCount_) {
                 problem = read.where(k) + " has " + quoted(key) + " " + std::to_string(vertex) +
-                          ", which names no vertex (there are " + std::to_string(vertexCount_) + ")";
+                          ", which names no vertex (there are " + std::to_string(vertexCount_) +
+                          ")";
                 return false;
             }
             segments_[2 * k + end] = static_cast<int>(vertex);

@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::decodeImage(".bmp", loadBmp24, data, size,
-                      [](size_t width, size_t height) { return ((width * 3 + 3) & ~size_t{3}) * height; });
+    fuzz::decodeImage(".bmp", loadBmp24, data, size, [](size_t width, size_t height) {
+        return ((width * 3 + 3) & ~size_t{3}) * height;
+    });
     return 0;
 }

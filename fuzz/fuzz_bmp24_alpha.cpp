@@ -5,6 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::decodeImage(".fnt", loadBmp24WithAlpha, data, size, [](size_t width, size_t height) { return width * height * 4; });
+    fuzz::decodeImage(".fnt", loadBmp24WithAlpha, data, size,
+                      [](size_t width, size_t height) { return width * height * 4; });
     return 0;
 }

@@ -64,8 +64,8 @@ inline const std::string& writeInput(const char* extension, const uint8_t* data,
 // Decodes the input as an image file of that extension. A buffer the decoder returns must
 // hold bytes(width, height) bytes: the last one, which the upload would read, is read.
 using ImageDecoder = uint8_t* (*)(const char*, uint16_t*, uint16_t*, std::string*);
-inline void decodeImage(const char* extension, ImageDecoder decoder, const uint8_t* data, size_t size,
-                        size_t (*bytes)(size_t width, size_t height))
+inline void decodeImage(const char* extension, ImageDecoder decoder, const uint8_t* data,
+                        size_t size, size_t (*bytes)(size_t width, size_t height))
 {
     const std::string& path = writeInput(extension, data, size);
     uint16_t width = 0, height = 0;

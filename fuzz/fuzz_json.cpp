@@ -17,19 +17,23 @@
 
 namespace {
 
-void check(const std::string& difference, const char* how) {
-    if (difference.empty()) return;
+void check(const std::string& difference, const char* how)
+{
+    if (difference.empty())
+        return;
     std::fprintf(stderr, "%s reader differs from the model: %s\n", how, difference.c_str());
     std::abort();
 }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (compactJsonText(text) != jsonref::compact(text)) check("compaction", "indexed");
+    if (compactJsonText(text) != jsonref::compact(text))
+        check("compaction", "indexed");
     check(compareWithModel(text), "indexed");
-    const std::size_t limit = setJsonIndexLimit(0);
+    const size_t limit = setJsonIndexLimit(0);
     const std::string unindexed = compareWithModel(text);
     setJsonIndexLimit(limit);
     check(unindexed, "unindexed");

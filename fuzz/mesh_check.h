@@ -16,8 +16,8 @@ namespace fuzz {
 inline void checkMesh(const Mesh& mesh)
 {
     const size_t vertices = mesh.positions.size() / 3;
-    if (mesh.positions.size() % 3 != 0 || mesh.colors.size() != vertices * 3 || mesh.uvs.size() != vertices * 2 ||
-        mesh.indices.size() % 3 != 0)
+    if (mesh.positions.size() % 3 != 0 || mesh.colors.size() != vertices * 3 ||
+        mesh.uvs.size() != vertices * 2 || mesh.indices.size() % 3 != 0)
         __builtin_trap();
     if (static_cast<size_t>(mesh.positionFloatCount) != mesh.positions.size() ||
         static_cast<size_t>(mesh.colorFloatCount) != mesh.colors.size() ||
@@ -29,9 +29,11 @@ inline void checkMesh(const Mesh& mesh)
             __builtin_trap();
     if (const MeshAnimation* a = mesh.animation.get()) {
         const size_t frames = static_cast<size_t>(a->totalKeyframes);
-        if (static_cast<size_t>(a->verticesPerFrame) != vertices || a->keyPositions.size() != frames * vertices * 3 ||
-            a->keyColors.size() != frames * vertices * 3 || a->keyUvs.size() != frames * vertices * 2 ||
-            a->keyStartTimes.size() != frames || a->firstKeyframe.size() != a->animationCount)
+        if (static_cast<size_t>(a->verticesPerFrame) != vertices ||
+            a->keyPositions.size() != frames * vertices * 3 ||
+            a->keyColors.size() != frames * vertices * 3 ||
+            a->keyUvs.size() != frames * vertices * 2 || a->keyStartTimes.size() != frames ||
+            a->firstKeyframe.size() != a->animationCount)
             __builtin_trap();
         for (int32_t first : a->firstKeyframe)
             if (first < 0 || static_cast<size_t>(first) > frames)
@@ -41,8 +43,8 @@ inline void checkMesh(const Mesh& mesh)
 
 // Loads the input as a mesh file of that extension with one of the mesh readers and checks
 // what it gives.
-inline void loadAndCheckMesh(const char* extension, bool (Mesh::*read)(const std::string&), const uint8_t* data,
-                             size_t size)
+inline void loadAndCheckMesh(const char* extension, bool (Mesh::*read)(const std::string&),
+                             const uint8_t* data, size_t size)
 {
     Mesh mesh;
     (mesh.*read)(writeInput(extension, data, size));

@@ -29,8 +29,8 @@ void GameScene::render()
 
     worldCamera_.resetView();
     worldCamera_.perspective(kFieldOfView, kAspect, kNear, kFar);
-    worldCamera_.lookAt(cameraEye_.x, cameraEye_.y, kEyeHeight, 0.0f, kLookAtY, kLookAtZ,
-                        0.0f, 10.0f, 0.0f);
+    worldCamera_.lookAt(cameraEye_.x, cameraEye_.y, kEyeHeight, 0.0f, kLookAtY, kLookAtZ, 0.0f,
+                        10.0f, 0.0f);
 
     // Drawn with whichever program is bound: the conveyor program on the first frame, the
     // basic program on every later one.

@@ -32,15 +32,15 @@ GameScene::~GameScene() = default;
 
 const Texture& GameScene::textureByLoadOrder(int index) const
 {
-    const Texture* order[] = {&fontTexture_, &roadTexture_, &wallTexture_,
+    const Texture* order[] = {&fontTexture_,  &roadTexture_,       &wallTexture_,
                               &grassTexture_, &whitePixelTexture_, &starsTexture_};
     return *order[index];
 }
 
 TextLabel& GameScene::labelByCreationOrder(int index)
 {
-    TextLabel* order[] = {&positionLabel_, &multiplierLabel_, &scoreLabel_, &modeLabel_,
-                          &startLabel_, &easyModeLabel_, &randomModeLabel_};
+    TextLabel* order[] = {&positionLabel_, &multiplierLabel_, &scoreLabel_,     &modeLabel_,
+                          &startLabel_,    &easyModeLabel_,   &randomModeLabel_};
     return *order[index];
 }
 
@@ -137,10 +137,22 @@ void GameScene::layOutLevel()
         float x = 0.0f;
         float y = 0.0f;
         switch (i / 30) {
-        case 0: x = a; y = -30.0f; break;
-        case 1: x = a; y = 30.0f; break;
-        case 2: x = -30.0f; y = a; break;
-        default: x = 30.0f; y = a; break;
+        case 0:
+            x = a;
+            y = -30.0f;
+            break;
+        case 1:
+            x = a;
+            y = 30.0f;
+            break;
+        case 2:
+            x = -30.0f;
+            y = a;
+            break;
+        default:
+            x = 30.0f;
+            y = a;
+            break;
         }
         Sprite& wall = walls_[static_cast<size_t>(i)];
         wall.init(x, y, -1.0f, &wallMesh_, &wallTexture_, &worldCamera_);
@@ -209,7 +221,8 @@ void GameScene::loadPrograms()
                          vertex.c_str(), fragment.c_str());
             entry.fallback(*entry.program);
         } else {
-            std::fprintf(stderr, "%s, %s: the program does not build\n", vertex.c_str(), fragment.c_str());
+            std::fprintf(stderr, "%s, %s: the program does not build\n", vertex.c_str(),
+                         fragment.c_str());
         }
     }
 }

@@ -10,8 +10,10 @@
 // ---------------------------------------------------------------------------
 // Storage
 
-JsonText* JsonText::allocate(std::size_t size) {
-    if (size > static_cast<std::size_t>(-1) / 2) throw std::bad_alloc();
+JsonText* JsonText::allocate(size_t size)
+{
+    if (size > static_cast<size_t>(-1) / 2)
+        throw std::bad_alloc();
     void* memory = ::operator new(sizeof(JsonText) + kPadding + size + 1 + kPadding);
     JsonText* text = new (memory) JsonText{1, size, {}, nullptr};
     std::memset(text->bytes() - kPadding, 0, kPadding);
@@ -19,25 +21,29 @@ JsonText* JsonText::allocate(std::size_t size) {
     return text;
 }
 
-void JsonText::release(JsonText* text) {
-    if (!text || --text->refs != 0) return;
+void JsonText::release(JsonText* text)
+{
+    if (!text || --text->refs != 0)
+        return;
     // Every block holds a reference, so no block is left in the chunk.
     ::operator delete(text->chunk);
     text->~JsonText();
     ::operator delete(text);
 }
 
-void* JsonText::carve(std::size_t bytes, JsonChunk*& from) {
-    const auto newChunk = [](std::size_t capacity) {
+void* JsonText::carve(size_t bytes, JsonChunk*& from)
+{
+    const auto newChunk = [](size_t capacity) {
         return new (::operator new(sizeof(JsonChunk) + capacity)) JsonChunk{0, 0, capacity};
     };
-    bytes = (bytes + 15) & ~std::size_t(15);
+    bytes = (bytes + 15) & ~size_t(15);
     if (bytes > JsonChunk::kBytes / 8) {
-        from = newChunk(bytes);  // a chunk of its own, freed with the block
+        from = newChunk(bytes); // a chunk of its own, freed with the block
     } else {
         if (!chunk || chunk->capacity - chunk->used < bytes) {
             JsonChunk* fresh = newChunk(JsonChunk::kBytes - sizeof(JsonChunk));
-            if (chunk && chunk->live == 0) ::operator delete(chunk);
+            if (chunk && chunk->live == 0)
+                ::operator delete(chunk);
             chunk = fresh;
         }
         from = chunk;
@@ -48,31 +54,39 @@ void* JsonText::carve(std::size_t bytes, JsonChunk*& from) {
     return memory;
 }
 
-void JsonText::giveBack(JsonChunk* from) {
-    if (--from->live != 0) return;
+void JsonText::giveBack(JsonChunk* from)
+{
+    if (--from->live != 0)
+        return;
     if (from == chunk)
-        from->used = 0;  // the current chunk is emptied for reuse
+        from->used = 0; // the current chunk is emptied for reuse
     else
         ::operator delete(from);
 }
 
-JsonBlock* JsonBlock::allocate(std::size_t count, JsonText* store, bool nullSlots) {
-    if (count >= 0x7FFFFFFFu) throw std::bad_alloc();  // `count` has 31 bits
-    const std::size_t bytes = sizeof(JsonBlock) + count * (sizeof(JsonNode) + sizeof(JsonNodeData));
+JsonBlock* JsonBlock::allocate(size_t count, JsonText* store, bool nullSlots)
+{
+    if (count >= 0x7FFFFFFFu)
+        throw std::bad_alloc(); // `count` has 31 bits
+    const size_t bytes = sizeof(JsonBlock) + count * (sizeof(JsonNode) + sizeof(JsonNodeData));
     JsonChunk* chunk = nullptr;
     void* memory = store ? store->carve(bytes, chunk) : ::operator new(bytes);
-    JsonBlock* block = new (memory) JsonBlock{1, std::uint32_t(count), 0, store, chunk, nullptr};
+    JsonBlock* block = new (memory) JsonBlock{1, uint32_t(count), 0, store, chunk, nullptr};
     JsonText::retain(store);
-    if (nullSlots) std::memset(static_cast<void*>(block->slots()), 0, count * sizeof(JsonNode));
+    if (nullSlots)
+        std::memset(static_cast<void*>(block->slots()), 0, count * sizeof(JsonNode));
     return block;
 }
 
-JsonNodeData* JsonBlock::newLoneRecord(JsonText* store, bool withTail, std::size_t tailName) {
+JsonNodeData* JsonBlock::newLoneRecord(JsonText* store, bool withTail, size_t tailName)
+{
     // The tail takes the place of the slot, which a record of its own never
     // uses.
-    if (tailName > static_cast<std::size_t>(-1) / 2) throw std::bad_alloc();
-    const std::size_t tail = withTail ? sizeof(JsonTail) + tailName : 0;
-    JsonBlock* block = allocate(1 + (tail + sizeof(JsonNodeData) - 1) / sizeof(JsonNodeData), store);
+    if (tailName > static_cast<size_t>(-1) / 2)
+        throw std::bad_alloc();
+    const size_t tail = withTail ? sizeof(JsonTail) + tailName : 0;
+    JsonBlock* block =
+        allocate(1 + (tail + sizeof(JsonNodeData) - 1) / sizeof(JsonNodeData), store);
     block->count = 1;
     block->live = 0;
     JsonNodeData* record = block->newRecord(0);
@@ -80,8 +94,10 @@ JsonNodeData* JsonBlock::newLoneRecord(JsonText* store, bool withTail, std::size
     return record;
 }
 
-void JsonBlock::drop() {
-    if (--live != 0) return;
+void JsonBlock::drop()
+{
+    if (--live != 0)
+        return;
     JsonText* text = store;
     if (chunk)
         text->giveBack(chunk);
@@ -95,8 +111,9 @@ namespace {
 // Copies everything but the children into a blank record; a decoded string
 // is shared, not copied. Whether the copy is plain: no decoded bytes, and no
 // children to come.
-bool copyFields(JsonNodeData& to, const JsonNodeData& from) {
-    const std::uint32_t index = to.index;
+bool copyFields(JsonNodeData& to, const JsonNodeData& from)
+{
+    const uint32_t index = to.index;
     if (from.tail) {
         JsonTail* tail = reinterpret_cast<JsonTail*>(&to + 1);
         *tail = *reinterpret_cast<const JsonTail*>(&from + 1);
@@ -105,26 +122,32 @@ bool copyFields(JsonNodeData& to, const JsonNodeData& from) {
     to = from;
     to.refCount = 1;
     to.index = index;
-    if (from.decoded) JsonText::retain(from.decodedText);
-    if (from.isSplit()) to.children = nullptr;  // filled by the caller
+    if (from.decoded)
+        JsonText::retain(from.decodedText);
+    if (from.isSplit())
+        to.children = nullptr; // filled by the caller
     return !from.decoded && !from.isSplit();
 }
 
 // A blank record for a copy of `source`: in `block` when it can go there,
 // else in a block of its own (a value assigned from another text, a child
 // with a tail).
-JsonNodeData* copySpace(const JsonNodeData* source, JsonBlock* block, std::uint32_t i) {
-    if (block && !source->tail && source->store() == block->store) return block->newRecord(i);
-    return JsonBlock::newLoneRecord(source->store(), source->tail,
-                                    source->tail ? reinterpret_cast<const JsonTail*>(source + 1)->nameSize : 0);
+JsonNodeData* copySpace(const JsonNodeData* source, JsonBlock* block, uint32_t i)
+{
+    if (block && !source->tail && source->store() == block->store)
+        return block->newRecord(i);
+    return JsonBlock::newLoneRecord(
+        source->store(), source->tail,
+        source->tail ? reinterpret_cast<const JsonTail*>(source + 1)->nameSize : 0);
 }
 
 // A block no container holds any more: a plain one is freed at once, others
 // join the worklist. Freeing plain blocks here, not from the list, lets their
 // cache misses overlap: a list of blocks is a chain of dependent loads.
-void retire(JsonBlock* block, JsonBlock*& dead) {
+void retire(JsonBlock* block, JsonBlock*& dead)
+{
     if (block->plain) {
-        block->live = 1;  // its records die with their slots
+        block->live = 1; // its records die with their slots
         block->drop();
     } else {
         block->nextDead = dead;
@@ -134,22 +157,27 @@ void retire(JsonBlock* block, JsonBlock*& dead) {
 
 // Frees a record whose count has reached 0, but for its place in its home
 // block; its children are retired.
-void destroy(JsonNodeData* record, JsonBlock*& dead) {
-    if (record->decoded) JsonText::release(record->decodedText);
-    if (JsonBlock* children = record->childBlock()) retire(children, dead);
+void destroy(JsonNodeData* record, JsonBlock*& dead)
+{
+    if (record->decoded)
+        JsonText::release(record->decodedText);
+    if (JsonBlock* children = record->childBlock())
+        retire(children, dead);
 }
 
 // Releases the slots of every block on the worklist, and the blocks; a tree
 // of any depth is freed without recursion.
-void releaseBlocks(JsonBlock* dead) {
+void releaseBlocks(JsonBlock* dead)
+{
     while (dead) {
         JsonBlock* block = dead;
         dead = block->nextDead;
         JsonNode* slots = block->slots();
-        std::uint32_t died = 0;  // records of this block
-        for (std::uint32_t i = 0; i < block->count; ++i) {
+        uint32_t died = 0; // records of this block
+        for (uint32_t i = 0; i < block->count; ++i) {
             JsonNodeData* child = JsonNodeData::dataOf(slots[i]);
-            if (!child || --child->refCount != 0) continue;
+            if (!child || --child->refCount != 0)
+                continue;
             destroy(child, dead);
             if (child->home() == block)
                 ++died;
@@ -161,47 +189,54 @@ void releaseBlocks(JsonBlock* dead) {
     }
 }
 
-}  // namespace
+} // namespace
 
-void JsonNodeData::release(JsonNodeData* data) {
-    if (!data || --data->refCount != 0) return;
+void JsonNodeData::release(JsonNodeData* data)
+{
+    if (!data || --data->refCount != 0)
+        return;
     JsonBlock* dead = nullptr;
     destroy(data, dead);
     data->home()->drop();
     releaseBlocks(dead);
 }
 
-void JsonBlock::release(JsonBlock* block) {
+void JsonBlock::release(JsonBlock* block)
+{
     JsonBlock* dead = nullptr;
     retire(block, dead);
     releaseBlocks(dead);
 }
 
-JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
+JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source)
+{
     JsonNodeData* root = copySpace(source, nullptr, 0);
     // Blocks still to be copied and where their copies go; a worklist
     // instead of recursion keeps any depth safe.
     std::vector<std::pair<JsonBlock*, JsonBlock**>> pending;
     try {
         copyFields(*root, *source);
-        if (JsonBlock* children = source->childBlock()) pending.emplace_back(children, &root->children);
+        if (JsonBlock* children = source->childBlock())
+            pending.emplace_back(children, &root->children);
         while (!pending.empty()) {
             auto [from, to] = pending.back();
             pending.pop_back();
-            const std::uint32_t count = from->count;
+            const uint32_t count = from->count;
             JsonBlock* block = JsonBlock::allocate(count, from->store);
-            *to = block;  // from here on, releasing the root frees it
+            *to = block; // from here on, releasing the root frees it
             const JsonNode* sourceSlots = from->slots();
             JsonNode* slots = block->slots();
             bool plain = true;
-            if (from->plain) {  // records owning nothing, one in each slot: copied as they are
-                std::memcpy(static_cast<void*>(block->records()), from->records(), count * sizeof(JsonNodeData));
-                for (std::uint32_t i = 0; i < count; ++i) dataOf(slots[i]) = block->records() + i;
+            if (from->plain) { // records owning nothing, one in each slot: copied as they are
+                std::memcpy(static_cast<void*>(block->records()), from->records(),
+                            count * sizeof(JsonNodeData));
+                for (uint32_t i = 0; i < count; ++i)
+                    dataOf(slots[i]) = block->records() + i;
                 block->live += count;
                 block->plain = 1;
                 continue;
             }
-            for (std::uint32_t i = 0; i < count; ++i) {
+            for (uint32_t i = 0; i < count; ++i) {
                 const JsonNodeData* child = dataOf(sourceSlots[i]);
                 if (!child) {
                     plain = false;
@@ -210,7 +245,8 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
                 JsonNodeData* copy = copySpace(child, block, i);
                 dataOf(slots[i]) = copy;
                 plain &= copyFields(*copy, *child) && copy->home() == block;
-                if (JsonBlock* children = child->childBlock()) pending.emplace_back(children, &copy->children);
+                if (JsonBlock* children = child->childBlock())
+                    pending.emplace_back(children, &copy->children);
             }
             block->plain = plain;
         }
@@ -224,23 +260,29 @@ JsonNodeData* JsonNodeData::deepCopy(const JsonNodeData* source) {
 // ---------------------------------------------------------------------------
 // Handles
 
-JsonNode::JsonNode(JsonType type) : data_(JsonBlock::newLoneRecord(nullptr)) {
+JsonNode::JsonNode(JsonType type) : data_(JsonBlock::newLoneRecord(nullptr))
+{
     data_->type = type;
-    if (data_->isContainer()) data_->children = nullptr;
+    if (data_->isContainer())
+        data_->children = nullptr;
 }
 
 namespace {
 
 // The record is shared, moved or replaced: its block is no longer plain.
-inline JsonNodeData* touched(JsonNodeData* data) {
-    if (data) data->home()->plain = 0;
+inline JsonNodeData* touched(JsonNodeData* data)
+{
+    if (data)
+        data->home()->plain = 0;
     return data;
 }
 
 // The children of the container behind a handle, fetched first; null for a
 // null handle, a scalar, an empty container and one that failed to split.
-JsonBlock* childrenOf(JsonNodeData* data) {
-    if (!data || !data->isContainer()) return nullptr;
+JsonBlock* childrenOf(JsonNodeData* data)
+{
+    if (!data || !data->isContainer())
+        return nullptr;
     data->fetch();
     return data->childBlock();
 }
@@ -248,134 +290,175 @@ JsonBlock* childrenOf(JsonNodeData* data) {
 // The first slot of the container behind `data` whose child's name `equal`
 // accepts, or the end; a null iterator for a scalar.
 template <class Equal>
-JsonIterator findName(JsonNodeData* data, Equal&& equal) {
+JsonIterator findName(JsonNodeData* data, Equal&& equal)
+{
     JsonBlock* children = childrenOf(data);
-    if (!children) return JsonIterator();
+    if (!children)
+        return JsonIterator();
     JsonNode* slot = children->slots();
     JsonNode* const last = slot + children->count;
     for (; slot != last; ++slot) {
         const JsonNodeData* child = JsonNodeData::dataOf(*slot);
-        if (equal(child ? child->nameView() : std::string_view())) break;
+        if (equal(child ? child->nameView() : std::string_view()))
+            break;
     }
     return JsonIterator(slot);
 }
 
-}  // namespace
+} // namespace
 
-JsonNode::JsonNode(const JsonNode& other) : data_(touched(other.data_)) {
-    if (data_) ++data_->refCount;
+JsonNode::JsonNode(const JsonNode& other) : data_(touched(other.data_))
+{
+    if (data_)
+        ++data_->refCount;
 }
 
-JsonNode::JsonNode(JsonNode&& other) noexcept : data_(touched(std::exchange(other.data_, nullptr))) {}
+JsonNode::JsonNode(JsonNode&& other) noexcept : data_(touched(std::exchange(other.data_, nullptr)))
+{
+}
 
-JsonNode& JsonNode::operator=(const JsonNode& other) {
+JsonNode& JsonNode::operator=(const JsonNode& other)
+{
     JsonNodeData* data = other.data_;
-    if (data == data_) return *this;
-    if (touched(data)) ++data->refCount;
+    if (data == data_)
+        return *this;
+    if (touched(data))
+        ++data->refCount;
     JsonNodeData::release(touched(std::exchange(data_, data)));
     return *this;
 }
 
-JsonNode& JsonNode::operator=(JsonNode&& other) noexcept {
+JsonNode& JsonNode::operator=(JsonNode&& other) noexcept
+{
     if (this != &other)
-        JsonNodeData::release(touched(std::exchange(data_, touched(std::exchange(other.data_, nullptr)))));
+        JsonNodeData::release(
+            touched(std::exchange(data_, touched(std::exchange(other.data_, nullptr)))));
     return *this;
 }
 
-JsonNode::~JsonNode() { JsonNodeData::release(data_); }
+JsonNode::~JsonNode()
+{
+    JsonNodeData::release(data_);
+}
 
-void JsonNode::makeUnique() {
-    if (!data_ || data_->refCount <= 1) return;
+void JsonNode::makeUnique()
+{
+    if (!data_ || data_->refCount <= 1)
+        return;
     JsonNodeData* copy = JsonNodeData::deepCopy(data_);
     --data_->refCount;
     data_ = copy;
 }
 
-JsonType JsonNode::type() const { return data_ ? data_->type : JsonType::Null; }
+JsonType JsonNode::type() const
+{
+    return data_ ? data_->type : JsonType::Null;
+}
 
-std::string JsonNode::name() const { return data_ ? std::string(data_->nameView()) : std::string(); }
+std::string JsonNode::name() const
+{
+    return data_ ? std::string(data_->nameView()) : std::string();
+}
 
-std::size_t JsonNode::size() const {
+size_t JsonNode::size() const
+{
     const JsonBlock* children = childrenOf(data_);
     return children ? children->count : 0;
 }
 
-JsonIterator JsonNode::begin() const {
+JsonIterator JsonNode::begin() const
+{
     JsonBlock* children = childrenOf(data_);
     return JsonIterator(children ? children->slots() : nullptr);
 }
 
-JsonIterator JsonNode::end() const {
+JsonIterator JsonNode::end() const
+{
     JsonBlock* children = childrenOf(data_);
     return JsonIterator(children ? children->slots() + children->count : nullptr);
 }
 
-JsonIterator JsonNode::begin() {
+JsonIterator JsonNode::begin()
+{
     makeUnique();
     return std::as_const(*this).begin();
 }
 
-JsonIterator JsonNode::end() {
+JsonIterator JsonNode::end()
+{
     makeUnique();
     return std::as_const(*this).end();
 }
 
-JsonIterator JsonNode::find(const char* wanted) const {
-    if (!wanted) wanted = "";
+JsonIterator JsonNode::find(const char* wanted) const
+{
+    if (!wanted)
+        wanted = "";
     // Equal when the names agree byte for byte and `wanted` ends there; the
     // walk stops at the end of `wanted`, so it reads nothing past it.
     return findName(data_, [wanted](std::string_view name) {
-        std::size_t i = 0;
-        while (i < name.size() && wanted[i] == name[i] && wanted[i] != '\0') ++i;
+        size_t i = 0;
+        while (i < name.size() && wanted[i] == name[i] && wanted[i] != '\0')
+            ++i;
         return i == name.size() && wanted[i] == '\0';
     });
 }
 
-JsonIterator JsonNode::find(std::string_view wanted) const {
+JsonIterator JsonNode::find(std::string_view wanted) const
+{
     return findName(data_, [wanted](std::string_view name) { return name == wanted; });
 }
 
-float JsonNode::asFloat() const {
-    if (!data_) return 0.0f;
+float JsonNode::asFloat() const
+{
+    if (!data_)
+        return 0.0f;
     data_->fetch();
     switch (data_->type) {
-        case JsonType::String:  // the decoded bytes, or those after the opening quote up to the closing one
-            return cNumberToFloat(data_->stringView());
-        case JsonType::Number:
-        case JsonType::Bool:
-            return data_->value;
-        default:
-            return 0.0f;
+    case JsonType::
+        String: // the decoded bytes, or those after the opening quote up to the closing one
+        return cNumberToFloat(data_->stringView());
+    case JsonType::Number:
+    case JsonType::Bool: return data_->value;
+    default: return 0.0f;
     }
 }
 
-std::int64_t JsonNode::asInt() const {
+int64_t JsonNode::asInt() const
+{
     const float value = asFloat();
     // Outside this range (and for NaN) the conversion is undefined in C++;
     // x86 yields the "integer indefinite" value, which is kept here.
-    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f)) return INT64_MIN;
-    return static_cast<std::int64_t>(value);
+    if (!(value >= -9223372036854775808.0f && value < 9223372036854775808.0f))
+        return INT64_MIN;
+    return static_cast<int64_t>(value);
 }
 
-std::string JsonNode::asString() const {
-    if (!data_) return std::string();
+std::string JsonNode::asString() const
+{
+    if (!data_)
+        return std::string();
     data_->fetch();
     return std::string(data_->stringView());
 }
 
-JsonNode JsonNode::asArray() const {
+JsonNode JsonNode::asArray() const
+{
     const JsonType t = type();
-    if (t == JsonType::Array) return *this;
+    if (t == JsonType::Array)
+        return *this;
     // An object whose text fails to split is Null then, and converts as one.
-    if (t != JsonType::Object || (data_->fetch(), data_->type != JsonType::Object)) return JsonNode(JsonType::Array);
+    if (t != JsonType::Object || (data_->fetch(), data_->type != JsonType::Object))
+        return JsonNode(JsonType::Array);
     JsonNode copy(*this);
-    copy.makeUnique();  // always a deep copy: this handle shares the record too
+    copy.makeUnique(); // always a deep copy: this handle shares the record too
     copy.data_->type = JsonType::Array;
     if (JsonBlock* children = copy.data_->childBlock()) {
-        for (std::uint32_t i = 0; i < children->count; ++i)
+        for (uint32_t i = 0; i < children->count; ++i)
             if (JsonNodeData* child = children->slots()[i].data_) {
                 child->nameSize = 0;
-                if (child->tail) reinterpret_cast<JsonTail*>(child + 1)->nameSize = 0;
+                if (child->tail)
+                    reinterpret_cast<JsonTail*>(child + 1)->nameSize = 0;
             }
     }
     return copy;

@@ -22,13 +22,13 @@
 #include <string>
 #include <string_view>
 
-enum class JsonType : std::uint8_t {
-    Null = 0,    // null, and every value that failed to parse
-    String = 1,  // byte string
-    Number = 2,  // held as a 32-bit float
+enum class JsonType : uint8_t {
+    Null = 0,   // null, and every value that failed to parse
+    String = 1, // byte string
+    Number = 2, // held as a 32-bit float
     Bool = 3,
-    Array = 4,   // ordered children without names
-    Object = 5,  // ordered children with names (duplicates kept, in text order)
+    Array = 4,  // ordered children without names
+    Object = 5, // ordered children with names (duplicates kept, in text order)
 };
 
 struct JsonNodeData;
@@ -46,7 +46,7 @@ public:
     using reference = JsonNode&;
 
     JsonIterator() = default;
-    explicit JsonIterator(JsonNode* slot) : slot_(slot) {}
+    explicit JsonIterator(JsonNode* slot) : slot_(slot) { }
 
     JsonNode& operator*() const { return *slot_; }
     JsonNode* operator->() const { return slot_; }
@@ -91,7 +91,7 @@ public:
     // elements, the root and elements made by asArray.
     std::string name() const;
     // Number of children; 0 for scalars.
-    std::size_t size() const;
+    size_t size() const;
 
     // Modifying iteration: detaches this handle first (makeUnique), so a
     // shared container is deep-copied once and later calls cost nothing.
@@ -116,7 +116,7 @@ public:
     float asFloat() const;
     // asFloat truncated toward zero. NaN and values beyond the 64-bit range
     // give INT64_MIN, the result of the x86 conversion instruction.
-    std::int64_t asInt() const;
+    int64_t asInt() const;
     // String: the decoded bytes. Number: its source text. Bool: "true" or
     // "false". Null: "null", or empty for an empty value. Containers: empty
     // (a container whose text fails to split is Null: "null").
@@ -132,17 +132,19 @@ public:
 
 private:
     friend struct JsonNodeData;
-    explicit JsonNode(JsonNodeData* data) : data_(data) {}
+    explicit JsonNode(JsonNodeData* data) : data_(data) { }
 
     JsonNodeData* data_ = nullptr;
 };
 
-inline JsonIterator& JsonIterator::operator++() {
+inline JsonIterator& JsonIterator::operator++()
+{
     ++slot_;
     return *this;
 }
 
-inline JsonIterator JsonIterator::operator++(int) {
+inline JsonIterator JsonIterator::operator++(int)
+{
     JsonIterator before = *this;
     ++slot_;
     return before;

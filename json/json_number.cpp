@@ -11,56 +11,67 @@
 #include <string>
 #include <locale.h>
 
-float cNumberToFloat(std::string_view text) {
+float cNumberToFloat(std::string_view text)
+{
     // A copy ended by a byte 0: what follows the text in its JsonText may be
     // read to its end by a C library that measures its input first.
-    const std::size_t n = std::min(text.find('\0'), text.size());
+    const size_t n = std::min(text.find('\0'), text.size());
     char small[64];
     std::string large;
     char* copy = n < sizeof small ? small : (large.resize(n), large.data());
     std::memcpy(copy, text.data(), n);
     copy[n] = '\0';
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    return static_cast<float>(locale ? strtod_l(copy, nullptr, locale) : std::strtod(copy, nullptr));
+    return static_cast<float>(locale ? strtod_l(copy, nullptr, locale)
+                                     : std::strtod(copy, nullptr));
 }
 
-bool otherNumberToFloat(const char* s, std::size_t n, float& out) {
-    if (!isNumericText(std::string_view(s, n))) return false;
+bool otherNumberToFloat(const char* s, size_t n, float& out)
+{
+    if (!isNumericText(std::string_view(s, n)))
+        return false;
     out = cNumberToFloat(std::string_view(s, n));
     return true;
 }
 
-bool isNumericText(std::string_view text) {
-    const std::size_t n = text.size();
-    if (n == 0) return false;
+bool isNumericText(std::string_view text)
+{
+    const size_t n = text.size();
+    if (n == 0)
+        return false;
     const char* s = text.data();
     bool point = false;
     bool exponent = false;
-    std::size_t i;
+    size_t i;
     const char first = s[0];
     const char second = n > 1 ? s[1] : '\0';
     if (first == '0') {
-        if (n == 1) return true;
+        if (n == 1)
+            return true;
         if (second == '.') {
             point = true;
             i = 2;
         } else if (second == 'e' || second == 'E') {
             exponent = true;
-            if (n < 3 || !(isDigit(s[2]) || s[2] == '+' || s[2] == '-')) return false;
+            if (n < 3 || !(isDigit(s[2]) || s[2] == '+' || s[2] == '-'))
+                return false;
             i = 3;
         } else if (second == 'x') {
             for (i = 2; i < n; ++i)
-                if (!std::strchr("0123456789ABCDEFabcdef", s[i]) || s[i] == '\0') return false;
+                if (!std::strchr("0123456789ABCDEFabcdef", s[i]) || s[i] == '\0')
+                    return false;
             return true;
         } else if (second >= '1' && second <= '7') {
             for (i = 1; i < n; ++i)
-                if (s[i] < '0' || s[i] > '7') return false;
+                if (s[i] < '0' || s[i] > '7')
+                    return false;
             return true;
         } else {
             return false;
         }
     } else if (first == '+' || first == '-') {
-        if (n == 1 || second == '.' || second == 'e' || second == 'E') return false;
+        if (n == 1 || second == '.' || second == 'e' || second == 'E')
+            return false;
         i = second == '0' ? 2 : 1;
     } else if (first >= '1' && first <= '9') {
         i = 1;
@@ -75,11 +86,13 @@ bool isNumericText(std::string_view text) {
         if (isDigit(c)) {
             ++i;
         } else if (c == '.') {
-            if (point || exponent) return false;
+            if (point || exponent)
+                return false;
             point = true;
             ++i;
         } else if (c == 'e' || c == 'E') {
-            if (exponent) return false;
+            if (exponent)
+                return false;
             exponent = true;
             ++i;
             if (i < n && isDigit(s[i])) {
@@ -95,4 +108,3 @@ bool isNumericText(std::string_view text) {
     }
     return true;
 }
-

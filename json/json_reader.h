@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::size_t kJsonNoPosition = static_cast<std::size_t>(-1);
+inline constexpr size_t kJsonNoPosition = static_cast<size_t>(-1);
 
 // Removes white space and comments outside strings and protects escaped
 // quotes (backslash + quote becomes backslash + byte 1). Output stops at the
@@ -19,14 +19,14 @@ std::string compactJsonText(std::string_view input);
 // Position of the first `wanted` byte at the top level of `text` from
 // `start`, skipping strings and bracketed levels; kJsonNoPosition when a
 // closing bracket, the end, or a byte 0 inside a skipped string comes first.
-std::size_t findNextTopLevel(std::string_view text, char wanted, std::size_t start);
+size_t findNextTopLevel(std::string_view text, char wanted, size_t start);
 
 // Decodes the reader's escapes (see json_reader.cpp); never fails.
 std::string decodeEscapes(std::string_view text);
 
 // Value of a hexadecimal digit; other bytes give what the formula makes of
 // them (no validation).
-std::uint8_t hexDigitValue(unsigned char c);
+uint8_t hexDigitValue(unsigned char c);
 
 // Whether a value text has one of the number shapes the reader accepts.
 bool isNumericText(std::string_view text);
@@ -34,8 +34,8 @@ bool isNumericText(std::string_view text);
 // Texts of this many compacted bytes or more are read without a bracket
 // index (its positions are 32-bit), skipping nested levels byte by byte.
 // Returns the previous limit; tests lower it to read small texts that way.
-std::size_t setJsonIndexLimit(std::size_t bytes);
+size_t setJsonIndexLimit(size_t bytes);
 
 // Bytes the splitting scans of this thread have looked at so far: a count of
 // reading work that tests compare between texts of two sizes.
-std::size_t jsonScannedBytes();
+size_t jsonScannedBytes();

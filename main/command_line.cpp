@@ -26,7 +26,8 @@ CommandLine parseCommandLine(int argc, char** argv)
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "--version") {
             if (!answered)
-                result.request = arg == "--help" ? CommandLine::Request::Help : CommandLine::Request::Version;
+                result.request =
+                    arg == "--help" ? CommandLine::Request::Help : CommandLine::Request::Version;
             answered = true;
         } else if (arg == "--fullscreen") {
             result.fullScreen = true;
@@ -40,7 +41,8 @@ CommandLine parseCommandLine(int argc, char** argv)
                 return mistake("option --data needs a folder");
             result.dataDirectory = value;
         } else {
-            return mistake((arg.starts_with('-') ? "unknown option " : "unexpected argument ") + std::string(arg));
+            return mistake((arg.starts_with('-') ? "unknown option " : "unexpected argument ") +
+                           std::string(arg));
         }
     }
     return result;
@@ -76,17 +78,12 @@ std::string versionText()
 int answerCommandLine(const CommandLine& commandLine)
 {
     switch (commandLine.request) {
-    case CommandLine::Request::Help:
-        std::fputs(usageText(), stdout);
-        return 0;
-    case CommandLine::Request::Version:
-        std::printf("%s\n", versionText().c_str());
-        return 0;
+    case CommandLine::Request::Help: std::fputs(usageText(), stdout); return 0;
+    case CommandLine::Request::Version: std::printf("%s\n", versionText().c_str()); return 0;
     case CommandLine::Request::Mistake:
         std::fprintf(stderr, "zorbel: %s\n%s", commandLine.mistake.c_str(), usageText());
         return 2;
-    case CommandLine::Request::Play:
-        break;
+    case CommandLine::Request::Play: break;
     }
     return 0;
 }

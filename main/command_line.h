@@ -10,8 +10,8 @@ struct CommandLine {
     enum class Request { Play, Help, Version, Mistake };
     Request request = Request::Play;
     bool fullScreen = false;
-    std::string dataDirectory;  // empty: the usual places
-    std::string mistake;        // for Request::Mistake, one line: what was wrong
+    std::string dataDirectory; // empty: the usual places
+    std::string mistake;       // for Request::Mistake, one line: what was wrong
 };
 
 // Reads every argument after the program's name. A mistake anywhere wins over --help and

@@ -35,7 +35,8 @@ int runGame(int argc, char** argv)
     // Shared with the frame driver, which on some platforms keeps running the passes after
     // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
-    return runApplication(game->window, game->scene, game->clock, platformGlStartup(), commandLine.fullScreen,
+    return runApplication(game->window, game->scene, game->clock, platformGlStartup(),
+                          commandLine.fullScreen,
                           [game](std::function<bool()> pass, std::function<int()> finish) {
                               return runFrameLoop([game, pass] { return pass(); },
                                                   [game, finish] { return finish(); });

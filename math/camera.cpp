@@ -4,15 +4,18 @@
 
 #include "math/vec.h"
 
-void Camera::resetView() {
+void Camera::resetView()
+{
     view_ = Mat4::identity();
 }
 
-void Camera::resetProjection() {
+void Camera::resetProjection()
+{
     projection_ = Mat4::identity();
 }
 
-void Camera::perspective(float fovYDegrees, float aspect, float near, float far) {
+void Camera::perspective(float fovYDegrees, float aspect, float near, float far)
+{
     const float half = static_cast<float>(fovYDegrees / 2.0f * kDegToRad);
     const float deltaZ = far - near;
     const float s = std::sin(half);
@@ -29,7 +32,8 @@ void Camera::perspective(float fovYDegrees, float aspect, float near, float far)
     p[15] = 0.0f;
 }
 
-void Camera::ortho(float left, float right, float bottom, float top, float near, float far) {
+void Camera::ortho(float left, float right, float bottom, float top, float near, float far)
+{
     float* p = projection_.m;
     p[0] = 2.0f / (right - left);
     p[5] = 2.0f / (top - bottom);
@@ -39,8 +43,9 @@ void Camera::ortho(float left, float right, float bottom, float top, float near,
     p[14] = -(far + near) / (far - near);
 }
 
-void Camera::lookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY,
-                    float centreZ, float upX, float upY, float upZ) {
+void Camera::lookAt(float eyeX, float eyeY, float eyeZ, float centreX, float centreY, float centreZ,
+                    float upX, float upY, float upZ)
+{
     Vec3 f(centreX - eyeX, centreY - eyeY, centreZ - eyeZ);
     f.normalize();
     Vec3 s = Vec3::cross(f, Vec3(upX, upY, upZ));

@@ -2,13 +2,15 @@
 
 #include <cmath>
 
-Mat4 Mat4::identity() {
+Mat4 Mat4::identity()
+{
     Mat4 r;
     r.m[0] = r.m[5] = r.m[10] = r.m[15] = 1.0f;
     return r;
 }
 
-Mat4 Mat4::translation(float x, float y, float z) {
+Mat4 Mat4::translation(float x, float y, float z)
+{
     Mat4 r = identity();
     r.m[12] = x;
     r.m[13] = y;
@@ -16,7 +18,8 @@ Mat4 Mat4::translation(float x, float y, float z) {
     return r;
 }
 
-Mat4 Mat4::scaling(float sx, float sy, float sz) {
+Mat4 Mat4::scaling(float sx, float sy, float sz)
+{
     Mat4 r;
     r.m[0] = sx;
     r.m[5] = sy;
@@ -25,7 +28,8 @@ Mat4 Mat4::scaling(float sx, float sy, float sz) {
     return r;
 }
 
-Mat4 Mat4::rotationZ(float radians) {
+Mat4 Mat4::rotationZ(float radians)
+{
     const float c = std::cos(radians);
     const float s = std::sin(radians);
     Mat4 r;
@@ -38,7 +42,8 @@ Mat4 Mat4::rotationZ(float radians) {
     return r;
 }
 
-Mat4 Mat4::rotationAxis(float radians, float x, float y, float z) {
+Mat4 Mat4::rotationAxis(float radians, float x, float y, float z)
+{
     const float c = std::cos(radians);
     const float s = std::sin(radians);
     const float t = 1.0f - c;
@@ -56,7 +61,8 @@ Mat4 Mat4::rotationAxis(float radians, float x, float y, float z) {
     return r;
 }
 
-void Mat4::multiply(Mat4& target, const Mat4& a, const Mat4& b) {
+void Mat4::multiply(Mat4& target, const Mat4& a, const Mat4& b)
+{
     // Sprites and labels multiply in place (M := M * X), so the product must not
     // read an operand after writing the target.
     float product[16];

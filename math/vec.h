@@ -7,7 +7,7 @@ struct Vec2 {
     float y = 0.0f;
 
     Vec2() = default;
-    Vec2(float x_, float y_) : x(x_), y(y_) {}
+    Vec2(float x_, float y_) : x(x_), y(y_) { }
 
     // x*x + y*y; distance tests compare squared lengths and never take a root.
     float lengthSquared() const;
@@ -19,7 +19,7 @@ struct Vec3 {
     float z = 0.0f;
 
     Vec3() = default;
-    Vec3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
+    Vec3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) { }
 
     // The right-handed cross product a x b.
     static Vec3 cross(const Vec3& a, const Vec3& b);

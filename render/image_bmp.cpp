@@ -32,7 +32,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 struct BmpLayout {
     uint32_t width = 0;
     uint32_t height = 0;
-    bool topDown = false;  // a negative height: the first stored row is the top one
+    bool topDown = false;   // a negative height: the first stored row is the top one
     uint64_t rowStride = 0; // stored bytes per row, padding included
 };
 
@@ -72,8 +72,10 @@ File openBmp(const char* path, BmpLayout& layout, std::string* reason)
     const uint64_t fileSize = static_cast<uint64_t>(endPosition);
 
     uint8_t header[kFileHeaderBytes + kMinInfoHeaderBytes];
-    if (fileSize < sizeof header || std::fread(header, 1, sizeof header, file.get()) != sizeof header)
-        return fail(reason, "file is shorter than the BMP headers (" + std::to_string(fileSize) + " bytes)");
+    if (fileSize < sizeof header ||
+        std::fread(header, 1, sizeof header, file.get()) != sizeof header)
+        return fail(reason, "file is shorter than the BMP headers (" + std::to_string(fileSize) +
+                                " bytes)");
     if (header[0] != 'B' || header[1] != 'M')
         return fail(reason, "not a BMP file (no \"BM\" signature)");
 
@@ -88,18 +90,22 @@ File openBmp(const char* path, BmpLayout& layout, std::string* reason)
         return fail(reason, "BMP information header of " + std::to_string(infoBytes) +
                                 " bytes (at least 40 expected)");
     if (bitsPerPixel != 24)
-        return fail(reason, std::to_string(bitsPerPixel) + " bits per pixel (only 24 are supported)");
+        return fail(reason,
+                    std::to_string(bitsPerPixel) + " bits per pixel (only 24 are supported)");
     if (compression != 0)
-        return fail(reason, "compressed BMP (method " + std::to_string(compression) + ") is not supported");
+        return fail(reason,
+                    "compressed BMP (method " + std::to_string(compression) + ") is not supported");
     const int64_t height = storedHeight < 0 ? -storedHeight : storedHeight;
     if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide)
-        return fail(reason, "image size " + std::to_string(width) + " x " + std::to_string(storedHeight) +
+        return fail(reason, "image size " + std::to_string(width) + " x " +
+                                std::to_string(storedHeight) +
                                 " is outside 1 to 65535 pixels per side");
 
     const uint64_t rowStride = (static_cast<uint64_t>(width) * 3 + 3) & ~uint64_t{3};
     const uint64_t blockBytes = rowStride * static_cast<uint64_t>(height);
     if (pixelOffset < kFileHeaderBytes + infoBytes)
-        return fail(reason, "pixel data offset " + std::to_string(pixelOffset) + " points into the headers");
+        return fail(reason, "pixel data offset " + std::to_string(pixelOffset) +
+                                " points into the headers");
     if (pixelOffset > fileSize || blockBytes > fileSize - pixelOffset)
         return fail(reason, "pixel data (" + std::to_string(blockBytes) + " bytes at offset " +
                                 std::to_string(pixelOffset) + ") runs past the end of the file (" +
@@ -162,7 +168,8 @@ void widenRowPortable(const uint8_t* source, uint8_t* target, uint32_t width)
 #if defined(__x86_64__) || defined(__i386__)
 // One byte shuffle widens four pixels. A step loads 16 bytes and uses 12, so the vector
 // loop stops while those 16 bytes still lie inside the row.
-__attribute__((target("ssse3"))) void widenRowSsse3(const uint8_t* source, uint8_t* target, uint32_t width)
+__attribute__((target("ssse3"))) void widenRowSsse3(const uint8_t* source, uint8_t* target,
+                                                    uint32_t width)
 {
     const __m128i spread = _mm_setr_epi8(0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 8, 8, 9, 10, 11, 11);
     uint32_t x = 0;
@@ -202,8 +209,8 @@ uint8_t* loadBmp24(const char* path, uint16_t* width, uint16_t* height, std::str
             return readFailed(reason);
     } else {
         for (uint64_t row = layout.height; row-- > 0;) {
-            if (std::fread(pixels.get() + row * layout.rowStride, 1, layout.rowStride, file.get()) !=
-                layout.rowStride)
+            if (std::fread(pixels.get() + row * layout.rowStride, 1, layout.rowStride,
+                           file.get()) != layout.rowStride)
                 return readFailed(reason);
         }
     }
@@ -212,7 +219,8 @@ uint8_t* loadBmp24(const char* path, uint16_t* width, uint16_t* height, std::str
     return pixels.release();
 }
 
-uint8_t* loadBmp24WithAlpha(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
+uint8_t* loadBmp24WithAlpha(const char* path, uint16_t* width, uint16_t* height,
+                            std::string* reason)
 {
     BmpLayout layout;
     File file = openBmp(path, layout, reason);
@@ -230,12 +238,14 @@ uint8_t* loadBmp24WithAlpha(const char* path, uint16_t* width, uint16_t* height,
     static const WidenRow widenRow = chooseWidenRow();
     for (uint64_t first = 0; first < layout.height;) {
         const uint64_t rows = std::min<uint64_t>(chunkRows, layout.height - first);
-        if (std::fread(chunk.get(), 1, rows * layout.rowStride, file.get()) != rows * layout.rowStride)
+        if (std::fread(chunk.get(), 1, rows * layout.rowStride, file.get()) !=
+            rows * layout.rowStride)
             return readFailed(reason);
         for (uint64_t i = 0; i < rows; ++i) {
             const uint64_t stored = first + i;
             const uint64_t row = layout.topDown ? layout.height - 1 - stored : stored;
-            widenRow(chunk.get() + i * layout.rowStride, pixels.get() + row * targetStride, layout.width);
+            widenRow(chunk.get() + i * layout.rowStride, pixels.get() + row * targetStride,
+                     layout.width);
         }
         first += rows;
     }

@@ -104,7 +104,8 @@ int32_t limitCount(int32_t count, size_t length)
 }
 } // namespace
 
-void Mesh::setCounts(int32_t positionFloats, int32_t colorFloats, int32_t indexValues, int32_t uvFloats)
+void Mesh::setCounts(int32_t positionFloats, int32_t colorFloats, int32_t indexValues,
+                     int32_t uvFloats)
 {
     positionFloatCount = limitCount(positionFloats, positions.size());
     colorFloatCount = limitCount(colorFloats, colors.size());

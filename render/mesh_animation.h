@@ -19,11 +19,11 @@ public:
     // the record empty and returns false with the problem in *problem.
     bool loadFromJson(const JsonNode& animations, std::string* problem = nullptr);
 
-    std::vector<float> keyPositions;   // totalKeyframes * verticesPerFrame * 3
-    std::vector<float> keyColors;      // totalKeyframes * verticesPerFrame * 3
-    std::vector<float> keyUvs;         // totalKeyframes * verticesPerFrame * 2
+    std::vector<float> keyPositions; // totalKeyframes * verticesPerFrame * 3
+    std::vector<float> keyColors;    // totalKeyframes * verticesPerFrame * 3
+    std::vector<float> keyUvs;       // totalKeyframes * verticesPerFrame * 2
     int32_t totalKeyframes = 0;
-    std::vector<float> keyStartTimes;  // totalKeyframes
+    std::vector<float> keyStartTimes;   // totalKeyframes
     std::vector<int32_t> firstKeyframe; // animationCount
     uint16_t animationCount = 0;
     int32_t verticesPerFrame = 0;

@@ -129,8 +129,8 @@ bool readModel(const JsonNode& model, Mesh& mesh, std::string& problem)
             // Indices are kept modulo 65536.
             const auto vertex = static_cast<uint16_t>(e->find(key)->asInt());
             if (vertex >= vertexCount) {
-                problem = elementName("indices", index) + " names vertex " + std::to_string(vertex) +
-                          " of " + std::to_string(vertexCount);
+                problem = elementName("indices", index) + " names vertex " +
+                          std::to_string(vertex) + " of " + std::to_string(vertexCount);
                 return false;
             }
             *out++ = vertex;
@@ -140,8 +140,8 @@ bool readModel(const JsonNode& model, Mesh& mesh, std::string& problem)
     // Drawing reads a colour and a texture coordinate for every vertex.
     if (mesh.uvs.size() / 2 != vertexCount || mesh.colors.size() / 3 != vertexCount) {
         problem = "\"model\" has " + std::to_string(vertexCount) + " vertices but " +
-                  std::to_string(mesh.uvs.size() / 2) + " uvs and " + std::to_string(mesh.colors.size() / 3) +
-                  " colors";
+                  std::to_string(mesh.uvs.size() / 2) + " uvs and " +
+                  std::to_string(mesh.colors.size() / 3) + " colors";
         return false;
     }
     return true;
@@ -153,7 +153,8 @@ std::string keyframeName(size_t animation, size_t keyframe)
 }
 
 // The keyframe list of an animation: its first member, taken as a list.
-bool findKeyframes(const JsonNode& animation, size_t index, JsonNode& keyframes, std::string& problem)
+bool findKeyframes(const JsonNode& animation, size_t index, JsonNode& keyframes,
+                   std::string& problem)
 {
     if (animation.size() == 0) {
         problem = "animation " + std::to_string(index) + " has no keyframe list";
@@ -164,7 +165,8 @@ bool findKeyframes(const JsonNode& animation, size_t index, JsonNode& keyframes,
 }
 
 // Checks that a keyframe has its four members and exactly `vertices` elements in each list.
-bool checkKeyframe(const JsonNode& keyframe, size_t vertices, const std::string& name, std::string& problem)
+bool checkKeyframe(const JsonNode& keyframe, size_t vertices, const std::string& name,
+                   std::string& problem)
 {
     for (const char* member : {"startTime", "vertices", "uvs", "colors"}) {
         if (keyframe.find(member) == keyframe.cend()) {
@@ -175,8 +177,8 @@ bool checkKeyframe(const JsonNode& keyframe, size_t vertices, const std::string&
     for (const char* list : {"vertices", "uvs", "colors"}) {
         const size_t count = keyframe.find(list)->asArray().size();
         if (count != vertices) {
-            problem = name + " has " + std::to_string(count) + " " + list + " where the first keyframe has " +
-                      std::to_string(vertices);
+            problem = name + " has " + std::to_string(count) + " " + list +
+                      " where the first keyframe has " + std::to_string(vertices);
             return false;
         }
     }
@@ -217,7 +219,8 @@ bool MeshAnimation::loadFromJson(const JsonNode& animations, std::string* proble
 
     const size_t count = animations.size();
     if (count == 0 || count > std::numeric_limits<uint16_t>::max()) {
-        problem = "\"animations\" holds " + std::to_string(count) + " animations (1 to 65535 expected)";
+        problem =
+            "\"animations\" holds " + std::to_string(count) + " animations (1 to 65535 expected)";
         return fail();
     }
 
@@ -227,7 +230,8 @@ bool MeshAnimation::loadFromJson(const JsonNode& animations, std::string* proble
     std::vector<int32_t> firsts;
     firsts.reserve(count);
     size_t a = 0;
-    for (JsonIterator animation = animations.cbegin(); animation != animations.cend(); ++animation, ++a) {
+    for (JsonIterator animation = animations.cbegin(); animation != animations.cend();
+         ++animation, ++a) {
         JsonNode list;
         if (!findKeyframes(*animation, a, list, problem))
             return fail();
@@ -269,7 +273,8 @@ bool MeshAnimation::loadFromJson(const JsonNode& animations, std::string* proble
     float* color = keyColors.data();
     float* startTime = keyStartTimes.data();
     a = 0;
-    for (JsonIterator animation = animations.cbegin(); animation != animations.cend(); ++animation, ++a) {
+    for (JsonIterator animation = animations.cbegin(); animation != animations.cend();
+         ++animation, ++a) {
         const JsonNode list = animation->cbegin()->asArray();
         size_t k = 0;
         for (JsonIterator keyframe = list.cbegin(); keyframe != list.cend(); ++keyframe, ++k) {
@@ -375,10 +380,11 @@ bool Mesh::loadBinary(const std::string& path)
                       std::to_string(triangleCount) + " triangles)");
     const int64_t needed = 8 + 32 * vertexCount + 6 * triangleCount;
     if (needed > size)
-        return refuse(std::to_string(vertexCount) + " vertices and " + std::to_string(triangleCount) +
-                      " triangles need " + std::to_string(needed) + " bytes but the file has " +
-                      std::to_string(size));
-    if (3 * vertexCount > std::numeric_limits<int32_t>::max() || 3 * triangleCount > std::numeric_limits<int32_t>::max())
+        return refuse(std::to_string(vertexCount) + " vertices and " +
+                      std::to_string(triangleCount) + " triangles need " + std::to_string(needed) +
+                      " bytes but the file has " + std::to_string(size));
+    if (3 * vertexCount > std::numeric_limits<int32_t>::max() ||
+        3 * triangleCount > std::numeric_limits<int32_t>::max())
         return refuse("too many vertices or triangles");
 
     positions.resize(static_cast<size_t>(3 * vertexCount));
@@ -397,13 +403,14 @@ bool Mesh::loadBinary(const std::string& path)
         return refuse("a position, colour or texture coordinate is not a finite number");
     for (size_t i = 0; i < indices.size(); ++i) {
         if (indices[i] >= vertexCount)
-            return refuse("index " + std::to_string(i) + " names vertex " + std::to_string(indices[i]) + " of " +
-                          std::to_string(vertexCount));
+            return refuse("index " + std::to_string(i) + " names vertex " +
+                          std::to_string(indices[i]) + " of " + std::to_string(vertexCount));
     }
 
     // Two more bytes announce animations, which this format does not carry.
     uint8_t extra[2];
-    std::cout << (std::fread(extra, 1, sizeof extra, file.get()) == sizeof extra ? "des anims!" : "pas d'anim")
+    std::cout << (std::fread(extra, 1, sizeof extra, file.get()) == sizeof extra ? "des anims!"
+                                                                                 : "pas d'anim")
               << std::endl;
     updateCounts();
     return true;

@@ -114,7 +114,8 @@ void Texture::upload()
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, pixelFormat, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, pixelFormat, GL_UNSIGNED_BYTE,
+                 pixels);
 }
 
 void Texture::freePixels()
@@ -138,12 +139,13 @@ void Texture::setSmoothFiltering(bool smooth)
 
 void Texture::setWrapMode(int mode)
 {
-    static constexpr GLint kWrapValues[] = {GL_MIRRORED_REPEAT, GL_REPEAT, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_BORDER};
+    static constexpr GLint kWrapValues[] = {GL_MIRRORED_REPEAT, GL_REPEAT, GL_CLAMP_TO_EDGE,
+                                            GL_CLAMP_TO_BORDER};
     bind();
     if (mode < 0 || mode > 3)
         return;
-    const GLint wrap =
-        glDialect() == GlDialect::Es2 ? es2WrapMode(kWrapValues[mode], width, height) : kWrapValues[mode];
+    const GLint wrap = glDialect() == GlDialect::Es2 ? es2WrapMode(kWrapValues[mode], width, height)
+                                                     : kWrapValues[mode];
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
 }

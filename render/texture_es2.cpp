@@ -21,13 +21,13 @@ Es2Pixels es2Pixels(const uint8_t* pixels, uint16_t width, uint16_t height, GLen
     result.format = pixelFormat;
     if ((pixelFormat != GL_BGR && pixelFormat != GL_BGRA) || pixels == nullptr)
         return result;
-    const std::size_t pixelBytes = pixelFormat == GL_BGR ? 3 : 4;
+    const size_t pixelBytes = pixelFormat == GL_BGR ? 3 : 4;
     // GL's default unpack alignment of 4 is what the decoders pad rows to.
-    const std::size_t rowBytes = (std::size_t{width} * pixelBytes + 3) & ~std::size_t{3};
+    const size_t rowBytes = (size_t{width} * pixelBytes + 3) & ~size_t{3};
     result.converted.assign(pixels, pixels + rowBytes * height);
-    for (std::size_t row = 0; row < height; ++row) {
+    for (size_t row = 0; row < height; ++row) {
         uint8_t* pixel = result.converted.data() + row * rowBytes;
-        for (std::size_t x = 0; x < width; ++x, pixel += pixelBytes)
+        for (size_t x = 0; x < width; ++x, pixel += pixelBytes)
             std::swap(pixel[0], pixel[2]);
     }
     result.format = pixelFormat == GL_BGR ? GL_RGB : GL_RGBA;

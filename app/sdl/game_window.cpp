@@ -57,7 +57,7 @@ struct GameWindow::Platform {
     }
 };
 
-GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) {}
+GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) { }
 
 GameWindow::~GameWindow()
 {
@@ -134,9 +134,7 @@ void GameWindow::pumpMessages()
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
-        case SDL_QUIT:
-            running_ = false;
-            break;
+        case SDL_QUIT: running_ = false; break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
                 running_ = false;
@@ -148,8 +146,7 @@ void GameWindow::pumpMessages()
             if (event.key.keysym.sym == SDLK_ESCAPE)
                 toggleActive();
             break;
-        default:
-            break;
+        default: break;
         }
     }
 }

@@ -98,16 +98,19 @@ struct GameWindow::Platform {
     void setCallbacks(GameWindow& owner, bool on)
     {
         void* self = on ? this : nullptr;
-        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, self, EM_FALSE, on ? onKeyDown : nullptr);
-        emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, self, EM_FALSE, on ? onResize : nullptr);
-        emscripten_set_webglcontextlost_callback(kCanvas, self, EM_FALSE, on ? onContextLost : nullptr);
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, self, EM_FALSE,
+                                        on ? onKeyDown : nullptr);
+        emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, self, EM_FALSE,
+                                       on ? onResize : nullptr);
+        emscripten_set_webglcontextlost_callback(kCanvas, self, EM_FALSE,
+                                                 on ? onContextLost : nullptr);
         emscripten_set_visibilitychange_callback(on ? &owner : nullptr, EM_FALSE,
                                                  on ? onVisibilityChange : nullptr);
         callbacksSet = on;
     }
 };
 
-GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) {}
+GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) { }
 
 GameWindow::~GameWindow()
 {
@@ -178,9 +181,9 @@ void GameWindow::pumpMessages()
 }
 
 // The browser shows what was drawn when the frame callback returns.
-void GameWindow::present() {}
+void GameWindow::present() { }
 
-void GameWindow::close() {}
+void GameWindow::close() { }
 
 void* GameWindow::glProcAddress(const char* name)
 {

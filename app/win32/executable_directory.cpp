@@ -9,7 +9,8 @@ std::filesystem::path executableDirectory()
     // The path may be longer than MAX_PATH; grow the buffer until it fits.
     std::vector<wchar_t> name(MAX_PATH);
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
         if (length == 0)
             return {};
         if (length < name.size())

@@ -66,15 +66,18 @@ struct GameWindow::Platform {
     bool sizeReported = false;
     int bitsPerPixel = 32;
 
-    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handleMessage(GameWindow& owner, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    LRESULT handleMessage(GameWindow& owner, HWND window, UINT message, WPARAM wParam,
+                          LPARAM lParam);
     bool createContext(GameWindow& owner, HWND window);
 };
 
 // The object pointer travels as the creation parameter and lives in the window's user data
 // (pointer-sized, so a 64-bit address stays whole). Messages that arrive before the creation
 // message (non-client creation, size limits) find no object and get the default handling.
-LRESULT CALLBACK GameWindow::Platform::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK GameWindow::Platform::windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                                       LPARAM lParam)
 {
     GameWindow* owner = nullptr;
     if (message == WM_CREATE) {
@@ -88,8 +91,8 @@ LRESULT CALLBACK GameWindow::Platform::windowProcedure(HWND window, UINT message
     return owner->platform_->handleMessage(*owner, window, message, wParam, lParam);
 }
 
-LRESULT GameWindow::Platform::handleMessage(GameWindow& owner, HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam)
+LRESULT GameWindow::Platform::handleMessage(GameWindow& owner, HWND window, UINT message,
+                                            WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
@@ -113,8 +116,7 @@ LRESULT GameWindow::Platform::handleMessage(GameWindow& owner, HWND window, UINT
         if (wParam == VK_ESCAPE)
             owner.toggleActive();
         break;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -144,7 +146,8 @@ bool GameWindow::Platform::createContext(GameWindow& owner, HWND window)
         validProcAddress(wglGetProcAddress("wglCreateContextAttribsARB")));
     HGLRC modern = nullptr;
     if (createContextAttribs != nullptr) {
-        const int attributes[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 3, WGL_CONTEXT_MINOR_VERSION_ARB, 0, 0};
+        const int attributes[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 3, WGL_CONTEXT_MINOR_VERSION_ARB,
+                                  0, 0};
         modern = createContextAttribs(deviceContext, nullptr, attributes);
     }
     if (modern != nullptr) {
@@ -224,9 +227,9 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     p.clientRect = outer;
 
     // The creation message runs inside this call and makes the context current.
-    p.window = CreateWindowExA(0, kClassName, kTitle, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                               p.instance, this);
+    p.window = CreateWindowExA(0, kClassName, kTitle, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                               0, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                               nullptr, p.instance, this);
     if (p.window == nullptr) {
         destroy();
         return false;

@@ -43,8 +43,9 @@ static inline double zorbelStrtodInLocale(const char* text, char** end, locale_t
     const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
     const char* digits = hex ? p + 2 : p;
     double value = 0.0;
-    const std::from_chars_result read = std::from_chars(
-        digits, digits + std::strlen(digits), value, hex ? std::chars_format::hex : std::chars_format::general);
+    const std::from_chars_result read =
+        std::from_chars(digits, digits + std::strlen(digits), value,
+                        hex ? std::chars_format::hex : std::chars_format::general);
     if (read.ec == std::errc::result_out_of_range)
         return hex ? __mingw_strtod(text, end) : _strtod_l(text, end, locale);
     if (read.ec != std::errc()) {

@@ -23,8 +23,8 @@ public:
     bool isDown(Key key) const override { return down_[static_cast<size_t>(key)]; }
 
 private:
-    static constexpr std::array<const char*, 7> kCodes = {"Space",     "F1",         "F2",     "ArrowLeft",
-                                                          "ArrowRight", "ArrowUp", "ArrowDown"};
+    static constexpr std::array<const char*, 7> kCodes = {
+        "Space", "F1", "F2", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown"};
 
     // True for the game's keys, so the page neither scrolls nor opens its help on them.
     static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data)

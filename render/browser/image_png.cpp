@@ -112,36 +112,42 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
     std::ifstream stream(path, std::ios::binary);
     if (!stream)
         return fail(reason, "cannot open the file");
-    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (file.size() < sizeof kSignature || std::memcmp(file.data(), kSignature, sizeof kSignature) != 0)
+    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(stream)),
+                                    std::istreambuf_iterator<char>());
+    if (file.size() < sizeof kSignature ||
+        std::memcmp(file.data(), kSignature, sizeof kSignature) != 0)
         return fail(reason, "not a PNG file (bad signature)");
 
     Header header;
     if (const std::string problem = checkStructure(file, header); !problem.empty())
         return fail(reason, problem);
     char text[160];
-    if (header.width == 0 || header.height == 0 || header.width > kMaxSide || header.height > kMaxSide) {
-        std::snprintf(text, sizeof text, "image of %u x %u pixels is outside 1 to %u on a side", header.width,
-                      header.height, kMaxSide);
+    if (header.width == 0 || header.height == 0 || header.width > kMaxSide ||
+        header.height > kMaxSide) {
+        std::snprintf(text, sizeof text, "image of %u x %u pixels is outside 1 to %u on a side",
+                      header.width, header.height, kMaxSide);
         return fail(reason, text);
     }
     const uint64_t rowBytes = uint64_t{header.width} * 4;
     const uint64_t bytes = rowBytes * header.height;
     if (bytes > kMaxPngPixelBytes) {
-        std::snprintf(text, sizeof text, "image of %u x %u pixels needs more than %llu MiB", header.width,
-                      header.height, static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
+        std::snprintf(text, sizeof text, "image of %u x %u pixels needs more than %llu MiB",
+                      header.width, header.height,
+                      static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
         return fail(reason, text);
     }
 
     int decodedWidth = 0;
     int decodedHeight = 0;
-    const std::unique_ptr<uint8_t, FreeDeleter> topFirst(
-        reinterpret_cast<uint8_t*>(emscripten_get_preloaded_image_data(path, &decodedWidth, &decodedHeight)));
+    const std::unique_ptr<uint8_t, FreeDeleter> topFirst(reinterpret_cast<uint8_t*>(
+        emscripten_get_preloaded_image_data(path, &decodedWidth, &decodedHeight)));
     if (!topFirst)
         return fail(reason, "the browser could not decode the image data");
-    if (static_cast<uint32_t>(decodedWidth) != header.width || static_cast<uint32_t>(decodedHeight) != header.height) {
-        std::snprintf(text, sizeof text, "the browser decoded %d x %d pixels, the header says %u x %u",
-                      decodedWidth, decodedHeight, header.width, header.height);
+    if (static_cast<uint32_t>(decodedWidth) != header.width ||
+        static_cast<uint32_t>(decodedHeight) != header.height) {
+        std::snprintf(text, sizeof text,
+                      "the browser decoded %d x %d pixels, the header says %u x %u", decodedWidth,
+                      decodedHeight, header.width, header.height);
         return fail(reason, text);
     }
 
@@ -150,7 +156,8 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
         return fail(reason, "out of memory for the pixels");
     // The browser gives the top row first; the first row of the file lands at the end.
     for (uint32_t row = 0; row < header.height; ++row)
-        std::memcpy(pixels + (header.height - 1 - row) * rowBytes, topFirst.get() + row * rowBytes, rowBytes);
+        std::memcpy(pixels + (header.height - 1 - row) * rowBytes, topFirst.get() + row * rowBytes,
+                    rowBytes);
     *width = static_cast<uint16_t>(header.width);
     *height = static_cast<uint16_t>(header.height);
     return pixels;

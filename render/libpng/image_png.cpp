@@ -42,7 +42,7 @@ void setMessage(PngRead& read, const char* message)
     png_longjmp(png, 1);
 }
 
-void onPngWarning(png_structp, png_const_charp) {}
+void onPngWarning(png_structp, png_const_charp) { }
 
 // The input pointer is the open file stream; a short read is a damaged file.
 void readFromFile(png_structp png, png_bytep data, png_size_t length)
@@ -87,8 +87,9 @@ bool decode(PngRead& read)
     }
     const uint64_t bytes = rowBytes * read.height;
     if (bytes > kMaxPngPixelBytes) {
-        std::snprintf(read.message, sizeof read.message, "image of %u x %u pixels needs more than %llu MiB",
-                      read.width, read.height, static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
+        std::snprintf(read.message, sizeof read.message,
+                      "image of %u x %u pixels needs more than %llu MiB", read.width, read.height,
+                      static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
         return false;
     }
     read.pixels = new (std::nothrow) uint8_t[bytes];

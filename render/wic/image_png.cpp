@@ -53,11 +53,11 @@ std::string sizeProblem(uint32_t width, uint32_t height)
 {
     char text[96] = {};
     if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide)
-        std::snprintf(text, sizeof text, "IHDR: image of %u x %u pixels has a side outside 1 to 65535", width,
-                      height);
+        std::snprintf(text, sizeof text,
+                      "IHDR: image of %u x %u pixels has a side outside 1 to 65535", width, height);
     else if (uint64_t{width} * height * 4 > kMaxPngPixelBytes)
-        std::snprintf(text, sizeof text, "image of %u x %u pixels needs more than %llu MiB", width, height,
-                      static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
+        std::snprintf(text, sizeof text, "image of %u x %u pixels needs more than %llu MiB", width,
+                      height, static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
     return text;
 }
 
@@ -85,7 +85,8 @@ std::string headerProblem(const char* path)
 void putBottomRowFirst(uint8_t* pixels, size_t rowBytes, UINT height)
 {
     for (UINT top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(pixels + top * rowBytes, pixels + (top + 1) * rowBytes, pixels + bottom * rowBytes);
+        std::swap_ranges(pixels + top * rowBytes, pixels + (top + 1) * rowBytes,
+                         pixels + bottom * rowBytes);
 }
 
 } // namespace
@@ -103,8 +104,9 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
         return fail(reason, wicFailure("WIC: no imaging factory", wic.status()));
 
     ComPtr<IWICBitmapDecoder> decoder;
-    HRESULT result = factory->CreateDecoderFromFilename(widePath(path).c_str(), nullptr, GENERIC_READ,
-                                                        WICDecodeMetadataCacheOnDemand, decoder.GetAddressOf());
+    HRESULT result =
+        factory->CreateDecoderFromFilename(widePath(path).c_str(), nullptr, GENERIC_READ,
+                                           WICDecodeMetadataCacheOnDemand, decoder.GetAddressOf());
     if (FAILED(result))
         return fail(reason, wicFailure("WIC: the image data does not decode", result));
     GUID container{};
@@ -129,15 +131,18 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
     ComPtr<IWICFormatConverter> converter;
     result = factory->CreateFormatConverter(converter.GetAddressOf());
     if (SUCCEEDED(result))
-        result = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppRGBA, WICBitmapDitherTypeNone,
-                                       nullptr, 0.0, WICBitmapPaletteTypeCustom);
+        result = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppRGBA,
+                                       WICBitmapDitherTypeNone, nullptr, 0.0,
+                                       WICBitmapPaletteTypeCustom);
     if (FAILED(result))
-        return fail(reason, wicFailure("WIC: the image could not be converted to 8-bit RGBA", result));
+        return fail(reason,
+                    wicFailure("WIC: the image could not be converted to 8-bit RGBA", result));
 
     std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[bytes]);
     if (!pixels)
         return fail(reason, "out of memory for the pixels");
-    result = converter->CopyPixels(nullptr, static_cast<UINT>(rowBytes), static_cast<UINT>(bytes), pixels.get());
+    result = converter->CopyPixels(nullptr, static_cast<UINT>(rowBytes), static_cast<UINT>(bytes),
+                                   pixels.get());
     if (FAILED(result))
         return fail(reason, wicFailure("WIC: the image data is damaged", result));
     putBottomRowFirst(pixels.get(), rowBytes, frameHeight);

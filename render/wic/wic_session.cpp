@@ -4,7 +4,8 @@
 
 WicSession::WicSession()
 {
-    const HRESULT started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HRESULT started =
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     comStarted_ = SUCCEEDED(started); // S_OK, or S_FALSE when it was already started: both count
     if (FAILED(started) && started != RPC_E_CHANGED_MODE) {
         status_ = started;
@@ -24,7 +25,8 @@ WicSession::~WicSession()
 std::string wicFailure(const char* what, HRESULT result)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "%s (error 0x%08lX)", what, static_cast<unsigned long>(result));
+    std::snprintf(text, sizeof text, "%s (error 0x%08lX)", what,
+                  static_cast<unsigned long>(result));
     return text;
 }
 

@@ -55,8 +55,8 @@ TEST(DataDirectory, NoPlaceGivesOneLineNamingEveryPlaceTried)
     std::ofstream(t.working / "data") << "not a folder";
     DataDirectorySearch search = t.find();
     EXPECT_TRUE(search.folder.empty());
-    const std::string expected = "No data folder found; tried " + (t.working / "data").string() + ", " +
-                                 (t.bin / "data").string() + ", " + t.installed.string();
+    const std::string expected = "No data folder found; tried " + (t.working / "data").string() +
+                                 ", " + (t.bin / "data").string() + ", " + t.installed.string();
     EXPECT_EQ(search.problem, expected);
     EXPECT_EQ(search.problem.find('\n'), std::string::npos);
 
@@ -73,20 +73,22 @@ TEST(DataDirectory, NamedFolderIsTheOnlyPlaceAndMustBeCalledData)
     fs::create_directories(mine);
 
     // Spelled any way that names the same folder, relative to the working folder.
-    for (const fs::path& spelling : {mine, fs::path("../mine/data"), fs::path("../mine/data/"),
-                                     fs::path("../mine/./data/.")})
+    for (const fs::path& spelling :
+         {mine, fs::path("../mine/data"), fs::path("../mine/data/"), fs::path("../mine/./data/.")})
         EXPECT_EQ(t.find(spelling).folder, mine) << spelling;
 
     // A named folder that is missing is reported, not replaced by data/ of the working folder.
     DataDirectorySearch search = t.find("../missing/data");
     EXPECT_TRUE(search.folder.empty());
-    EXPECT_EQ(search.problem, "No data folder found; tried " + (t.root.path() / "missing" / "data").string());
+    EXPECT_EQ(search.problem,
+              "No data folder found; tried " + (t.root.path() / "missing" / "data").string());
 
     // The assets are read as data/..., so a folder of another name cannot serve.
     fs::create_directories(t.root.path() / "assets");
     search = t.find("../assets");
     EXPECT_TRUE(search.folder.empty());
-    EXPECT_NE(search.problem.find((t.root.path() / "assets").string() + " as the data folder"), std::string::npos);
+    EXPECT_NE(search.problem.find((t.root.path() / "assets").string() + " as the data folder"),
+              std::string::npos);
     EXPECT_NE(search.problem.find("must be called \"data\""), std::string::npos);
     EXPECT_TRUE(t.find("/").folder.empty());
 }

@@ -13,28 +13,50 @@ struct Row {
     bool called;
 };
 const Row kTable[] = {
-    {"glGenBuffers", true},           {"glDeleteBuffers", true},
-    {"glBindBuffer", true},           {"glBufferData", true},
-    {"glBufferSubData", true},        {"glCreateShader", true},
-    {"glDeleteShader", true},         {"glCreateProgram", true},
-    {"glShaderSource", true},         {"glCompileShader", true},
-    {"glGetShaderiv", true},          {"glAttachShader", true},
-    {"glDetachShader", true},         {"glLinkProgram", true},
-    {"glGetProgramiv", true},         {"glUseProgram", true},
-    {"glGetProgramInfoLog", false},   {"glGetShaderInfoLog", true},
-    {"glGetUniformLocation", true},   {"glUniform1f", false},
-    {"glUniform2f", true},            {"glUniform3f", false},
-    {"glUniform4f", false},           {"glUniform1fv", false},
-    {"glUniform2fv", false},          {"glUniform3fv", false},
-    {"glUniform4fv", false},          {"glUniform1i", true},
-    {"glUniform2i", false},           {"glUniform3i", false},
-    {"glUniform4i", false},           {"glUniform1ui", false},
-    {"glUniform2ui", false},          {"glUniform3ui", false},
-    {"glUniform4ui", false},          {"glUniformMatrix2fv", false},
-    {"glUniformMatrix3fv", false},    {"glUniformMatrix4fv", true},
-    {"glGetAttribLocation", true},    {"glBindAttribLocation", false},
-    {"glVertexAttribPointer", true},  {"glEnableVertexAttribArray", true},
-    {"glDisableVertexAttribArray", true}, {"glActiveTexture", true},
+    {"glGenBuffers", true},
+    {"glDeleteBuffers", true},
+    {"glBindBuffer", true},
+    {"glBufferData", true},
+    {"glBufferSubData", true},
+    {"glCreateShader", true},
+    {"glDeleteShader", true},
+    {"glCreateProgram", true},
+    {"glShaderSource", true},
+    {"glCompileShader", true},
+    {"glGetShaderiv", true},
+    {"glAttachShader", true},
+    {"glDetachShader", true},
+    {"glLinkProgram", true},
+    {"glGetProgramiv", true},
+    {"glUseProgram", true},
+    {"glGetProgramInfoLog", false},
+    {"glGetShaderInfoLog", true},
+    {"glGetUniformLocation", true},
+    {"glUniform1f", false},
+    {"glUniform2f", true},
+    {"glUniform3f", false},
+    {"glUniform4f", false},
+    {"glUniform1fv", false},
+    {"glUniform2fv", false},
+    {"glUniform3fv", false},
+    {"glUniform4fv", false},
+    {"glUniform1i", true},
+    {"glUniform2i", false},
+    {"glUniform3i", false},
+    {"glUniform4i", false},
+    {"glUniform1ui", false},
+    {"glUniform2ui", false},
+    {"glUniform3ui", false},
+    {"glUniform4ui", false},
+    {"glUniformMatrix2fv", false},
+    {"glUniformMatrix3fv", false},
+    {"glUniformMatrix4fv", true},
+    {"glGetAttribLocation", true},
+    {"glBindAttribLocation", false},
+    {"glVertexAttribPointer", true},
+    {"glEnableVertexAttribArray", true},
+    {"glDisableVertexAttribArray", true},
+    {"glActiveTexture", true},
 };
 constexpr int kRows = sizeof kTable / sizeof kTable[0];
 
@@ -44,7 +66,8 @@ const char* gMissingName = nullptr;
 // distinct fake address from its row in the typed table.
 void* lookupWithoutOne(const char* name)
 {
-    if (gMissingName != nullptr && (std::strcmp(gMissingName, "*") == 0 || std::strcmp(name, gMissingName) == 0))
+    if (gMissingName != nullptr &&
+        (std::strcmp(gMissingName, "*") == 0 || std::strcmp(name, gMissingName) == 0))
         return nullptr;
     for (int i = 0; i < kRows; ++i)
         if (std::strcmp(kTable[i].name, name) == 0)

@@ -38,7 +38,7 @@ struct Recorder {
 // A window driven by a script: each pump runs the next step (which may advance the clock,
 // toggle the pause or close the window).
 struct ScriptedWindow {
-    explicit ScriptedWindow(Recorder& r) : recorder(r) {}
+    explicit ScriptedWindow(Recorder& r) : recorder(r) { }
     Recorder& recorder;
     bool createResult = true;
     std::vector<std::function<void(ScriptedWindow&)>> script;
@@ -74,7 +74,7 @@ struct ScriptedWindow {
 
 class RecordingScene final : public SizeListener {
 public:
-    explicit RecordingScene(Recorder& recorder) : recorder_(recorder) {}
+    explicit RecordingScene(Recorder& recorder) : recorder_(recorder) { }
     bool initResult = true;
     std::function<void()> duringInit = [] {};
     void resize(int width, int height) override
@@ -133,12 +133,10 @@ TEST(MainLoop, DrivesTheSceneInContractOrderAndEndsWithExitCodeZero)
     EXPECT_EQ(h.run(), 0);
     EXPECT_EQ(h.recorder.frameTimes, (std::vector<float>{0.020f, 0.020f, 0.015f}));
     const std::vector<std::string> expected = {
-        "create 1280x720 windowed", "resize 1280x720", "fetch", "render state", "init",
-        "pump", "update", "render", "present",
-        "pump", "update", "render", "present",
+        "create 1280x720 windowed", "resize 1280x720", "fetch", "render state", "init", "pump",
+        "update", "render", "present", "pump", "update", "render", "present",
         // The close arrives in this pump; the loop ends after the current pass.
-        "pump", "update", "render", "present",
-        "shutdown", "close"};
+        "pump", "update", "render", "present", "shutdown", "close"};
     EXPECT_EQ(h.recorder.calls, expected);
 }
 
@@ -166,8 +164,8 @@ TEST(MainLoop, PauseStopsUpdateAndRenderButNotPresentAndResumesWithOnePassOfTime
         h.clock.now += 40000;
         w.runningFlag = false;
     };
-    h.window.script = {h.wait(20), pause, h.wait(500), h.wait(500), h.wait(500),
-                       h.wait(500), h.wait(500), pause, h.wait(30), close};
+    h.window.script = {h.wait(20),  pause,       h.wait(500), h.wait(500), h.wait(500),
+                       h.wait(500), h.wait(500), pause,       h.wait(30),  close};
     h.run();
     EXPECT_EQ(std::count(h.recorder.calls.begin(), h.recorder.calls.end(), "present"), 10);
     // The pass that resumes covers only its own 20 ms, not the 2.5 s of pause before it.
@@ -187,32 +185,42 @@ TEST(MainLoop, FrameTimeIsWholeMicrosecondsAndSurvivesHugeCounterGaps)
 TEST(MainLoop, AFailedStartEndsWithExitCodeOneAndNeverShutsTheSceneDown)
 {
     // Each failure stops the start-up at its step: the window closes after the steps before it.
-    const std::vector<std::string> steps = {"create 1280x720 windowed", "resize 1280x720", "fetch", "render state",
-                                            "init"};
+    const std::vector<std::string> steps = {"create 1280x720 windowed", "resize 1280x720", "fetch",
+                                            "render state", "init"};
     const std::pair<size_t, std::function<int(Harness&)>> failures[] = {
-        {1, [](Harness& h) { h.window.createResult = false; return h.run(); }},
+        {1,
+         [](Harness& h) {
+             h.window.createResult = false;
+             return h.run();
+         }},
         {3, [](Harness& h) { return h.run("glUniformMatrix4fv"); }},
-        {5, [](Harness& h) { h.scene.initResult = false; return h.run(); }},
+        {5,
+         [](Harness& h) {
+             h.scene.initResult = false;
+             return h.run();
+         }},
     };
     for (const auto& [ran, start] : failures) {
         Harness h;
         EXPECT_EQ(start(h), 1);
-        std::vector<std::string> expected(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(ran));
+        std::vector<std::string> expected(steps.begin(),
+                                          steps.begin() + static_cast<std::ptrdiff_t>(ran));
         expected.push_back("close");
         EXPECT_EQ(h.recorder.calls, expected);
     }
 }
 
-TEST(MainLoop, WhereTheClockCannotSleepAPassBeforeTheFloorOnlyPumpsAndTheNextOneMeasuresOnFromTheLastFrame)
+TEST(MainLoop,
+     WhereTheClockCannotSleepAPassBeforeTheFloorOnlyPumpsAndTheNextOneMeasuresOnFromTheLastFrame)
 {
     // A browser: each pass is one frame callback, and the thread must not block.
     Harness h;
     h.clock.sleepAllowed = false;
     h.window.script = {h.wait(5), h.wait(5), h.wait(6), h.wait(20)};
     EXPECT_EQ(h.run(), 0);
-    const std::vector<std::string> expected = {
-        "pump", "pump", "pump", "update", "render", "present", "pump", "update", "render", "present", "pump",
-        "shutdown", "close"};
+    const std::vector<std::string> expected = {"pump",    "pump",     "pump",   "update", "render",
+                                               "present", "pump",     "update", "render", "present",
+                                               "pump",    "shutdown", "close"};
     const auto init = std::find(h.recorder.calls.begin(), h.recorder.calls.end(), "init");
     ASSERT_NE(init, h.recorder.calls.end());
     EXPECT_EQ(std::vector<std::string>(init + 1, h.recorder.calls.end()), expected);

@@ -18,10 +18,11 @@ const std::string kSquare = R"({"collider": {
     "circles": []
 }})";
 
-std::string collider(const std::string& vertices, const std::string& indices, const std::string& circles)
+std::string collider(const std::string& vertices, const std::string& indices,
+                     const std::string& circles)
 {
-    return R"({"collider": {"vertices": )" + vertices + R"(, "indices": )" + indices + R"(, "circles": )" + circles +
-           "}}";
+    return R"({"collider": {"vertices": )" + vertices + R"(, "indices": )" + indices +
+           R"(, "circles": )" + circles + "}}";
 }
 
 } // namespace
@@ -40,9 +41,12 @@ TEST(Collider, LoadsVerticesSegmentsAndCircles)
 
     // Lists written as objects read as their values in file order; extra names are ignored;
     // indices are truncated.
-    c.loadFile(dir.write("varied.json", collider(R"({"p": {"x": 2, "y": 3, "z": 9}, "q": {"name": "q", "y": 5, "x": 4}, "r": {"x": 6, "y": 7}})",
-                                                 R"([{"a": 2.7, "b": 0.2, "name": "s"}])",
-                                                 R"({"c": {"x": 1.5, "y": -2, "radius": 0.25, "z": 1}})")));
+    c.loadFile(dir.write(
+        "varied.json",
+        collider(
+            R"({"p": {"x": 2, "y": 3, "z": 9}, "q": {"name": "q", "y": 5, "x": 4}, "r": {"x": 6, "y": 7}})",
+            R"([{"a": 2.7, "b": 0.2, "name": "s"}])",
+            R"({"c": {"x": 1.5, "y": -2, "radius": 0.25, "z": 1}})")));
     EXPECT_EQ(c.vertexCount(), 3);
     EXPECT_EQ(c.segmentCount(), 1);
     EXPECT_EQ(c.segment(0), (Quad{6, 7, 2, 3}));
@@ -52,7 +56,9 @@ TEST(Collider, LoadsVerticesSegmentsAndCircles)
     EXPECT_EQ(c.circleRadius(0), 0.25f);
 
     // Of several "collider" members the last decides; other members are ignored.
-    c.loadFile(dir.write("two.json", R"({"collider": {"vertices": [], "indices": [], "circles": [{"x":1,"y":1,"radius":1}]},
+    c.loadFile(dir.write(
+        "two.json",
+        R"({"collider": {"vertices": [], "indices": [], "circles": [{"x":1,"y":1,"radius":1}]},
         "other": 5, "collider": {"vertices": [{"x": 9, "y": 9}], "indices": [{"a": 0, "b": 0}], "circles": []}})"));
     EXPECT_EQ(c.vertexCount(), 1);
     EXPECT_EQ(c.segment(0), (Quad{9, 9, 9, 9}));
@@ -90,22 +96,30 @@ TEST(Collider, DamagedFilesAreRefusedWithOneLineAndLeaveItEmpty)
     const Case cases[] = {
         {"not JSON", "collider", "no \"collider\" member"},
         {"no collider member", R"({"colliders": {}})", "no \"collider\" member"},
-        {"no vertices", R"({"collider": {"indices": [], "circles": []}})", "\"collider\" has no \"vertices\" list"},
-        {"no indices", R"({"collider": {"vertices": [], "circles": []}})", "\"collider\" has no \"indices\" list"},
-        {"no circles", R"({"collider": {"vertices": [], "indices": []}})", "\"collider\" has no \"circles\" list"},
-        {"vertex without y", collider(R"([{"x": 1}])", "[]", "[]"), "element 0 of \"vertices\" has no \"y\""},
+        {"no vertices", R"({"collider": {"indices": [], "circles": []}})",
+         "\"collider\" has no \"vertices\" list"},
+        {"no indices", R"({"collider": {"vertices": [], "circles": []}})",
+         "\"collider\" has no \"indices\" list"},
+        {"no circles", R"({"collider": {"vertices": [], "indices": []}})",
+         "\"collider\" has no \"circles\" list"},
+        {"vertex without y", collider(R"([{"x": 1}])", "[]", "[]"),
+         "element 0 of \"vertices\" has no \"y\""},
         {"segment without b", collider(R"([{"x": 1, "y": 1}])", R"([{"a": 0}])", "[]"),
          "element 0 of \"indices\" has no \"b\""},
-        {"circle without radius", collider("[]", "[]", R"([{"x": 1, "y": 1, "radius": 2}, {"x": 1, "y": 1}])"),
+        {"circle without radius",
+         collider("[]", "[]", R"([{"x": 1, "y": 1, "radius": 2}, {"x": 1, "y": 1}])"),
          "element 1 of \"circles\" has no \"radius\""},
-        {"segment end past the vertices", collider(R"([{"x": 1, "y": 1}])", R"([{"a": 0, "b": 1}])", "[]"),
+        {"segment end past the vertices",
+         collider(R"([{"x": 1, "y": 1}])", R"([{"a": 0, "b": 1}])", "[]"),
          "element 0 of \"indices\" has \"b\" 1, which names no vertex (there are 1)"},
         {"negative segment end", collider(R"([{"x": 1, "y": 1}])", R"([{"a": -1, "b": 0}])", "[]"),
          "has \"a\" -1, which names no vertex"},
         {"huge segment end", collider(R"([{"x": 1, "y": 1}])", R"([{"a": 0, "b": 1e30}])", "[]"),
          "which names no vertex"},
-        {"infinite radius", collider("[]", "[]", R"([{"x": 1, "y": 1, "radius": 1e99}])"), "non-finite \"radius\""},
-        {"good collider then a bad one", R"({"collider": {"vertices": [], "indices": [], "circles": []}, "collider": {}})",
+        {"infinite radius", collider("[]", "[]", R"([{"x": 1, "y": 1, "radius": 1e99}])"),
+         "non-finite \"radius\""},
+        {"good collider then a bad one",
+         R"({"collider": {"vertices": [], "indices": [], "circles": []}, "collider": {}})",
          "has no \"vertices\" list"},
     };
     for (const Case& c : cases) {
@@ -114,8 +128,11 @@ TEST(Collider, DamagedFilesAreRefusedWithOneLineAndLeaveItEmpty)
         collider.loadFile(dir.write("square.json", kSquare));
         CapturedStream err(CapturedStream::Err);
         collider.loadFile(path);
-        EXPECT_TRUE(isOneLineReport(err.text(), "Could not load collider \"" + path + "\": ", c.problem)) << c.what;
-        EXPECT_EQ(collider.vertexCount() + collider.segmentCount() + collider.circleCount(), 0) << c.what;
+        EXPECT_TRUE(
+            isOneLineReport(err.text(), "Could not load collider \"" + path + "\": ", c.problem))
+            << c.what;
+        EXPECT_EQ(collider.vertexCount() + collider.segmentCount() + collider.circleCount(), 0)
+            << c.what;
     }
 
     CapturedStream err(CapturedStream::Err);

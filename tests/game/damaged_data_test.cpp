@@ -22,7 +22,8 @@ class DataCopy {
 public:
     DataCopy()
     {
-        fs::copy(fs::path(ZORBEL_SOURCE_DIR) / "data", folder_.path() / "data", fs::copy_options::recursive);
+        fs::copy(fs::path(ZORBEL_SOURCE_DIR) / "data", folder_.path() / "data",
+                 fs::copy_options::recursive);
         fs::current_path(folder_.path());
     }
     ~DataCopy() { fs::current_path(ZORBEL_SOURCE_DIR); }
@@ -80,7 +81,7 @@ std::string damaged(Damage damage, const std::string& bytes, unsigned seed)
     return bytes;
 }
 
-class EveryDataFile : public ::testing::TestWithParam<Damage> {};
+class EveryDataFile : public ::testing::TestWithParam<Damage> { };
 
 } // namespace
 
@@ -90,7 +91,8 @@ TEST(DamagedData, TheSceneStillDrawsWithVisiblePlaceholders)
     fs::remove("data/shaders/basic-fixed.frag");
     fs::remove("data/meshes/display/tree.json");
     copy.folder().write("data/grass.bmp", "BM not really");
-    copy.folder().write("data/meshes/colliders/quadCollider.json", "{\"collider\": {\"vertices\": 7}}");
+    copy.folder().write("data/meshes/colliders/quadCollider.json",
+                        "{\"collider\": {\"vertices\": 7}}");
     const Outcome run = playThreeFrames();
     ZORBEL_REQUIRE_GL(run.started);
     const std::vector<uint8_t>& pixels = run.lastFrame.pixels;
@@ -116,7 +118,8 @@ TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
     unsigned seed = 1;
     for (const std::string& file : files) {
         std::ifstream in(file, std::ios::binary);
-        const std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string original((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
         in.close();
         if (GetParam() == Damage::Missing)
             fs::remove(file);
@@ -125,7 +128,8 @@ TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
 
         const Outcome run = playThreeFrames();
         ZORBEL_REQUIRE_GL(run.started);
-        EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n" << run.errors;
+        EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n"
+                                                            << run.errors;
         copy.folder().write(file, original);
     }
 }

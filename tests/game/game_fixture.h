@@ -13,10 +13,7 @@
 // each test suite (and, under ctest, for each test).
 class GameTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ZORBEL_REQUIRE_GL(started_);
-    }
+    void SetUp() override { ZORBEL_REQUIRE_GL(started_); }
     static void SetUpTestSuite();
     static void TearDownTestSuite();
 

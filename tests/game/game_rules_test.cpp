@@ -46,11 +46,10 @@ TEST_F(GameRules, ZoneBoundsAreStrictDoubleConstantsAndEachZoneHasItsColour)
     const struct {
         float x;
         int multiplier;
-    } cases[] = {{0.0f, 3},          {below(0.84), 3},   {above(0.84), 2},
-                 {above(-1.05), 3},  {below(-1.05), 2},  {below(4.09), 2},
-                 {above(4.09), 1},   {above(-4.37), 2},  {below(-4.37), 1},
-                 {0.84f, 3},         {4.09f, 1},         {-1.05f, 3},
-                 {-4.37f, 2},        {-100.0f, 1},       {100.0f, 1}};
+    } cases[] = {{0.0f, 3},         {below(0.84), 3}, {above(0.84), 2}, {above(-1.05), 3},
+                 {below(-1.05), 2}, {below(4.09), 2}, {above(4.09), 1}, {above(-4.37), 2},
+                 {below(-4.37), 1}, {0.84f, 3},       {4.09f, 1},       {-1.05f, 3},
+                 {-4.37f, 2},       {-100.0f, 1},     {100.0f, 1}};
     const std::vector<float> colours[] = {{0.9f, 0.9f, 1}, {0.5f, 0.5f, 1}, {0, 0, 1}};
     for (const auto& c : cases) {
         scene().player().x = c.x;
@@ -114,7 +113,8 @@ TEST_F(GameRules, SpaceFlipsTheCameraModeOnEveryUpdateItIsHeld)
 {
     const bool start = scene().freeCamera();
     // Space held or not in each update, and whether the mode then differs from the start.
-    for (const auto& [space, flipped] : {std::pair{true, true}, {false, true}, {true, false}, {true, true}, {true, false}}) {
+    for (const auto& [space, flipped] :
+         {std::pair{true, true}, {false, true}, {true, false}, {true, true}, {true, false}}) {
         updateWith(space ? std::set<Key>{Key::Space} : std::set<Key>{}, 0.015f);
         EXPECT_EQ(scene().freeCamera() != start, flipped);
     }
@@ -160,5 +160,6 @@ TEST_F(GameRules, LabelsShowThePreviousSpinnerPositionAndTheTruncatedScore)
     const float wanted = std::floor(score) + 1.9f;
     scene().player().x = 0.0f;
     updateWith({}, (wanted - score) / 45.0f);
-    EXPECT_EQ(labelText(scene().scoreLabel()), std::to_string(static_cast<int>(std::floor(wanted))));
+    EXPECT_EQ(labelText(scene().scoreLabel()),
+              std::to_string(static_cast<int>(std::floor(wanted))));
 }

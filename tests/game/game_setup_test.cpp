@@ -46,7 +46,8 @@ TEST_F(GameTest, InitLeavesTheDocumentedStartingStateAndTheFirstUpdateFillsTheLa
         EXPECT_EQ(label.glyphSize(), want.size) << want.text;
         EXPECT_EQ(label.rotation(), want.rotation) << want.text;
         EXPECT_EQ(std::vector<float>(label.mesh().colors.begin(), label.mesh().colors.begin() + 3),
-                  (std::vector<float>{want.r, want.g, want.b})) << want.text;
+                  (std::vector<float>{want.r, want.g, want.b}))
+            << want.text;
         EXPECT_EQ(label.camera(), &scene.screenCamera()) << want.text;
     }
 
@@ -55,7 +56,8 @@ TEST_F(GameTest, InitLeavesTheDocumentedStartingStateAndTheFirstUpdateFillsTheLa
     const int uploadOrder[] = {0, 1, 2, 4, 3, 5};
     for (int i = 1; i < 6; ++i)
         EXPECT_LT(scene.textureByLoadOrder(uploadOrder[i - 1]).name,
-                  scene.textureByLoadOrder(uploadOrder[i]).name) << "upload " << i;
+                  scene.textureByLoadOrder(uploadOrder[i]).name)
+            << "upload " << i;
 
     // The spinner starts at the origin, so the first update shows "0 0".
     game_->holdKeys({});

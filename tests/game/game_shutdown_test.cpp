@@ -4,7 +4,7 @@
 
 // A suite of its own, so the shutdown never reaches the scene the other suites read (where
 // one process runs a whole suite, as under Wine).
-class GameShutdownTest : public GameTest {};
+class GameShutdownTest : public GameTest { };
 
 TEST_F(GameShutdownTest, DeletesTheSixTexturesAndLeavesTheRestToDestruction)
 {

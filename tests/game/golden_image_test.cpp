@@ -17,7 +17,8 @@ namespace {
 const std::filesystem::path kGoldenDir = std::filesystem::path(ZORBEL_TEST_DATA_DIR) / "golden";
 
 // Runs the scene for the given frames with keys chosen per frame and checks the last one.
-void expectGolden(const std::string& name, int frames, const std::function<std::set<Key>(int)>& keys)
+void expectGolden(const std::string& name, int frames,
+                  const std::function<std::set<Key>(int)>& keys)
 {
     std::filesystem::current_path(ZORBEL_SOURCE_DIR);
     HeadlessGame game;
@@ -37,7 +38,8 @@ void expectGolden(const std::string& name, int frames, const std::function<std::
     ASSERT_TRUE(readPng(golden.string(), expected)) << golden;
     const ImageDifference difference = compareImages(actual, expected);
     if (!difference.matches()) {
-        const std::filesystem::path kept = std::filesystem::temp_directory_path() / ("zorbel-" + name);
+        const std::filesystem::path kept =
+            std::filesystem::temp_directory_path() / ("zorbel-" + name);
         writePng(kept.string() + "-actual.png", actual);
         writePng(kept.string() + "-difference.png", difference.mask);
         ADD_FAILURE() << name << ": " << difference.describe() << "; frame and difference kept as "

@@ -17,32 +17,39 @@ namespace jsonref {
 
 enum Type : int { Null = 0, String = 1, Number = 2, Bool = 3, Array = 4, Object = 5 };
 
-constexpr std::size_t kNone = std::size_t(-1);
+constexpr size_t kNone = size_t(-1);
 
 // White space and comments removed outside strings, escaped quotes protected.
-inline std::string compact(std::string_view in) {
+inline std::string compact(std::string_view in)
+{
     std::string out;
-    const std::size_t n = in.size();
-    std::size_t i = 0;
+    const size_t n = in.size();
+    size_t i = 0;
     while (i < n) {
         const unsigned char c = in[i];
         if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
             ++i;
         } else if (c == '#' || (c == '/' && i + 1 < n && in[i + 1] == '/')) {
-            while (i < n && in[i] != '\n') ++i;
-            ++i;  // the line feed, when there is one
+            while (i < n && in[i] != '\n')
+                ++i;
+            ++i; // the line feed, when there is one
         } else if (c == '/' && i + 1 < n && in[i + 1] == '*') {
-            std::size_t j = i + 2;
-            while (j + 1 < n && !(in[j] == '*' && in[j + 1] == '/')) ++j;
-            if (j + 1 >= n) return out;  // no closing */
+            size_t j = i + 2;
+            while (j + 1 < n && !(in[j] == '*' && in[j + 1] == '/'))
+                ++j;
+            if (j + 1 >= n)
+                return out; // no closing */
             i = j + 2;
         } else if (c == '"') {
             out += '"';
             for (++i;; ++i) {
-                if (i >= n) return out;
-                if (in[i] == '"') break;
+                if (i >= n)
+                    return out;
+                if (in[i] == '"')
+                    break;
                 if (in[i] == '\\') {
-                    if (i + 1 >= n) return out;
+                    if (i + 1 >= n)
+                        return out;
                     out += '\\';
                     out += in[i + 1] == '"' ? '\x01' : in[i + 1];
                     ++i;
@@ -56,35 +63,44 @@ inline std::string compact(std::string_view in) {
             out += char(c);
             ++i;
         } else {
-            return out;  // a lone '/', a control byte, 127 and above
+            return out; // a lone '/', a control byte, 127 and above
         }
     }
     return out;
 }
 
 // Position of the first `wanted` at the top level of `t` from `pos`.
-inline std::size_t findNext(std::string_view t, char wanted, std::size_t pos) {
+inline size_t findNext(std::string_view t, char wanted, size_t pos)
+{
     for (; pos < t.size(); ++pos) {
         const char c = t[pos];
-        if (c == wanted) return pos;
-        if (c == ']' || c == '}') return kNone;
+        if (c == wanted)
+            return pos;
+        if (c == ']' || c == '}')
+            return kNone;
         if (c == '"') {
             for (++pos; pos < t.size() && t[pos] != '"'; ++pos)
-                if (t[pos] == '\0') return kNone;
-            if (pos >= t.size()) return kNone;
+                if (t[pos] == '\0')
+                    return kNone;
+            if (pos >= t.size())
+                return kNone;
         } else if (c == '[' || c == '{') {
             const char close = c == '[' ? ']' : '}';
-            std::size_t depth = 0;
+            size_t depth = 0;
             for (;; ++pos) {
-                if (pos >= t.size() || t[pos] == '\0') return kNone;
+                if (pos >= t.size() || t[pos] == '\0')
+                    return kNone;
                 if (t[pos] == c) {
                     ++depth;
                 } else if (t[pos] == close) {
-                    if (--depth == 0) break;
+                    if (--depth == 0)
+                        break;
                 } else if (t[pos] == '"') {
                     for (++pos; pos < t.size() && t[pos] != '"'; ++pos)
-                        if (t[pos] == '\0') return kNone;
-                    if (pos >= t.size()) return kNone;
+                        if (t[pos] == '\0')
+                            return kNone;
+                    if (pos >= t.size())
+                        return kNone;
                 }
             }
         }
@@ -92,22 +108,27 @@ inline std::size_t findNext(std::string_view t, char wanted, std::size_t pos) {
     return kNone;
 }
 
-inline unsigned char hexValue(unsigned char c) {
+inline unsigned char hexValue(unsigned char c)
+{
     const unsigned char d = static_cast<unsigned char>(c - 48);
-    return d > 48 ? static_cast<unsigned char>(d - 39) : d > 9 ? static_cast<unsigned char>(d - 7) : d;
+    return d > 48  ? static_cast<unsigned char>(d - 39)
+           : d > 9 ? static_cast<unsigned char>(d - 7)
+                   : d;
 }
 
-inline std::string decode(std::string_view s) {
+inline std::string decode(std::string_view s)
+{
     std::string out;
-    std::size_t i = 0;
+    size_t i = 0;
     while (i < s.size()) {
         if (s[i] != '\\') {
             out += s[i++];
             continue;
         }
-        if (i + 1 == s.size()) break;  // a last backslash is dropped
+        if (i + 1 == s.size())
+            break; // a last backslash is dropped
         const unsigned char e = s[i + 1];
-        const std::size_t left = s.size() - (i + 2);
+        const size_t left = s.size() - (i + 2);
         i += 2;
         if (e == 1) {
             out += '"';
@@ -120,12 +141,13 @@ inline std::string decode(std::string_view s) {
             out += char((hexValue(s[i]) << 4) | hexValue(s[i + 1]));
             i += 2;
         } else if (e >= '0' && e <= '7' && left >= 2) {
-            const unsigned a = static_cast<unsigned char>(e - 48), b = static_cast<unsigned char>(s[i] - 48),
+            const unsigned a = static_cast<unsigned char>(e - 48),
+                           b = static_cast<unsigned char>(s[i] - 48),
                            d = static_cast<unsigned char>(s[i + 1] - 48);
             out += char(((a << 6) | (b << 3) | d) & 0xFF);
             i += 2;
         } else if (e == 'u' || e == 'x' || (e >= '0' && e <= '7')) {
-            out += '\0';  // too short: the letter or first digit alone is consumed
+            out += '\0'; // too short: the letter or first digit alone is consumed
         } else {
             out += char(e);
         }
@@ -133,35 +155,45 @@ inline std::string decode(std::string_view s) {
     return out;
 }
 
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
-inline bool isNumeric(std::string_view s) {
-    const std::size_t n = s.size();
+inline bool isNumeric(std::string_view s)
+{
+    const size_t n = s.size();
     bool point = false, exponent = false;
-    std::size_t i;
-    if (n == 0) return false;
+    size_t i;
+    if (n == 0)
+        return false;
     if (s[0] == '0') {
-        if (n == 1) return true;
+        if (n == 1)
+            return true;
         if (s[1] == '.') {
             point = true;
             i = 2;
         } else if (s[1] == 'e' || s[1] == 'E') {
             exponent = true;
-            if (n < 3 || !(isDigit(s[2]) || s[2] == '+' || s[2] == '-')) return false;
+            if (n < 3 || !(isDigit(s[2]) || s[2] == '+' || s[2] == '-'))
+                return false;
             i = 3;
         } else if (s[1] == 'x') {
             for (i = 2; i < n; ++i)
-                if (std::string_view("0123456789ABCDEFabcdef").find(s[i]) == std::string_view::npos) return false;
+                if (std::string_view("0123456789ABCDEFabcdef").find(s[i]) == std::string_view::npos)
+                    return false;
             return true;
         } else if (s[1] >= '1' && s[1] <= '7') {
             for (i = 1; i < n; ++i)
-                if (s[i] < '0' || s[i] > '7') return false;
+                if (s[i] < '0' || s[i] > '7')
+                    return false;
             return true;
         } else {
             return false;
         }
     } else if (s[0] == '+' || s[0] == '-') {
-        if (n == 1 || s[1] == '.' || s[1] == 'e' || s[1] == 'E') return false;
+        if (n == 1 || s[1] == '.' || s[1] == 'e' || s[1] == 'E')
+            return false;
         i = s[1] == '0' ? 2 : 1;
     } else if (s[0] >= '1' && s[0] <= '9') {
         i = 1;
@@ -175,11 +207,13 @@ inline bool isNumeric(std::string_view s) {
         if (isDigit(s[i])) {
             ++i;
         } else if (s[i] == '.') {
-            if (point || exponent) return false;
+            if (point || exponent)
+                return false;
             point = true;
             ++i;
         } else if (s[i] == 'e' || s[i] == 'E') {
-            if (exponent) return false;
+            if (exponent)
+                return false;
             exponent = true;
             ++i;
             if (i < n && isDigit(s[i]))
@@ -197,7 +231,10 @@ inline bool isNumeric(std::string_view s) {
 
 // atof of the bytes up to the first byte 0, as a float (the tests run in the
 // "C" locale).
-inline float atofFloat(const std::string& s) { return static_cast<float>(std::strtod(s.c_str(), nullptr)); }
+inline float atofFloat(const std::string& s)
+{
+    return static_cast<float>(std::strtod(s.c_str(), nullptr));
+}
 
 // One node as the reader's interface shows it: the type before and after its
 // first use, the name, and what asString and asFloat give.
@@ -207,30 +244,34 @@ struct Node {
     std::string name;
     std::string text;
     float value = 0;
-    std::vector<std::size_t> children;  // indexes into Tree::nodes
+    std::vector<size_t> children; // indexes into Tree::nodes
 };
 
 struct Tree {
-    std::vector<Node> nodes;  // nodes[0] is the root
+    std::vector<Node> nodes; // nodes[0] is the root
 };
 
 // A child record from its key text (first byte not yet removed) and value
 // text, interpreted at once; a container's text is left in `text` to split.
-inline Node makeNode(std::string_view key, std::string_view value) {
+inline Node makeNode(std::string_view key, std::string_view value)
+{
     Node node;
-    if (!key.empty()) node.name = decode(key.substr(1));
+    if (!key.empty())
+        node.name = decode(key.substr(1));
     const auto null = [&node] {
         node.declared = node.type = Null;
         node.text = "null";
         return node;
     };
-    if (value.empty()) return node;
+    if (value.empty())
+        return node;
     const char first = value.front(), last = value.back();
     node.text = std::string(value);
     if (first == '"') {
-        if (last != '"') return null();
+        if (last != '"')
+            return null();
         node.declared = node.type = String;
-        if (value.size() < 2) {  // a String until it is read
+        if (value.size() < 2) { // a String until it is read
             node.type = Null;
             node.text = "null";
             return node;
@@ -238,16 +279,19 @@ inline Node makeNode(std::string_view key, std::string_view value) {
         node.text = decode(value.substr(1, value.size() - 2));
         node.value = atofFloat(node.text);
     } else if (first == 't' || first == 'T' || first == 'f' || first == 'F') {
-        if (value != "true" && value != "false") return null();
+        if (value != "true" && value != "false")
+            return null();
         node.declared = node.type = Bool;
         node.value = first == 't' ? 1.0f : 0.0f;
     } else if (first == 'n' || first == 'N') {
-        return null();  // "null" itself or a failed literal
+        return null(); // "null" itself or a failed literal
     } else if (first == '[' || first == '{') {
-        if (last != (first == '[' ? ']' : '}')) return null();
+        if (last != (first == '[' ? ']' : '}'))
+            return null();
         node.declared = node.type = first == '[' ? Array : Object;
     } else {
-        if (!isNumeric(value)) return null();
+        if (!isNumeric(value))
+            return null();
         node.declared = node.type = Number;
         node.value = atofFloat(node.text);
     }
@@ -256,34 +300,43 @@ inline Node makeNode(std::string_view key, std::string_view value) {
 
 // Splits the container at `index`, appending its children to the tree; on
 // failure the node becomes Null with text "null".
-inline void split(Tree& tree, std::size_t index) {
+inline void split(Tree& tree, size_t index)
+{
     const std::string t = tree.nodes[index].text;
-    const std::size_t n = t.size();
+    const size_t n = t.size();
     std::vector<Node> children;
     bool ok = true;
     if (tree.nodes[index].type == Array) {
         ok = n >= 2 && t[0] == '[' && t[n - 1] == ']';
-        for (std::size_t start = 1; ok && n > 2;) {
-            const std::size_t comma = findNext(t, ',', start);
+        for (size_t start = 1; ok && n > 2;) {
+            const size_t comma = findNext(t, ',', start);
             const std::string element = t.substr(start, (comma == kNone ? n - 1 : comma) - start);
-            if (findNext(element, ':', 0) != kNone) ok = false;
-            if (ok) children.push_back(makeNode("", element));
-            if (comma == kNone) break;
+            if (findNext(element, ':', 0) != kNone)
+                ok = false;
+            if (ok)
+                children.push_back(makeNode("", element));
+            if (comma == kNone)
+                break;
             start = comma + 1;
         }
     } else {
         ok = n >= 2 && t[0] == '{' && t[n - 1] == '}';
-        std::size_t start = 1;
-        std::size_t colon = ok && n > 2 ? findNext(t, ':', 1) : kNone;
-        if (n > 2 && colon == kNone) ok = false;
+        size_t start = 1;
+        size_t colon = ok && n > 2 ? findNext(t, ':', 1) : kNone;
+        if (n > 2 && colon == kNone)
+            ok = false;
         while (ok && n > 2) {
-            const std::string key = colon > start + 1 ? t.substr(start, colon - 1 - start) : std::string();
-            const std::size_t comma = findNext(t, ',', colon);
-            children.push_back(makeNode(key, t.substr(colon + 1, (comma == kNone ? n - 1 : comma) - colon - 1)));
-            if (comma == kNone) break;
+            const std::string key =
+                colon > start + 1 ? t.substr(start, colon - 1 - start) : std::string();
+            const size_t comma = findNext(t, ',', colon);
+            children.push_back(
+                makeNode(key, t.substr(colon + 1, (comma == kNone ? n - 1 : comma) - colon - 1)));
+            if (comma == kNone)
+                break;
             start = comma + 1;
             colon = findNext(t, ':', start);
-            if (colon == kNone) ok = false;
+            if (colon == kNone)
+                ok = false;
         }
     }
     Node& node = tree.nodes[index];
@@ -300,19 +353,21 @@ inline void split(Tree& tree, std::size_t index) {
 }
 
 // The whole tree of a text, every container split (iteratively).
-inline Tree read(std::string_view input) {
+inline Tree read(std::string_view input)
+{
     Tree tree;
     const std::string c = compact(input);
-    const bool bracketed =
-        !c.empty() && ((c.front() == '[' && c.back() == ']') || (c.front() == '{' && c.back() == '}'));
+    const bool bracketed = !c.empty() && ((c.front() == '[' && c.back() == ']') ||
+                                          (c.front() == '{' && c.back() == '}'));
     Node root;
     if (bracketed) {
         root.declared = root.type = c.front() == '[' ? Array : Object;
         root.text = c;
     }
     tree.nodes.push_back(root);
-    for (std::size_t i = 0; i < tree.nodes.size(); ++i)
-        if (tree.nodes[i].type == Array || tree.nodes[i].type == Object) split(tree, i);
+    for (size_t i = 0; i < tree.nodes.size(); ++i)
+        if (tree.nodes[i].type == Array || tree.nodes[i].type == Object)
+            split(tree, i);
     return tree;
 }
 
@@ -320,11 +375,13 @@ inline Tree read(std::string_view input) {
 // the float's bits, and #size for a container. With
 // `asArray`, the root as asArray shows it once read: an array as it is, an
 // object's members without names, anything else an empty array.
-inline std::string dump(const Tree& tree, bool declared, bool asArray = false) {
+inline std::string dump(const Tree& tree, bool declared, bool asArray = false)
+{
     const int rootType = tree.nodes[0].type;
-    if (asArray && rootType != Array && rootType != Object) return "0 4 []  0 #0\n";
+    if (asArray && rootType != Array && rootType != Object)
+        return "0 4 []  0 #0\n";
     std::string out;
-    std::vector<std::pair<std::size_t, int>> stack{{0, 0}};
+    std::vector<std::pair<size_t, int>> stack{{0, 0}};
     while (!stack.empty()) {
         const auto [index, depth] = stack.back();
         stack.pop_back();
@@ -332,14 +389,17 @@ inline std::string dump(const Tree& tree, bool declared, bool asArray = false) {
         const bool container = node.type == Array || node.type == Object;
         const bool renamed = asArray && rootType == Object && depth <= 1;
         out += std::to_string(depth) + " ";
-        if (declared) out += std::to_string(node.declared) + " ";
-        std::uint32_t bits;
+        if (declared)
+            out += std::to_string(node.declared) + " ";
+        uint32_t bits;
         std::memcpy(&bits, &node.value, sizeof bits);
         out += std::to_string(renamed && depth == 0 ? int(Array) : node.type) + " [" +
-               (renamed && depth == 1 ? "" : node.name) + "] " + node.text + " " + std::to_string(bits);
+               (renamed && depth == 1 ? "" : node.name) + "] " + node.text + " " +
+               std::to_string(bits);
         if (container) {
             out += " #" + std::to_string(node.children.size());
-            for (auto c = node.children.rbegin(); c != node.children.rend(); ++c) stack.emplace_back(*c, depth + 1);
+            for (auto c = node.children.rbegin(); c != node.children.rend(); ++c)
+                stack.emplace_back(*c, depth + 1);
         }
         out += "\n";
     }
@@ -349,11 +409,14 @@ inline std::string dump(const Tree& tree, bool declared, bool asArray = false) {
 // The changes that tests make through the reader's slots, made here: in
 // every container, slot 0 is assigned a new Bool and slot 1 is moved from
 // (a null handle then, read as Null with text ""); the rest are left.
-inline void modify(Tree& tree) {
+inline void modify(Tree& tree)
+{
     for (Node& node : tree.nodes) {
-        if (node.children.size() > 0) tree.nodes[node.children[0]] = Node{Bool, Bool, "", "", 0, {}};
-        if (node.children.size() > 1) tree.nodes[node.children[1]] = Node{};
+        if (node.children.size() > 0)
+            tree.nodes[node.children[0]] = Node{Bool, Bool, "", "", 0, {}};
+        if (node.children.size() > 1)
+            tree.nodes[node.children[1]] = Node{};
     }
 }
 
-}  // namespace jsonref
+} // namespace jsonref

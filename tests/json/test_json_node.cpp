@@ -14,34 +14,41 @@
 
 namespace {
 
-JsonNode member(const JsonNode& node, const char* name) {
+JsonNode member(const JsonNode& node, const char* name)
+{
     JsonIterator it = node.find(name);
     EXPECT_NE(it, node.cend()) << name;
     return it == node.cend() ? JsonNode() : *it;
 }
 
-JsonNode element(const JsonNode& node, std::size_t index) {
+JsonNode element(const JsonNode& node, size_t index)
+{
     JsonIterator it = node.cbegin();
-    for (std::size_t i = 0; i < index && it != node.cend(); ++i) ++it;
+    for (size_t i = 0; i < index && it != node.cend(); ++i)
+        ++it;
     EXPECT_NE(it, node.cend()) << index;
     return it == node.cend() ? JsonNode() : *it;
 }
 
-std::vector<std::string> namesOf(const JsonNode& node) {
+std::vector<std::string> namesOf(const JsonNode& node)
+{
     std::vector<std::string> names;
-    for (JsonIterator it = node.cbegin(); it != node.cend(); ++it) names.push_back((*it).name());
+    for (JsonIterator it = node.cbegin(); it != node.cend(); ++it)
+        names.push_back((*it).name());
     return names;
 }
 
-}  // namespace
+} // namespace
 
-TEST(JsonNode, ScalarsHaveNoChildrenAndEmptyIteration) {
+TEST(JsonNode, ScalarsHaveNoChildrenAndEmptyIteration)
+{
     JsonNode root = JsonNode::parse(R"([1, "s", true, null])");
     std::vector<JsonNode> scalars;
-    for (JsonIterator it = root.begin(); it != root.end(); ++it) scalars.push_back(*it);
+    for (JsonIterator it = root.begin(); it != root.end(); ++it)
+        scalars.push_back(*it);
     for (JsonType type : {JsonType::Null, JsonType::String, JsonType::Number, JsonType::Bool})
         scalars.push_back(JsonNode(type));
-    scalars.push_back(JsonNode());  // null handle
+    scalars.push_back(JsonNode()); // null handle
 
     for (JsonNode& scalar : scalars) {
         EXPECT_EQ(scalar.size(), 0u);
@@ -58,14 +65,15 @@ TEST(JsonNode, ScalarsHaveNoChildrenAndEmptyIteration) {
     }
 }
 
-TEST(JsonNode, FindReturnsFirstExactMatchOrTheEnd) {
+TEST(JsonNode, FindReturnsFirstExactMatchOrTheEnd)
+{
     JsonNode root = JsonNode::parse(R"({"x": 1, "X": 3, "x": 2, "xy": 4})");
     EXPECT_EQ(root.size(), 4u);
     EXPECT_EQ(member(root, "x").asInt(), 1);
     EXPECT_EQ(member(root, "X").asInt(), 3);
     EXPECT_EQ(root.find("x"), root.cbegin());
     EXPECT_EQ(root.find("y"), root.cend());
-    EXPECT_EQ(root.find("x "), root.end());  // a unique handle: end() does not copy
+    EXPECT_EQ(root.find("x "), root.end()); // a unique handle: end() does not copy
     EXPECT_EQ(root.find(""), root.cend());
 
     JsonNode lower = JsonNode::parse(R"({"x": 1})");
@@ -76,7 +84,8 @@ TEST(JsonNode, FindReturnsFirstExactMatchOrTheEnd) {
     EXPECT_EQ(shared.find("X"), ++root.cbegin());
 }
 
-TEST(JsonNode, ReadsConvertLikeTheCLibrary) {
+TEST(JsonNode, ReadsConvertLikeTheCLibrary)
+{
     JsonNode root = JsonNode::parse(
         R"({"s": "2.5", "abc": "abc", "t": true, "f": false, "n": null, "up": 2.9, "down": -2.9,
             "lead": "  7.5kg", "hex": 0x1F, "huge": 1e39, "nan": "nan", "list": [1], "obj": {"a": 1}})");
@@ -106,8 +115,10 @@ TEST(JsonNode, ReadsConvertLikeTheCLibrary) {
     EXPECT_TRUE(std::signbit(element(precise, 4).asFloat()));
 }
 
-TEST(JsonNode, AsArrayCoversArraysObjectsAndScalars) {
-    JsonNode root = JsonNode::parse(R"({"n": 7, "o": {"a": 1, "b": 2}, "l": [5, 6], "bad": {"a": 1, "b"}})");
+TEST(JsonNode, AsArrayCoversArraysObjectsAndScalars)
+{
+    JsonNode root =
+        JsonNode::parse(R"({"n": 7, "o": {"a": 1, "b": 2}, "l": [5, 6], "bad": {"a": 1, "b"}})");
     JsonNode fromNumber = member(root, "n").asArray();
     EXPECT_EQ(fromNumber.type(), JsonType::Array);
     EXPECT_EQ(fromNumber.size(), 0u);
@@ -137,7 +148,8 @@ TEST(JsonNode, AsArrayCoversArraysObjectsAndScalars) {
     EXPECT_EQ(member(root, "bad").type(), JsonType::Null);
 }
 
-TEST(JsonNode, ModifyingIterationDetachesASharedHandle) {
+TEST(JsonNode, ModifyingIterationDetachesASharedHandle)
+{
     JsonNode a = JsonNode::parse("[[1, 2], 3]");
     JsonNode b = a;
     EXPECT_EQ(a.cbegin(), b.cbegin());
@@ -146,7 +158,7 @@ TEST(JsonNode, ModifyingIterationDetachesASharedHandle) {
     JsonIterator mine = b.begin();
     EXPECT_NE(mine, a.cbegin());
     EXPECT_EQ(a.cbegin(), before);
-    EXPECT_EQ(b.begin(), mine);  // unique now: no further copy
+    EXPECT_EQ(b.begin(), mine); // unique now: no further copy
     EXPECT_EQ(dumpJsonTree(a, true), dumpJsonTree(b, true));
 
     // The copy is independent at every depth.
@@ -165,12 +177,13 @@ TEST(JsonNode, ModifyingIterationDetachesASharedHandle) {
     EXPECT_EQ(dumpJsonTree(lazy, true), dumpJsonTree(twin, true));
 }
 
-TEST(JsonNode, CopyAndReleaseAreSafeAtAnyDepth) {
-    const std::size_t depth = 1000000;
+TEST(JsonNode, CopyAndReleaseAreSafeAtAnyDepth)
+{
+    const size_t depth = 1000000;
     std::string text(depth, '[');
     text.append(depth, ']');
     JsonNode root = JsonNode::parse(text);
-    std::size_t levels = 0;
+    size_t levels = 0;
     JsonNode node = root;
     while (node.size() == 1) {
         node = *node.cbegin();
@@ -185,13 +198,15 @@ TEST(JsonNode, CopyAndReleaseAreSafeAtAnyDepth) {
     EXPECT_NE(copy.cbegin(), root.cbegin());
     root = JsonNode();
     levels = 0;
-    for (node = copy; node.size() == 1; node = *node.cbegin()) ++levels;
+    for (node = copy; node.size() == 1; node = *node.cbegin())
+        ++levels;
     EXPECT_EQ(levels, depth - 1);
     node = JsonNode();
     copy = JsonNode();
 
     std::string objects;
-    for (int i = 0; i < 100000; ++i) objects += "{\"a\":";
+    for (int i = 0; i < 100000; ++i)
+        objects += "{\"a\":";
     objects += "1";
     objects.append(100000, '}');
     JsonNode deepObject = JsonNode::parse(objects);
@@ -201,20 +216,24 @@ TEST(JsonNode, CopyAndReleaseAreSafeAtAnyDepth) {
     EXPECT_EQ(asArray.size(), 1u);
 }
 
-TEST(JsonNode, NumbersIgnoreTheProcessLocale) {
+TEST(JsonNode, NumbersIgnoreTheProcessLocale)
+{
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = previous ? previous : "C";
     const char* commaLocale = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8"}) {
+    for (const char* name :
+         {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8", "ru_RU.UTF-8"}) {
         if (std::setlocale(LC_NUMERIC, name)) {
             commaLocale = name;
             break;
         }
     }
-    if (!commaLocale) GTEST_SKIP() << "no decimal-comma locale installed";
+    if (!commaLocale)
+        GTEST_SKIP() << "no decimal-comma locale installed";
     JsonNode root = JsonNode::parse(R"([2.5, "2.5", 0x10, 1e400, 1.00000000000000000000001])");
     std::vector<float> values;
-    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it) values.push_back((*it).asFloat());
+    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it)
+        values.push_back((*it).asFloat());
     std::setlocale(LC_NUMERIC, saved.c_str());
     ASSERT_EQ(values.size(), 5u);
     EXPECT_EQ(values[0], 2.5f);
@@ -224,7 +243,8 @@ TEST(JsonNode, NumbersIgnoreTheProcessLocale) {
     EXPECT_EQ(values[4], 1.0f);
 }
 
-TEST(JsonNode, MovingFromASlotEmptiesIt) {
+TEST(JsonNode, MovingFromASlotEmptiesIt)
+{
     // Every move takes the record and leaves a null handle, a slot included;
     // the emptied slot still counts and reads as Null with text "".
     for (bool sharedFirst : {false, true}) {
@@ -232,7 +252,8 @@ TEST(JsonNode, MovingFromASlotEmptiesIt) {
         JsonIterator w = root.begin();
         ++w;
         JsonNode kept;
-        if (sharedFirst) kept = *w;
+        if (sharedFirst)
+            kept = *w;
         JsonNode moved = std::move(*w);
         EXPECT_EQ(moved.asInt(), 2);
         EXPECT_EQ(moved.name(), "w");
@@ -241,9 +262,9 @@ TEST(JsonNode, MovingFromASlotEmptiesIt) {
         EXPECT_EQ((*w).asString(), "");
         EXPECT_EQ((*w).name(), "");
         EXPECT_EQ(root.find("w"), root.cend());
-        JsonNode again = std::move(*w);  // a second move finds the slot empty
+        JsonNode again = std::move(*w); // a second move finds the slot empty
         EXPECT_EQ(again.type(), JsonType::Null);
-        *w = JsonNode(JsonType::String);  // and a value can be put back
+        *w = JsonNode(JsonType::String); // and a value can be put back
         EXPECT_EQ((*w).type(), JsonType::String);
     }
     // The other way round: a slot can be moved into.

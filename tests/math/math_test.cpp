@@ -11,55 +11,73 @@ namespace {
 using Point = std::array<float, 4>;
 const float kQuarterTurn = static_cast<float>(90 * kDegToRad);
 
-Point transformed(const Mat4& m, Point p) {
+Point transformed(const Mat4& m, Point p)
+{
     Point r{};
     for (int row = 0; row < 4; ++row)
-        for (int k = 0; k < 4; ++k) r[row] += m.m[4 * k + row] * p[k];
+        for (int k = 0; k < 4; ++k)
+            r[row] += m.m[4 * k + row] * p[k];
     return r;
 }
 
-Point divided(Point p) { return {p[0] / p[3], p[1] / p[3], p[2] / p[3], 1.0f}; }
-
-void expectPoint(const Point& got, const Point& want, float tol = 1e-5f) {
-    for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], tol) << "component " << i;
+Point divided(Point p)
+{
+    return {p[0] / p[3], p[1] / p[3], p[2] / p[3], 1.0f};
 }
 
-void expectSame(const float* got, const float* want) {
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(got[i], want[i]) << "element " << i;
+void expectPoint(const Point& got, const Point& want, float tol = 1e-5f)
+{
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(got[i], want[i], tol) << "component " << i;
 }
 
-}  // namespace
+void expectSame(const float* got, const float* want)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(got[i], want[i]) << "element " << i;
+}
 
-TEST(Vec, LengthSquaredCrossAndNormalize) {
+} // namespace
+
+TEST(Vec, LengthSquaredCrossAndNormalize)
+{
     EXPECT_EQ(Vec2(3, -4).lengthSquared(), 25.0f);
     EXPECT_EQ(Vec2(-2, 5).lengthSquared(), 29.0f);
 
     Vec3 z = Vec3::cross({1, 0, 0}, {0, 1, 0});
-    EXPECT_EQ(z.x, 0.0f); EXPECT_EQ(z.y, 0.0f); EXPECT_EQ(z.z, 1.0f);
+    EXPECT_EQ(z.x, 0.0f);
+    EXPECT_EQ(z.y, 0.0f);
+    EXPECT_EQ(z.z, 1.0f);
     EXPECT_EQ(Vec3::cross({0, 0, 1}, {1, 0, 0}).y, 1.0f);
 
     Vec3 v(3, 0, 4);
     EXPECT_EQ(&v.normalize(), &v);
-    EXPECT_FLOAT_EQ(v.x, 0.6f); EXPECT_FLOAT_EQ(v.z, 0.8f);
+    EXPECT_FLOAT_EQ(v.x, 0.6f);
+    EXPECT_FLOAT_EQ(v.z, 0.8f);
     Vec3 zero;
     zero.normalize();
-    EXPECT_EQ(zero.x, 0.0f); EXPECT_EQ(zero.y, 0.0f); EXPECT_EQ(zero.z, 0.0f);
+    EXPECT_EQ(zero.x, 0.0f);
+    EXPECT_EQ(zero.y, 0.0f);
+    EXPECT_EQ(zero.z, 0.0f);
 }
 
-TEST(Mat4, BuildersSendKnownPointsWhereExpected) {
+TEST(Mat4, BuildersSendKnownPointsWhereExpected)
+{
     expectPoint(transformed(Mat4::translation(1, 2, 3), {1, 1, 1, 1}), {2, 3, 4, 1});
     expectPoint(transformed(Mat4::translation(1, 2, 3), {1, 1, 1, 0}), {1, 1, 1, 0});
     expectPoint(transformed(Mat4::scaling(2, 3, 4), {1, 1, 1, 1}), {2, 3, 4, 1});
     // Counter-clockwise about +z: x goes to y and y to -x.
     expectPoint(transformed(Mat4::rotationZ(kQuarterTurn), {1, 0, 5, 1}), {0, 1, 5, 1});
     expectPoint(transformed(Mat4::rotationZ(kQuarterTurn), {0, 1, 5, 1}), {-1, 0, 5, 1});
-    expectPoint(transformed(Mat4::rotationZ(-0.5f), {2, 3, 0, 1}),
-                {2 * std::cos(0.5f) + 3 * std::sin(0.5f), 3 * std::cos(0.5f) - 2 * std::sin(0.5f), 0, 1});
+    expectPoint(
+        transformed(Mat4::rotationZ(-0.5f), {2, 3, 0, 1}),
+        {2 * std::cos(0.5f) + 3 * std::sin(0.5f), 3 * std::cos(0.5f) - 2 * std::sin(0.5f), 0, 1});
 }
 
 // Every element of the axis rotation, by a second route: Rodrigues' formula
 // v cos a + (k x v) sin a + k (k . v)(1 - cos a), applied to each basis vector.
-TEST(Mat4, AxisRotationTurnsRightHandedAboutAnyUnitAxis) {
+TEST(Mat4, AxisRotationTurnsRightHandedAboutAnyUnitAxis)
+{
     Vec3 axis(1, -2, 3);
     axis.normalize();
     for (float angle : {0.7f, -2.1f, kQuarterTurn}) {
@@ -70,13 +88,15 @@ TEST(Mat4, AxisRotationTurnsRightHandedAboutAnyUnitAxis) {
             const float dot = k.x * v.x + k.y * v.y + k.z * v.z;
             const float c = std::cos(angle), s = std::sin(angle);
             expectPoint(transformed(m, {v.x, v.y, v.z, 1}),
-                        {v.x * c + kv.x * s + k.x * dot * (1 - c), v.y * c + kv.y * s + k.y * dot * (1 - c),
+                        {v.x * c + kv.x * s + k.x * dot * (1 - c),
+                         v.y * c + kv.y * s + k.y * dot * (1 - c),
                          v.z * c + kv.z * s + k.z * dot * (1 - c), 1});
         }
     }
 }
 
-TEST(Mat4, ProductAppliesRightOperandFirstAndTargetMayAlias) {
+TEST(Mat4, ProductAppliesRightOperandFirstAndTargetMayAlias)
+{
     const Mat4 t = Mat4::translation(10, 0, 0);
     const Mat4 r = Mat4::rotationZ(kQuarterTurn);
     Mat4 tr;
@@ -91,7 +111,8 @@ TEST(Mat4, ProductAppliesRightOperandFirstAndTargetMayAlias) {
     expectSame(right.m, tr.m);
 }
 
-TEST(Camera, PerspectiveWritesOnlyItsSixElements) {
+TEST(Camera, PerspectiveWritesOnlyItsSixElements)
+{
     Camera cam;
     cam.resetProjection();
     cam.perspective(40, 1.7777778f, 1, 1000);
@@ -103,17 +124,19 @@ TEST(Camera, PerspectiveWritesOnlyItsSixElements) {
     EXPECT_EQ(p[11], -1.0f);
     EXPECT_FLOAT_EQ(p[14], -2000.0f / 999.0f);
     EXPECT_EQ(p[15], 0.0f);
-    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 12, 13}) EXPECT_EQ(p[i], 0.0f) << i;
+    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 12, 13})
+        EXPECT_EQ(p[i], 0.0f) << i;
     expectPoint(divided(transformed(cam.projection(), {0, 0, -1, 1})), {0, 0, -1, 1});
     expectPoint(divided(transformed(cam.projection(), {0, 0, -1000, 1})), {0, 0, 1, 1}, 1e-4f);
 
-    cam.ortho(0, 10, 0, 10, 1, 2);  // off-centre: its 12 and 13 must survive
+    cam.ortho(0, 10, 0, 10, 1, 2); // off-centre: its 12 and 13 must survive
     cam.perspective(40, 1, 1, 100);
     EXPECT_EQ(p[12], -1.0f);
     EXPECT_EQ(p[13], -1.0f);
 }
 
-TEST(Camera, PerspectiveGuardLeavesAllSixteenUntouched) {
+TEST(Camera, PerspectiveGuardLeavesAllSixteenUntouched)
+{
     Camera cam;
     cam.resetProjection();
     cam.ortho(-3, 5, -2, 7, 1, 9);
@@ -124,7 +147,8 @@ TEST(Camera, PerspectiveGuardLeavesAllSixteenUntouched) {
     expectSame(cam.projectionMatrix(), before.m);
 }
 
-TEST(Camera, OrthoMapsBoundsToUnitCubeAndWritesOnlyItsSixElements) {
+TEST(Camera, OrthoMapsBoundsToUnitCubeAndWritesOnlyItsSixElements)
+{
     Camera cam;
     cam.resetProjection();
     cam.ortho(0, 1280, 0, 720, 1, 1000);
@@ -135,10 +159,12 @@ TEST(Camera, OrthoMapsBoundsToUnitCubeAndWritesOnlyItsSixElements) {
     cam.perspective(40, 1, 1, 100);
     const Mat4 before = cam.projection();
     cam.ortho(-3, 5, -2, 7, 1, 9);
-    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11, 15}) EXPECT_EQ(cam.projectionMatrix()[i], before.m[i]) << i;
+    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11, 15})
+        EXPECT_EQ(cam.projectionMatrix()[i], before.m[i]) << i;
 }
 
-TEST(Camera, LookAtReplacesViewAndPutsCentreStraightAhead) {
+TEST(Camera, LookAtReplacesViewAndPutsCentreStraightAhead)
+{
     Camera cam;
     cam.lookAt(3, 4, 5, 0, 0, 0, 0, 0, 1);
     cam.lookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
@@ -149,6 +175,7 @@ TEST(Camera, LookAtReplacesViewAndPutsCentreStraightAhead) {
     expectPoint(transformed(cam.view(), {0, 0, 0, 1}), {0, 0, -std::sqrt(200.0f), 1}, 1e-4f);
     expectPoint(transformed(cam.view(), {1, 10, 10, 1}), {1, 0, 0, 1});
 
-    cam.lookAt(0, 5, 0, 0, 0, 0, 0, 1, 0);  // up along the view: degenerate but finite
-    for (int i = 0; i < 16; ++i) EXPECT_TRUE(std::isfinite(cam.viewMatrix()[i])) << i;
+    cam.lookAt(0, 5, 0, 0, 0, 0, 0, 1, 0); // up along the view: degenerate but finite
+    for (int i = 0; i < 16; ++i)
+        EXPECT_TRUE(std::isfinite(cam.viewMatrix()[i])) << i;
 }

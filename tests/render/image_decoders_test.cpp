@@ -35,7 +35,8 @@ std::vector<uint8_t> widenPixelByPixel(const std::string& file, int width, int h
     std::vector<uint8_t> out;
     for (int y = 0; y < height; ++y)
         for (size_t i = 54 + y * stride; i < 54 + y * stride + width * 3; i += 3)
-            out.insert(out.end(), {uint8_t(file[i]), uint8_t(file[i + 1]), uint8_t(file[i + 2]), uint8_t(file[i + 2])});
+            out.insert(out.end(), {uint8_t(file[i]), uint8_t(file[i + 1]), uint8_t(file[i + 2]),
+                                   uint8_t(file[i + 2])});
     return out;
 }
 
@@ -98,11 +99,13 @@ TEST(WideningBmpReader, AddsAnAlphaEqualToRedToEveryPixelAndSkipsTheRowPadding)
     TempDir dir;
     // Widths that are multiples of 4 have no padding; tall images cross the reader's chunk
     // boundaries. (The texture tests check the result against the picture's own colours.)
-    for (const auto& [width, height] : {std::pair{1, 3}, {3, 3}, {4, 5}, {5, 3}, {6, 3}, {8, 5}, {64, 5}, {300, 700}}) {
+    for (const auto& [width, height] :
+         {std::pair{1, 3}, {3, 3}, {4, 5}, {5, 3}, {6, 3}, {8, 5}, {64, 5}, {300, 700}}) {
         const std::string file = makeBmp24(width, height);
         const Decoded w = decode(loadBmp24WithAlpha, dir.write("a.fnt", file));
         ASSERT_TRUE(w.pixels) << w.reason;
-        EXPECT_EQ(w.bytes(width * height * 4), widenPixelByPixel(file, width, height)) << "width " << width;
+        EXPECT_EQ(w.bytes(width * height * 4), widenPixelByPixel(file, width, height))
+            << "width " << width;
     }
 }
 
@@ -184,9 +187,11 @@ TEST(PngReader, ConvertsEveryColourTypeToEightBitRgbaWithTheTopRowLast)
     add("one-bit grey", {3, 1, kPngGrey, 1, false, {{0xA0}}, {}, {}},
         {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255});
     add("rgb", {1, 1, kPngRgb, 8, false, {{1, 2, 3}}, {}, {}}, {1, 2, 3, 255});
-    add("16-bit rgba", {1, 1, kPngRgba, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
+    add("16-bit rgba",
+        {1, 1, kPngRgba, 16, false, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0x12, 0x12}}, {}, {}},
         {255, 0, 128, 18});
-    add("palette with transparency", {2, 1, kPngPalette, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
+    add("palette with transparency",
+        {2, 1, kPngPalette, 8, false, {{1, 0}}, {{9, 8, 7}, {200, 100, 50}}, {33}},
         {200, 100, 50, 255, 9, 8, 7, 33});
     PngRecipe interlaced{9, 9, kPngRgba, 8, true, {}, {}, {}};
     std::vector<uint8_t> expected(9 * 9 * 4);

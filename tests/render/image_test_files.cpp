@@ -114,7 +114,8 @@ std::string scanlines(const PngRecipe& recipe)
         }
         return raw;
     }
-    const size_t pixelBytes = static_cast<size_t>(kChannels[recipe.colorType] * recipe.bitDepth / 8);
+    const size_t pixelBytes =
+        static_cast<size_t>(kChannels[recipe.colorType] * recipe.bitDepth / 8);
     const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}; // x0, y0, dx, dy
     for (const auto& pass : passes) {
@@ -124,7 +125,8 @@ std::string scanlines(const PngRecipe& recipe)
             raw.push_back(0);
             for (int x = pass[0]; x < recipe.width; x += pass[2])
                 raw.append(recipe.rows[y].begin() + static_cast<std::ptrdiff_t>(x * pixelBytes),
-                           recipe.rows[y].begin() + static_cast<std::ptrdiff_t>((x + 1) * pixelBytes));
+                           recipe.rows[y].begin() +
+                               static_cast<std::ptrdiff_t>((x + 1) * pixelBytes));
         }
     }
     return raw;
@@ -161,7 +163,8 @@ std::string makePng(const PngRecipe& recipe)
         appendChunk(png, "PLTE", palette);
     }
     if (!recipe.paletteAlpha.empty())
-        appendChunk(png, "tRNS", std::string(recipe.paletteAlpha.begin(), recipe.paletteAlpha.end()));
+        appendChunk(png, "tRNS",
+                    std::string(recipe.paletteAlpha.begin(), recipe.paletteAlpha.end()));
     appendChunk(png, "IDAT", storedZlib(scanlines(recipe)));
     appendChunk(png, "IEND", "");
     return png;
@@ -178,7 +181,8 @@ std::string makeRgbaPng(int width, int height)
     const std::vector<uint8_t> rgba = patternRgba(width, height, rgbaPngAlpha);
     const size_t row = static_cast<size_t>(width) * 4;
     for (int top = 0; top < height; ++top)
-        recipe.rows.emplace_back(rgba.begin() + static_cast<std::ptrdiff_t>((height - 1 - top) * row),
+        recipe.rows.emplace_back(rgba.begin() +
+                                     static_cast<std::ptrdiff_t>((height - 1 - top) * row),
                                  rgba.begin() + static_cast<std::ptrdiff_t>((height - top) * row));
     return makePng(recipe);
 }

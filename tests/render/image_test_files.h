@@ -29,7 +29,13 @@ void putLe16(std::string& bytes, size_t offset, uint16_t value);
 void putLe32(std::string& bytes, size_t offset, uint32_t value);
 
 // The colour types of the PNG format.
-enum PngColorType : int { kPngGrey = 0, kPngRgb = 2, kPngPalette = 3, kPngGreyAlpha = 4, kPngRgba = 6 };
+enum PngColorType : int {
+    kPngGrey = 0,
+    kPngRgb = 2,
+    kPngPalette = 3,
+    kPngGreyAlpha = 4,
+    kPngRgba = 6
+};
 
 // A PNG made from raw rows (top row first, already packed for the bit depth, 16-bit samples
 // big-endian); palette and paletteAlpha (its tRNS chunk) for palette images. The image data

@@ -55,7 +55,8 @@ TEST(MeshEditing, BuildingAQuadCountsEveryArrayAndSetCountsStaysInsideThem)
 
     mesh.setColor(3, 9, 8, 7);
     mesh.setTexCoord(2, 6, 5);
-    EXPECT_EQ(std::vector<float>(mesh.colors.begin() + 9, mesh.colors.end()), (std::vector<float>{9, 8, 7}));
+    EXPECT_EQ(std::vector<float>(mesh.colors.begin() + 9, mesh.colors.end()),
+              (std::vector<float>{9, 8, 7}));
     EXPECT_EQ(mesh.uvs[4], 6);
     EXPECT_EQ(mesh.uvs[5], 5);
     // Vertices that do not exist are left alone.
@@ -87,13 +88,15 @@ TEST_F(MeshBuffers, CreateAndUploadPutTheArraysUpToTheCountsIntoTheFourBuffers)
     EXPECT_EQ(bufferFloats(mesh.uvBuffer), mesh.uvs);
 
     // Edits reach the same buffers on the next upload; the names do not change.
-    const GLuint names[4] = {mesh.positionBuffer, mesh.colorBuffer, mesh.indexBuffer, mesh.uvBuffer};
+    const GLuint names[4] = {mesh.positionBuffer, mesh.colorBuffer, mesh.indexBuffer,
+                             mesh.uvBuffer};
     mesh.setColor(5, 0.75f, 0.5f, 0.25f);
     mesh.setTexCoord(7, 0.125f, 0.875f);
     mesh.uploadBuffers();
     EXPECT_EQ(bufferFloats(mesh.colorBuffer), mesh.colors);
     EXPECT_EQ(bufferFloats(mesh.uvBuffer)[15], 0.875f);
-    const GLuint after[4] = {mesh.positionBuffer, mesh.colorBuffer, mesh.indexBuffer, mesh.uvBuffer};
+    const GLuint after[4] = {mesh.positionBuffer, mesh.colorBuffer, mesh.indexBuffer,
+                             mesh.uvBuffer};
     EXPECT_TRUE(std::equal(names, names + 4, after));
 
     // Smaller counts upload only the leading part of each array.
@@ -164,8 +167,8 @@ TEST_F(MeshBuffers, DrawEnablesTheThreeArraysInOrderAndDisablesThemInReverse)
     for (GLint location : {at.inVertex, at.inNormal, at.inTexCoord}) {
         ASSERT_GE(location, 0);
         GLint enabled = -1;
-        glEntry<PFNGLGETVERTEXATTRIBIVPROC>("glGetVertexAttribiv")(static_cast<GLuint>(location),
-                                                                    GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+        glEntry<PFNGLGETVERTEXATTRIBIVPROC>("glGetVertexAttribiv")(
+            static_cast<GLuint>(location), GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
         EXPECT_EQ(enabled, GL_FALSE) << location;
     }
 }
@@ -200,12 +203,14 @@ TEST_F(MeshBuffers, BuffersAreReleasedOnceByTheirOwnerOnlyAndOnlyWithTheirContex
 
     // A second createBuffers replaces the first set instead of leaking it.
     // (GL may hand the freed names out again.)
-    const GLuint old[4] = {owner.positionBuffer, owner.colorBuffer, owner.indexBuffer, owner.uvBuffer};
+    const GLuint old[4] = {owner.positionBuffer, owner.colorBuffer, owner.indexBuffer,
+                           owner.uvBuffer};
     owner.createBuffers();
     const GLuint renewed[4] = {owner.positionBuffer, owner.colorBuffer, owner.indexBuffer,
                                owner.uvBuffer};
     for (GLuint name : old)
-        EXPECT_TRUE(!isBuffer(name) || std::find(renewed, renewed + 4, name) != renewed + 4) << name;
+        EXPECT_TRUE(!isBuffer(name) || std::find(renewed, renewed + 4, name) != renewed + 4)
+            << name;
 
     // The four go in one call, and only while their context is current: the driver would
     // ignore calls without one, so only the record shows there are none.

@@ -13,9 +13,11 @@
 
 namespace {
 
-const std::string kVertices = R"("vertices": [{"x":0,"y":0,"z":0}, {"x":1,"y":0,"z":0}, {"x":0,"y":1,"z":0}])";
+const std::string kVertices =
+    R"("vertices": [{"x":0,"y":0,"z":0}, {"x":1,"y":0,"z":0}, {"x":0,"y":1,"z":0}])";
 const std::string kUvs = R"("uvs": [{"u":0,"v":0}, {"u":1,"v":0}, {"u":0,"v":1}])";
-const std::string kColors = R"("colors": [{"r":1,"g":1,"b":1}, {"r":1,"g":1,"b":1}, {"r":1,"g":1,"b":1}])";
+const std::string kColors =
+    R"("colors": [{"r":1,"g":1,"b":1}, {"r":1,"g":1,"b":1}, {"r":1,"g":1,"b":1}])";
 const std::string kIndices = R"("indices": [{"a":0,"b":1,"c":2}])";
 
 std::string model(const std::string& vertices = kVertices, const std::string& uvs = kUvs,
@@ -31,13 +33,13 @@ std::string keyframe(float startTime, int vertices, float base)
     std::string v, uv, c;
     for (int i = 0; i < vertices; ++i) {
         const std::string sep = i ? "," : "";
-        v += sep + "{\"x\":" + std::to_string(base) + ",\"y\":" + std::to_string(base + 1) + ",\"z\":" +
-             std::to_string(base + 2) + "}";
+        v += sep + "{\"x\":" + std::to_string(base) + ",\"y\":" + std::to_string(base + 1) +
+             ",\"z\":" + std::to_string(base + 2) + "}";
         uv += sep + "{\"u\":" + std::to_string(base) + ",\"v\":" + std::to_string(-base) + "}";
         c += sep + "{\"r\":" + std::to_string(base / 10) + ",\"g\":0,\"b\":1}";
     }
-    return "{\"startTime\":" + std::to_string(startTime) + ",\"vertices\":[" + v + "],\"uvs\":[" + uv +
-           "],\"colors\":[" + c + "]}";
+    return "{\"startTime\":" + std::to_string(startTime) + ",\"vertices\":[" + v + "],\"uvs\":[" +
+           uv + "],\"colors\":[" + c + "]}";
 }
 
 std::string animation(const std::vector<std::string>& keyframes)
@@ -86,8 +88,12 @@ TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
     const std::string json = "{" + model() + "}";
     const std::string bin = binary(triangle());
     CapturedStream out(CapturedStream::Out);
-    for (const auto& [name, bytes] : {std::pair{"quad.json", &json}, {"quad.json.bak", &json}, {"a.jsonx/m", &json},
-                                      {"m.bin", &bin}, {"m.JSON", &bin}, {"m", &bin}}) {
+    for (const auto& [name, bytes] : {std::pair{"quad.json", &json},
+                                      {"quad.json.bak", &json},
+                                      {"a.jsonx/m", &json},
+                                      {"m.bin", &bin},
+                                      {"m.JSON", &bin},
+                                      {"m", &bin}}) {
         Mesh mesh;
         EXPECT_TRUE(mesh.load(dir.write(name, *bytes))) << name;
         EXPECT_EQ(mesh.indexCount, 3) << name;
@@ -125,8 +131,10 @@ TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
     EXPECT_EQ(mesh.indices, (std::vector<uint16_t>{0, 1, 2}));
 
     // Of two "model" members the second decides; other root members are ignored.
-    const std::string twoModels = "{" + model() + R"(, "name": "x", )" +
-                                  model(R"("vertices": [{"x":7,"y":7,"z":7}, {"x":8,"y":8,"z":8}, {"x":9,"y":9,"z":9}])") + "}";
+    const std::string twoModels =
+        "{" + model() + R"(, "name": "x", )" +
+        model(R"("vertices": [{"x":7,"y":7,"z":7}, {"x":8,"y":8,"z":8}, {"x":9,"y":9,"z":9}])") +
+        "}";
     ASSERT_TRUE(mesh.loadJson(dir.write("two.json", twoModels)));
     EXPECT_EQ(mesh.positions, (std::vector<float>{7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
@@ -134,9 +142,10 @@ TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
 TEST(MeshLoad, AnimationsKeepRunningWritePositionsAcrossKeyframesAndAnimationsUntilTheNextLoad)
 {
     TempDir dir;
-    const std::string file = "{" + model() + R"(, "animations": [)" +
-                             animation({keyframe(0, 3, 10), keyframe(1, 3, 20)}) + "," +
-                             animation({keyframe(0, 3, 30), keyframe(0.5f, 3, 40), keyframe(2, 3, 50)}) + "]}";
+    const std::string file =
+        "{" + model() + R"(, "animations": [)" +
+        animation({keyframe(0, 3, 10), keyframe(1, 3, 20)}) + "," +
+        animation({keyframe(0, 3, 30), keyframe(0.5f, 3, 40), keyframe(2, 3, 50)}) + "]}";
     Mesh mesh;
     ASSERT_TRUE(mesh.loadJson(dir.write("anim.json", file)));
     ASSERT_NE(mesh.animation, nullptr);
@@ -174,8 +183,8 @@ TEST(MeshLoad, BinaryFileFillsTheArraysAndNotesTrailingBytes)
         std::string extra;
         const char* line;
     };
-    for (const Case& c : {Case{"", "pas d'anim\n"}, Case{"x", "pas d'anim\n"}, Case{"xy", "des anims!\n"},
-                          Case{"xyz", "des anims!\n"}}) {
+    for (const Case& c : {Case{"", "pas d'anim\n"}, Case{"x", "pas d'anim\n"},
+                          Case{"xy", "des anims!\n"}, Case{"xyz", "des anims!\n"}}) {
         BinaryMesh m = triangle();
         m.extra = c.extra;
         CapturedStream out(CapturedStream::Out);
@@ -210,34 +219,48 @@ TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
         {"bad.json", "not JSON", "this is not a mesh", "no \"model\" member"},
         {"bad.json", "empty file", "", "no \"model\" member"},
         {"bad.json", "array root", "[" + model() + "]", "no \"model\" member"},
-        {"bad.json", "no uvs", R"({"model": {)" + kVertices + "," + kColors + "," + kIndices + "}}", "no \"uvs\" list"},
-        {"bad.json", "no indices", R"({"model": {)" + kVertices + "," + kUvs + "," + kColors + "}}", "no \"indices\" list"},
+        {"bad.json", "no uvs", R"({"model": {)" + kVertices + "," + kColors + "," + kIndices + "}}",
+         "no \"uvs\" list"},
+        {"bad.json", "no indices", R"({"model": {)" + kVertices + "," + kUvs + "," + kColors + "}}",
+         "no \"indices\" list"},
         {"bad.json", "vertex without y", "{" + model(R"("vertices": [{"x":0,"z":0}])") + "}",
          "element 0 of \"vertices\" has no \"y\""},
-        {"bad.json", "element that is a number", "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}, 5, {"u":0,"v":1}])") + "}",
+        {"bad.json", "element that is a number",
+         "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}, 5, {"u":0,"v":1}])") + "}",
          "element 1 of \"uvs\" has no \"u\""},
-        {"bad.json", "index past the vertices", "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":0,"b":1,"c":3}])") + "}",
+        {"bad.json", "index past the vertices",
+         "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":0,"b":1,"c":3}])") + "}",
          "element 0 of \"indices\" names vertex 3 of 3"},
-        {"bad.json", "negative index", "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":-1,"b":1,"c":2}])") + "}",
+        {"bad.json", "negative index",
+         "{" + model(kVertices, kUvs, kColors, R"("indices": [{"a":-1,"b":1,"c":2}])") + "}",
          "names vertex 65535 of 3"},
-        {"bad.json", "infinite coordinate", "{" + model(R"("vertices": [{"x":1e39,"y":0,"z":0}])") + "}",
-         "non-finite \"x\""},
-        {"bad.json", "NaN colour", "{" + model(kVertices, kUvs, R"("colors": [{"r":"nan","g":0,"b":0}])") + "}",
+        {"bad.json", "infinite coordinate",
+         "{" + model(R"("vertices": [{"x":1e39,"y":0,"z":0}])") + "}", "non-finite \"x\""},
+        {"bad.json", "NaN colour",
+         "{" + model(kVertices, kUvs, R"("colors": [{"r":"nan","g":0,"b":0}])") + "}",
          "non-finite \"r\""},
-        {"bad.json", "fewer uvs than vertices", "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}])") + "}",
+        {"bad.json", "fewer uvs than vertices",
+         "{" + model(kVertices, R"("uvs": [{"u":0,"v":0}])") + "}",
          "3 vertices but 1 uvs and 3 colors"},
-        {"bad.json", "a bad second model", "{" + model() + "," + model(R"("vertices": [{"x":0}])") + "}", "has no \"y\""},
+        {"bad.json", "a bad second model",
+         "{" + model() + "," + model(R"("vertices": [{"x":0}])") + "}", "has no \"y\""},
         {"bad.bin", "empty", "", "shorter than its 8-byte header"},
         {"bad.bin", "half a header", good.substr(0, 6), "shorter than its 8-byte header"},
-        {"bad.bin", "negative vertex count", with([](BinaryMesh& m) { m.vertices = -1; }), "negative count"},
-        {"bad.bin", "negative triangle count", with([](BinaryMesh& m) { m.triangles = -3; }), "negative count"},
+        {"bad.bin", "negative vertex count", with([](BinaryMesh& m) { m.vertices = -1; }),
+         "negative count"},
+        {"bad.bin", "negative triangle count", with([](BinaryMesh& m) { m.triangles = -3; }),
+         "negative count"},
         {"bad.bin", "huge vertex count", with([](BinaryMesh& m) { m.vertices = 0x7fffffff; }),
          "2147483647 vertices and 1 triangles need 68719476718 bytes but the file has 110"},
-        {"bad.bin", "huge triangle count", with([](BinaryMesh& m) { m.triangles = 0x7fffffff; }), "but the file has 110"},
+        {"bad.bin", "huge triangle count", with([](BinaryMesh& m) { m.triangles = 0x7fffffff; }),
+         "but the file has 110"},
         {"bad.bin", "indices cut short", good.substr(0, good.size() - 1), "but the file has 109"},
-        {"bad.bin", "index past the vertices", with([](BinaryMesh& m) { m.indices[1] = 3; }), "index 1 names vertex 3 of 3"},
-        {"bad.bin", "NaN coordinate", with([](BinaryMesh& m) { m.floats[4] = std::nanf(""); }), "not a finite number"},
-        {"bad.bin", "infinite uv", with([](BinaryMesh& m) { m.floats[20] = HUGE_VALF; }), "not a finite number"},
+        {"bad.bin", "index past the vertices", with([](BinaryMesh& m) { m.indices[1] = 3; }),
+         "index 1 names vertex 3 of 3"},
+        {"bad.bin", "NaN coordinate", with([](BinaryMesh& m) { m.floats[4] = std::nanf(""); }),
+         "not a finite number"},
+        {"bad.bin", "infinite uv", with([](BinaryMesh& m) { m.floats[20] = HUGE_VALF; }),
+         "not a finite number"},
     };
     for (const Case& c : cases) {
         const std::string path = dir.write(c.name, c.bytes);
@@ -245,9 +268,12 @@ TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
         CapturedStream err(CapturedStream::Err);
         Mesh mesh;
         EXPECT_FALSE(mesh.load(path)) << c.what;
-        EXPECT_TRUE(isOneLineReport(err.text(), "Could not load mesh \"" + path + "\": ", c.problem)) << c.what;
+        EXPECT_TRUE(
+            isOneLineReport(err.text(), "Could not load mesh \"" + path + "\": ", c.problem))
+            << c.what;
         EXPECT_EQ(out.text(), "") << c.what;
-        EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() && mesh.indices.empty())
+        EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() &&
+                    mesh.indices.empty())
             << c.what;
         EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << c.what;
         EXPECT_EQ(mesh.animation, nullptr) << c.what;
@@ -273,9 +299,12 @@ TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
     const Case cases[] = {
         {"no animation", "[]", "holds 0 animations"},
         {"an animation that is a number", "[5]", "animation 0 has no keyframe list"},
-        {"first animation without keyframes", "[" + animation({}) + "]", "the first animation has no keyframe"},
-        {"keyframe without startTime", R"([{"k":[{"vertices":[],"uvs":[],"colors":[]}]}])", "has no \"startTime\""},
-        {"keyframes of different sizes", "[" + animation({keyframe(0, 3, 1), keyframe(1, 2, 1)}) + "]",
+        {"first animation without keyframes", "[" + animation({}) + "]",
+         "the first animation has no keyframe"},
+        {"keyframe without startTime", R"([{"k":[{"vertices":[],"uvs":[],"colors":[]}]}])",
+         "has no \"startTime\""},
+        {"keyframes of different sizes",
+         "[" + animation({keyframe(0, 3, 1), keyframe(1, 2, 1)}) + "]",
          "keyframe 1 of animation 0 has 2 vertices where the first keyframe has 3"},
         {"later animation of a different size",
          "[" + animation({keyframe(0, 3, 1)}) + "," + animation({keyframe(0, 4, 1)}) + "]",
@@ -283,23 +312,27 @@ TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
         {"uvs disagree with vertices",
          R"([{"k":[{"startTime":0,"vertices":[{"x":0,"y":0,"z":0}],"uvs":[],"colors":[{"r":0,"g":0,"b":0}]}]}])",
          "has 0 uvs where the first keyframe has 1"},
-        {"keyframes smaller than the model", "[" + animation({keyframe(0, 2, 1), keyframe(1, 2, 1)}) + "]",
+        {"keyframes smaller than the model",
+         "[" + animation({keyframe(0, 2, 1), keyframe(1, 2, 1)}) + "]",
          "keyframes have 2 vertices but the model has 3"},
         {"a vertex without z",
          R"([{"k":[{"startTime":0,"vertices":[{"x":0,"y":0},{"x":0,"y":0,"z":0},{"x":0,"y":0,"z":0}],)"
          R"("uvs":[{"u":0,"v":0},{"u":0,"v":0},{"u":0,"v":0}],"colors":[{"r":0,"g":0,"b":0},{"r":0,"g":0,"b":0},{"r":0,"g":0,"b":0}]}]}])",
          "keyframe 0 of animation 0: element 0 of \"vertices\" has no \"z\""},
-        {"infinite start time", "[" + animation({"{\"startTime\":1e40," + keyframe(0, 3, 1).substr(1)}) + "]",
+        {"infinite start time",
+         "[" + animation({"{\"startTime\":1e40," + keyframe(0, 3, 1).substr(1)}) + "]",
          "non-finite \"startTime\""},
         {"thousands of empty keyframes after a full one", "[" + manyEmpty + "]",
          "keyframe 1 of animation 0 has no \"startTime\""},
     };
     for (const Case& c : cases) {
-        const std::string path = dir.write("anim.json", "{" + model() + ", \"animations\": " + c.animations + "}");
+        const std::string path =
+            dir.write("anim.json", "{" + model() + ", \"animations\": " + c.animations + "}");
         CapturedStream err(CapturedStream::Err);
         Mesh mesh;
         EXPECT_TRUE(mesh.loadJson(path)) << c.what;
-        EXPECT_TRUE(isOneLineReport(err.text(), "Could not load the animations of mesh \"" + path + "\": ", c.problem))
+        EXPECT_TRUE(isOneLineReport(
+            err.text(), "Could not load the animations of mesh \"" + path + "\": ", c.problem))
             << c.what;
         EXPECT_EQ(mesh.animation, nullptr) << c.what;
         EXPECT_EQ(mesh.indexCount, 3) << c.what;

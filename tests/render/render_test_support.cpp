@@ -25,7 +25,8 @@ namespace {
 std::string withMvMat(const std::string& plain)
 {
     const size_t head = plain.find('\n') + 1;
-    return plain.substr(0, head) + "uniform mat4 mvMat;\n" + plain.substr(head, plain.size() - 2 - head) +
+    return plain.substr(0, head) + "uniform mat4 mvMat;\n" +
+           plain.substr(head, plain.size() - 2 - head) +
            "    if (mvMat[3][3] == 12345.0)\n        gl_Position = vec4(0.0);\n}\n";
 }
 
@@ -60,7 +61,8 @@ void buildProgram(ShaderProgram& program, const TempDir& dir, const std::string&
     static int serial = 0;
     ++serial;
     const std::string vertexPath = dir.write("v" + std::to_string(serial) + ".vert", vertexSource);
-    const std::string fragmentPath = dir.write("f" + std::to_string(serial) + ".frag", fragmentSource);
+    const std::string fragmentPath =
+        dir.write("f" + std::to_string(serial) + ".frag", fragmentSource);
     program.load(vertexPath, fragmentPath);
     program.compileAndLink();
 }
@@ -144,7 +146,8 @@ int Pixels::countRed() const
     return count;
 }
 
-::testing::AssertionResult Pixels::redExactlyIn(std::initializer_list<std::array<int, 4>> rectangles) const
+::testing::AssertionResult Pixels::redExactlyIn(
+    std::initializer_list<std::array<int, 4>> rectangles) const
 {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -152,7 +155,8 @@ int Pixels::countRed() const
             for (const auto& [left, bottom, right, top] : rectangles)
                 inside = inside || (x >= left && x < right && y >= bottom && y < top);
             if ((at(x, y)[0] > 127) != inside)
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << (inside ? " not" : "") << " red";
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << (inside ? " not" : "") << " red";
         }
     return ::testing::AssertionSuccess();
 }

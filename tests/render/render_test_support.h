@@ -22,10 +22,10 @@
 // fragment stage writes the interpolated colour.
 namespace shaders {
 
-extern const std::string kVertexPlain;       // no "mvMat"
-extern const std::string kVertexWithMvMat;   // also declares "mvMat"
-extern const std::string kFragmentColour;    // colour only: "texture0" is not active
-extern const std::string kFragmentTextured;  // texture0 sample times colour
+extern const std::string kVertexPlain;      // no "mvMat"
+extern const std::string kVertexWithMvMat;  // also declares "mvMat"
+extern const std::string kFragmentColour;   // colour only: "texture0" is not active
+extern const std::string kFragmentTextured; // texture0 sample times colour
 
 } // namespace shaders
 
@@ -60,7 +60,8 @@ struct Pixels {
     int countRed() const;
     // Whether exactly the pixels inside the rectangles {left, bottom, right, top} (right and top
     // excluded) have a red channel above half.
-    ::testing::AssertionResult redExactlyIn(std::initializer_list<std::array<int, 4>> rectangles) const;
+    ::testing::AssertionResult redExactlyIn(
+        std::initializer_list<std::array<int, 4>> rectangles) const;
 };
 
 // For tests on a GL context: a kSide x kSide offscreen context (which a test may end early),
@@ -70,7 +71,7 @@ class RenderTest : public ::testing::Test {
 protected:
     static constexpr int kSide = 64;
     void SetUp() override;
-    virtual void prepare() {}
+    virtual void prepare() { }
     // Clears to black, draws and reads the whole colour buffer back.
     Pixels drawn(const std::function<void()>& draw);
 

@@ -39,7 +39,7 @@ GLint currentProgram()
 const char* const kBrokenVertex = "#version 120\nvoid main() { gl_Position = vec4(1.0) + ; }\n";
 const char* const kBrokenFragment = "#version 120\nvoid main() { gl_FragColor = nonsense; }\n";
 
-class ShaderProgramOnGl : public RenderTest {};
+class ShaderProgramOnGl : public RenderTest { };
 
 } // namespace
 
@@ -74,7 +74,8 @@ TEST_F(ShaderProgramOnGl, SourcesThatCompileBuildSilentlyAndLink)
     }
 }
 
-TEST_F(ShaderProgramOnGl, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoesThroughTheBuild)
+TEST_F(ShaderProgramOnGl,
+       AMissingFileIsNamedOnStandardErrorAndItsEmptySourceStillGoesThroughTheBuild)
 {
     const std::string missing = (dir_.path() / "nowhere.vert").string();
     const std::string fragment = dir_.write("good.frag", shaders::kFragmentColour);
@@ -108,7 +109,8 @@ TEST_F(ShaderProgramOnGl, AMissingFileIsNamedOnStandardErrorAndItsEmptySourceSti
     CapturedStream both(CapturedStream::Err);
     ShaderProgram neither;
     neither.load(missing, alsoMissing);
-    EXPECT_EQ(both.text(), "Could not load shader: " + missing + "\nCould not load shader: " + alsoMissing + "\n");
+    EXPECT_EQ(both.text(), "Could not load shader: " + missing +
+                               "\nCould not load shader: " + alsoMissing + "\n");
 }
 
 TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
@@ -198,7 +200,8 @@ TEST_F(ShaderProgramOnGl, BindPublishesTheLocationsOfTheProgramBoundLast)
     const CurrentShaderLocations a = currentShaderLocations;
     EXPECT_EQ(currentProgram(), static_cast<GLint>(full.programName()));
     EXPECT_EQ(a.finalMatrix, gl.glGetUniformLocation(full.programName(), "finalMatrix"));
-    for (GLint location : {a.finalMatrix, a.texture0, a.mvMat, a.inVertex, a.inNormal, a.inTexCoord})
+    for (GLint location :
+         {a.finalMatrix, a.texture0, a.mvMat, a.inVertex, a.inNormal, a.inTexCoord})
         EXPECT_GE(location, 0);
 
     // B lacks "mvMat" and an active "texture0": those read -1, nothing of A survives.
@@ -252,9 +255,13 @@ TEST_F(ShaderProgramOnGl, ReleasesOnceOnlyWhatItOwnsAndOnlyWithAContext)
     // A never-loaded program makes no GL call at all; after the context is gone neither does
     // a built one (the driver would ignore such calls, so only the record shows them).
     GlCallLog log;
-    { ShaderProgram never; }
+    {
+        ShaderProgram never;
+    }
     EXPECT_TRUE(log.calls().empty());
     context_.reset();
-    { ShaderProgram last(std::move(moved)); }
+    {
+        ShaderProgram last(std::move(moved));
+    }
     EXPECT_EQ(log.calls(), std::vector<std::string>{});
 }

@@ -27,7 +27,8 @@ Mat4 product(std::initializer_list<Mat4> factors)
 void expectNear(const float* actual, const Mat4& expected)
 {
     for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected.m[i], 1e-4f * (1.0f + std::fabs(expected.m[i]))) << "element " << i;
+        EXPECT_NEAR(actual[i], expected.m[i], 1e-4f * (1.0f + std::fabs(expected.m[i])))
+            << "element " << i;
 }
 
 class SpriteDrawing : public RenderTest {
@@ -74,28 +75,34 @@ TEST_F(SpriteDrawing, TheMatricesReachFinalMatrixAndMvMatAsTheBoundProgramAsks)
     sprite.setAnchor(0.5f, 0.25f);
     sprite.setRotation(30);
 
-    const Mat4 viewModel = product({camera_.view(), Mat4::translation(3, -4, -1),
-                                    Mat4::rotationZ(static_cast<float>(30 * kDegToRad)), Mat4::scaling(2.5f, 7, 1.5f),
-                                    Mat4::translation(-0.5f, -0.25f, 0)});
+    const Mat4 viewModel =
+        product({camera_.view(), Mat4::translation(3, -4, -1),
+                 Mat4::rotationZ(static_cast<float>(30 * kDegToRad)), Mat4::scaling(2.5f, 7, 1.5f),
+                 Mat4::translation(-0.5f, -0.25f, 0)});
     const Mat4 full = product({camera_.projection(), viewModel});
 
     // Without "mvMat" the projection is folded into "finalMatrix".
     plain_.bind();
     sprite.draw();
-    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16).data(), full);
+    expectNear(uniformFloats(plain_.programName(), currentShaderLocations.finalMatrix, 16).data(),
+               full);
     expectNear(sprite.matrix().m, full);
 
     // With it, both receive view times model.
     withMvMat_.bind();
     sprite.draw();
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16).data(), viewModel);
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(), viewModel);
+    expectNear(
+        uniformFloats(withMvMat_.programName(), currentShaderLocations.finalMatrix, 16).data(),
+        viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(),
+               viewModel);
 
     // The matrix is rebuilt from the view on every draw: earlier operations do not pile up.
     sprite.translate(100, 100, 100);
     sprite.rotateAxis(1.0f, 0, 1, 0);
     sprite.draw();
-    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(), viewModel);
+    expectNear(uniformFloats(withMvMat_.programName(), currentShaderLocations.mvMat, 16).data(),
+               viewModel);
 }
 
 TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
@@ -115,9 +122,11 @@ TEST_F(SpriteDrawing, PixelsLandWhereAnchorScaleAndRotationPutThem)
         float rotation;
         std::array<int, 4> red;
     } placements[] = {
-        {0.5f, 0, {24, 16, 40, 24}}, // centred
+        {0.5f, 0, {24, 16, 40, 24}},  // centred
         {0.5f, 90, {28, 12, 36, 28}}, // a quarter turn about the anchor
-        {0, 0, {32, 20, 48, 28}},     // anchor at the mesh origin: the bottom-left corner on the position
+        {0,
+         0,
+         {32, 20, 48, 28}}, // anchor at the mesh origin: the bottom-left corner on the position
     };
     for (const auto& p : placements) {
         sprite.setAnchor(p.anchor, p.anchor);
@@ -145,7 +154,11 @@ TEST_F(SpriteDrawing, TheSpriteBindsItsTextureAndAnIncompleteSpriteDrawsNothing)
 
     // A 1x1 white texture; the red vertices let only the red channel through.
     Texture white;
-    white.load(dir_.write("white.bmp", makeBmp24(1, 1, [](int, int) { return Bgr{255, 255, 255}; })).c_str());
+    white.load(dir_.write("white.bmp", makeBmp24(1, 1,
+                                                 [](int, int) {
+                                                     return Bgr{255, 255, 255};
+                                                 }))
+                   .c_str());
     white.upload();
     glBindTexture(GL_TEXTURE_2D, 0);
 

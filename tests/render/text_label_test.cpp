@@ -30,7 +30,7 @@ void expectCounts(const Mesh& mesh, int32_t glyphs)
     EXPECT_EQ(countsOf(mesh), (MeshCounts{12 * glyphs, 12 * glyphs, 6 * glyphs, 8 * glyphs}));
 }
 
-class TextLabels : public RenderTest {};
+class TextLabels : public RenderTest { };
 
 } // namespace
 
@@ -79,7 +79,8 @@ TEST_F(TextLabels, ShorterAndLongerTextsReuseHideAndAppendSlots)
     expectCounts(mesh, 2);
     EXPECT_EQ(mesh.uvs.size(), 40u);
     EXPECT_EQ(glyphText(mesh, 5), "ab345");
-    EXPECT_EQ(bufferFloats(mesh.uvBuffer), std::vector<float>(mesh.uvs.begin(), mesh.uvs.begin() + 16));
+    EXPECT_EQ(bufferFloats(mesh.uvBuffer),
+              std::vector<float>(mesh.uvs.begin(), mesh.uvs.begin() + 16));
     EXPECT_EQ(bufferShorts(mesh.indexBuffer).size(), 12u);
 
     // Up to the longest length so far: texture coordinates only.
@@ -118,7 +119,8 @@ TEST_F(TextLabels, SetColorRecoloursOnlyTheCurrentText)
     label.setText("ab");
     label.setColor(0, 1, 0);
     EXPECT_EQ(mesh.colors, vertexColours(16, [](size_t k) { return k < 8 ? kGreen : kRed; }));
-    EXPECT_EQ(bufferFloats(mesh.colorBuffer), std::vector<float>(mesh.colors.begin(), mesh.colors.begin() + 24));
+    EXPECT_EQ(bufferFloats(mesh.colorBuffer),
+              std::vector<float>(mesh.colors.begin(), mesh.colors.begin() + 24));
 
     // Uncovered slots show the colour they had; appended slots take the stored colour.
     label.setText("abcdef");
@@ -158,7 +160,8 @@ TEST_F(TextLabels, EveryByteShowsItsOwnCellOfTheFontGrid)
     for (const auto& cell : cells) {
         TextLabel label;
         label.create(cell.text, 0, 0, 0, 16, 1, 1, 1, nullptr, nullptr);
-        EXPECT_EQ(label.mesh().uvs, cell.uvs) << static_cast<int>(static_cast<unsigned char>(cell.text[0]));
+        EXPECT_EQ(label.mesh().uvs, cell.uvs)
+            << static_cast<int>(static_cast<unsigned char>(cell.text[0]));
     }
     std::string every;
     for (int code = 1; code < 256; ++code)

@@ -25,7 +25,7 @@ GLint boundTexture()
     return value;
 }
 
-class TextureOnGl : public RenderTest {};
+class TextureOnGl : public RenderTest { };
 
 } // namespace
 
@@ -134,8 +134,9 @@ TEST_F(TextureOnGl, FilteringAndWrapModesBindTheTextureAndSetBothAxes)
 
     // Each mode binds the texture and sets both axes; a value outside 0 to 3 binds it and
     // leaves the last mode (repeat) in place.
-    const std::pair<int, GLint> modes[] = {{3, GL_CLAMP_TO_BORDER}, {2, GL_CLAMP_TO_EDGE}, {0, GL_MIRRORED_REPEAT},
-                                           {1, GL_REPEAT},          {4, GL_REPEAT},        {-1, GL_REPEAT}};
+    const std::pair<int, GLint> modes[] = {{3, GL_CLAMP_TO_BORDER}, {2, GL_CLAMP_TO_EDGE},
+                                           {0, GL_MIRRORED_REPEAT}, {1, GL_REPEAT},
+                                           {4, GL_REPEAT},          {-1, GL_REPEAT}};
     for (const auto& [mode, expected] : modes) {
         other.bind();
         t.setWrapMode(mode);

@@ -35,11 +35,11 @@ Function glEntry(const char* name)
 }
 bool isBuffer(unsigned name);
 
-#define ZORBEL_REQUIRE_GL(ok)                                                                  \
-    do {                                                                                       \
-        if (!(ok)) {                                                                           \
-            if (glTestsMaySkip())                                                              \
-                GTEST_SKIP() << "no offscreen GL context (ZORBEL_SKIP_WITHOUT_GL is set)";     \
+#define ZORBEL_REQUIRE_GL(ok)                                                                     \
+    do {                                                                                          \
+        if (!(ok)) {                                                                              \
+            if (glTestsMaySkip())                                                                 \
+                GTEST_SKIP() << "no offscreen GL context (ZORBEL_SKIP_WITHOUT_GL is set)";        \
             FAIL() << "no offscreen GL context; ZORBEL_SKIP_WITHOUT_GL=1 skips GL tests instead"; \
-        }                                                                                      \
+        }                                                                                         \
     } while (0)

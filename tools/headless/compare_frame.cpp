@@ -25,6 +25,7 @@ int main(int argc, char** argv)
         }
     }
     const ImageDifference difference = compareImages(actual, golden, kOtherRendererTolerance);
-    std::printf("%s: %s: %s\n", argv[1], difference.matches() ? "matches" : "DIFFERS", difference.describe().c_str());
+    std::printf("%s: %s: %s\n", argv[1], difference.matches() ? "matches" : "DIFFERS",
+                difference.describe().c_str());
     return difference.matches() ? 0 : 1;
 }

@@ -78,8 +78,10 @@ RgbaImage HeadlessGame::readFrame() const
     glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
     image.pixels.resize(bottomUp.size());
     for (int y = 0; y < image.height; ++y)
-        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(row * static_cast<size_t>(image.height - 1 - y)),
-                    row, image.pixels.begin() + static_cast<std::ptrdiff_t>(row * static_cast<size_t>(y)));
+        std::copy_n(
+            bottomUp.begin() +
+                static_cast<std::ptrdiff_t>(row * static_cast<size_t>(image.height - 1 - y)),
+            row, image.pixels.begin() + static_cast<std::ptrdiff_t>(row * static_cast<size_t>(y)));
     // The frame buffer has no alpha channel worth keeping.
     for (size_t i = 3; i < image.pixels.size(); i += 4)
         image.pixels[i] = 255;

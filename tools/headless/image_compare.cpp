@@ -48,8 +48,9 @@ ImageDifference compareImages(const RgbaImage& actual, const RgbaImage& expected
     d.mask.pixels.assign(actual.pixels.size(), 255);
     for (int y = 0; y < actual.height; ++y) {
         for (int x = 0; x < actual.width; ++x) {
-            const int both = std::max(nearestDifference(actual, expected, x, y, tolerance.neighbourhood),
-                                      nearestDifference(expected, actual, x, y, tolerance.neighbourhood));
+            const int both =
+                std::max(nearestDifference(actual, expected, x, y, tolerance.neighbourhood),
+                         nearestDifference(expected, actual, x, y, tolerance.neighbourhood));
             const int beyondNoise = std::max(0, both - tolerance.noise);
             d.differingPixels += beyondNoise > 0;
             const size_t block = static_cast<size_t>(y / side) * columns + x / side;

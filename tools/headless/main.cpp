@@ -30,11 +30,12 @@ struct Settings {
 
 void usage(std::FILE* stream)
 {
-    std::fprintf(stream,
-                 "usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
-                 "         [--keys SCRIPT] [--pause FIRST-LAST] [--capture LIST | --capture-every K]\n"
-                 "         [--out DIR] [--script playthrough]\n"
-                 "       zorbel-headless --help\n");
+    std::fprintf(
+        stream,
+        "usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
+        "         [--keys SCRIPT] [--pause FIRST-LAST] [--capture LIST | --capture-every K]\n"
+        "         [--out DIR] [--script playthrough]\n"
+        "       zorbel-headless --help\n");
 }
 
 // A few seconds of play: scroll right and up, switch to the free camera and move it,

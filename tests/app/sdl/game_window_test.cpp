@@ -47,7 +47,8 @@ TEST(GameWindow, DriverWithoutGl30FallsBackToTheLegacyContextWithItsConsoleLine)
     EXPECT_TRUE(window.legacyContext());
     EXPECT_EQ(printed, "OpenGL 3.0 is not supported, falling back to GL 2.1\n");
     EXPECT_TRUE(hasCurrentGlContext());
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(glGetString(GL_VERSION))).substr(0, 3), "2.1");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(glGetString(GL_VERSION))).substr(0, 3),
+              "2.1");
 }
 
 TEST(GameWindow, EscapeTogglesOnEveryKeyDownIncludingAutoRepeatAndNeverOnKeyUp)

@@ -74,7 +74,8 @@ TEST(GameWindow, TheWindowFindsItsObjectAtAnAddressAbove4GiB)
 {
     // The object pointer lives in the window's user data. A 32-bit slot would cut this
     // address in half and the messages would go astray.
-    void* memory = VirtualAlloc(nullptr, sizeof(GameWindow), MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
+    void* memory = VirtualAlloc(nullptr, sizeof(GameWindow),
+                                MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
     ASSERT_NE(memory, nullptr);
     ASSERT_GT(reinterpret_cast<uintptr_t>(memory), uintptr_t{0xFFFFFFFF});
     auto* window = new (memory) GameWindow;

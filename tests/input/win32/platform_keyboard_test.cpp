@@ -23,8 +23,8 @@ TEST(PlatformKeyboard, SeesTheSevenKeysWithoutAnyWindow)
     const struct {
         WORD virtualKey;
         Key key;
-    } keys[] = {{VK_SPACE, Key::Space}, {VK_F1, Key::F1},     {VK_F2, Key::F2},  {VK_LEFT, Key::Left},
-                {VK_RIGHT, Key::Right}, {VK_UP, Key::Up},     {VK_DOWN, Key::Down}};
+    } keys[] = {{VK_SPACE, Key::Space}, {VK_F1, Key::F1}, {VK_F2, Key::F2},    {VK_LEFT, Key::Left},
+                {VK_RIGHT, Key::Right}, {VK_UP, Key::Up}, {VK_DOWN, Key::Down}};
     const KeySource& keyboard = platformKeyboard();
     for (const auto& k : keys) {
         EXPECT_FALSE(keyboard.isDown(k.key)) << k.virtualKey;

@@ -10,8 +10,9 @@
 void prepareTestProcess()
 {
     const char* libraries[] = {
-        "libEGL.so.1", "libEGL_mesa.so.0", "libGLX.so.0", "libGLX_mesa.so.0", "libglapi.so.0",
-        "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libgbm.so.1",
+        "libEGL.so.1",      "libEGL_mesa.so.0", "libGLX.so.0",
+        "libGLX_mesa.so.0", "libglapi.so.0",    "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
+        "libgbm.so.1",
     };
     for (const char* library : libraries)
         dlopen(library, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);

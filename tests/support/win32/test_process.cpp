@@ -43,7 +43,8 @@ int processId()
 int redirectDescriptor(int descriptor, const std::filesystem::path& file)
 {
     // Binary: the captured text keeps "\n" as written, with no "\r" added.
-    const int target = _wopen(file.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int target =
+        _wopen(file.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     const int saved = _dup(descriptor);
     _dup2(target, descriptor);
     _close(target);

@@ -16,7 +16,8 @@ namespace {
 // The encoder's steps, in order; the first failure ends them, and `step` names it. The frame
 // takes the pixels as a bitmap of 8-bit RGBA and converts them to whichever format the PNG
 // encoder settles on.
-HRESULT encode(IWICImagingFactory* factory, const std::wstring& path, const RgbaImage& image, const char*& step)
+HRESULT encode(IWICImagingFactory* factory, const std::wstring& path, const RgbaImage& image,
+               const char*& step)
 {
     const UINT width = static_cast<UINT>(image.width);
     const UINT height = static_cast<UINT>(image.height);
@@ -34,15 +35,20 @@ HRESULT encode(IWICImagingFactory* factory, const std::wstring& path, const Rgba
         result = call();
     };
     run("holding the pixels", [&] {
-        return factory->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat32bppRGBA, stride, stride * height,
-                                               const_cast<BYTE*>(image.pixels.data()), bitmap.GetAddressOf());
+        return factory->CreateBitmapFromMemory(
+            width, height, GUID_WICPixelFormat32bppRGBA, stride, stride * height,
+            const_cast<BYTE*>(image.pixels.data()), bitmap.GetAddressOf());
     });
     run("creating the stream", [&] { return factory->CreateStream(stream.GetAddressOf()); });
-    run("opening the file", [&] { return stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE); });
-    run("creating the encoder",
-        [&] { return factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf()); });
-    run("starting the encoder", [&] { return encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache); });
-    run("creating the frame", [&] { return encoder->CreateNewFrame(frame.GetAddressOf(), nullptr); });
+    run("opening the file",
+        [&] { return stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE); });
+    run("creating the encoder", [&] {
+        return factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf());
+    });
+    run("starting the encoder",
+        [&] { return encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache); });
+    run("creating the frame",
+        [&] { return encoder->CreateNewFrame(frame.GetAddressOf(), nullptr); });
     run("starting the frame", [&] { return frame->Initialize(nullptr); });
     run("setting the size", [&] { return frame->SetSize(width, height); });
     run("setting the pixel format", [&] { return frame->SetPixelFormat(&format); });
@@ -58,10 +64,12 @@ bool writePng(const std::string& path, const RgbaImage& image)
 {
     WicSession wic;
     const char* step = "starting WIC";
-    const HRESULT result = wic.factory() != nullptr ? encode(wic.factory(), widePath(path.c_str()), image, step)
-                                                    : wic.status();
+    const HRESULT result = wic.factory() != nullptr
+                               ? encode(wic.factory(), widePath(path.c_str()), image, step)
+                               : wic.status();
     if (FAILED(result)) {
-        std::fprintf(stderr, "%s: cannot write the PNG (%s)\n", path.c_str(), wicFailure(step, result).c_str());
+        std::fprintf(stderr, "%s: cannot write the PNG (%s)\n", path.c_str(),
+                     wicFailure(step, result).c_str());
         return false;
     }
     return true;
@@ -80,6 +88,7 @@ bool readPng(const std::string& path, RgbaImage& image)
     image.height = height;
     image.pixels.resize(row * height);
     for (size_t y = 0; y < height; ++y)
-        std::copy_n(pixels.get() + (height - 1 - y) * row, row, image.pixels.begin() + static_cast<std::ptrdiff_t>(y * row));
+        std::copy_n(pixels.get() + (height - 1 - y) * row, row,
+                    image.pixels.begin() + static_cast<std::ptrdiff_t>(y * row));
     return true;
 }
