@@ -14,7 +14,7 @@ PACKAGE_PACKAGES=(dpkg-dev)
 # GoogleTest, an X server to drive the real game in, and the tools that read its pictures.
 TEST_PACKAGES=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format
   "${PACKAGE_PACKAGES[@]}"
 )
 

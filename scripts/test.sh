@@ -18,6 +18,9 @@ fi
 jobs=$(nproc)
 run() { echo; echo "== $*"; "$@"; }
 
+# The tree's one format (.clang-format): a file that strays fails the run.
+run bash scripts/format.sh --check
+
 run cmake --preset dev >/dev/null
 run cmake --build --preset dev -j "$jobs"
 run ctest --preset dev -j "$jobs"
