@@ -1,0 +1,52 @@
+// The one voice: lines reach the stream they name, whole and flushed, unless a recorder
+// holds the hook.
+#include "diag/diagnostics.h"
+
+#include "tests/support/capture.h"
+#include "tests/support/recorded_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(Diagnostics, LinesReachTheStreamTheyNameWithOneNewlineEach)
+{
+    CapturedStream out(CapturedStream::Out);
+    CapturedStream err(CapturedStream::Err);
+    diagOut("to standard output");
+    diagErr("to standard error");
+    diagErrf("%s %d", "formatted", 42);
+    EXPECT_EQ(out.text(), "to standard output\n");
+    EXPECT_EQ(err.text(), "to standard error\nformatted 42\n");
+}
+
+TEST(Diagnostics, RecordersNestAndGiveTheStreamsBackWhenTheyGo)
+{
+    CapturedStream err(CapturedStream::Err);
+    {
+        RecordedLines outer;
+        diagErr("first");
+        {
+            RecordedLines inner;
+            diagErr("second");
+            diagOut("third");
+            EXPECT_EQ(inner.err(), "second\n");
+            EXPECT_EQ(inner.lines(DiagStream::Out), std::vector<std::string>{"third"});
+        }
+        diagErr("fourth");
+        EXPECT_EQ(outer.err(), "first\nfourth\n");
+        EXPECT_EQ(outer.out(), "");
+    }
+    diagErr("fifth");
+    EXPECT_EQ(err.text(), "fifth\n");
+}
+
+TEST(Diagnostics, AFormattedLineLongerThanItsBufferIsCutNotOverrun)
+{
+    RecordedLines said;
+    const std::string longWord(3000, 'x');
+    diagErrf("%s", longWord.c_str());
+    const auto lines = said.lines(DiagStream::Err);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], std::string(1023, 'x'));
+}
