@@ -24,7 +24,7 @@ public:
     bool open(const char* name)
     {
         name_ = name;
-        const JsonIterator member = collider_.find(name);
+        const JsonConstIterator member = collider_.find(name);
         if (member == collider_.cend()) {
             problem = "\"collider\" has no " + quoted(name) + " list";
             return false;
@@ -36,7 +36,7 @@ public:
     // The value `key` of element `index` of the open list.
     const JsonNode* value(const JsonNode& element, size_t index, const char* key)
     {
-        const JsonIterator found = element.find(key);
+        const JsonConstIterator found = element.find(key);
         if (found == element.cend()) {
             problem = where(index) + " has no " + quoted(key);
             return nullptr;
@@ -95,7 +95,7 @@ void Collider::loadFile(const std::string& path)
     const JsonNode root = JsonNode::parse(text);
 
     bool found = false;
-    for (JsonIterator member = root.cbegin(); member != root.cend(); ++member) {
+    for (JsonConstIterator member = root.cbegin(); member != root.cend(); ++member) {
         if (member->name() != "collider")
             continue;
         found = true;
@@ -124,7 +124,7 @@ bool Collider::readCollider(const JsonNode& collider, std::string& problem)
     vertexX_.assign(read.list.size(), 0.0f);
     vertexY_.assign(read.list.size(), 0.0f);
     size_t k = 0;
-    for (JsonIterator e = read.list.cbegin(); e != read.list.cend(); ++e, ++k) {
+    for (JsonConstIterator e = read.list.cbegin(); e != read.list.cend(); ++e, ++k) {
         if (!read.number(*e, k, "x", vertexX_[k]) || !read.number(*e, k, "y", vertexY_[k]))
             return fail();
     }
@@ -134,7 +134,7 @@ bool Collider::readCollider(const JsonNode& collider, std::string& problem)
     segmentCount_ = static_cast<int>(read.list.size());
     segments_.assign(read.list.size() * 2, 0);
     k = 0;
-    for (JsonIterator e = read.list.cbegin(); e != read.list.cend(); ++e, ++k) {
+    for (JsonConstIterator e = read.list.cbegin(); e != read.list.cend(); ++e, ++k) {
         for (int end = 0; end < 2; ++end) {
             const char* key = end == 0 ? "a" : "b";
             const JsonNode* node = read.value(*e, k, key);
@@ -158,7 +158,7 @@ bool Collider::readCollider(const JsonNode& collider, std::string& problem)
     circleY_.assign(read.list.size(), 0.0f);
     circleRadius_.assign(read.list.size(), 0.0f);
     k = 0;
-    for (JsonIterator e = read.list.cbegin(); e != read.list.cend(); ++e, ++k) {
+    for (JsonConstIterator e = read.list.cbegin(); e != read.list.cend(); ++e, ++k) {
         if (!read.number(*e, k, "x", circleX_[k]) || !read.number(*e, k, "y", circleY_[k]) ||
             !read.number(*e, k, "radius", circleRadius_[k]))
             return fail();

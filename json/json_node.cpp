@@ -4,8 +4,10 @@
 #include "json/json_reader_detail.h"
 
 #include <cstring>
+#include <functional>
 #include <new>
 #include <utility>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // Storage
@@ -66,12 +68,12 @@ void JsonText::giveBack(JsonChunk* from)
 
 JsonBlock* JsonBlock::allocate(size_t count, JsonText* store, bool nullSlots)
 {
-    if (count >= 0x7FFFFFFFu)
-        throw std::bad_alloc(); // `count` has 31 bits
+    if (count >= 0x3FFFFFFFu)
+        throw std::bad_alloc(); // `count` has 30 bits
     const size_t bytes = sizeof(JsonBlock) + count * (sizeof(JsonNode) + sizeof(JsonNodeData));
     JsonChunk* chunk = nullptr;
     void* memory = store ? store->carve(bytes, chunk) : ::operator new(bytes);
-    JsonBlock* block = new (memory) JsonBlock{1, uint32_t(count), 0, store, chunk, nullptr};
+    JsonBlock* block = new (memory) JsonBlock{1, uint32_t(count), 0, 0, store, chunk, nullptr};
     JsonText::retain(store);
     if (nullSlots)
         std::memset(static_cast<void*>(block->slots()), 0, count * sizeof(JsonNode));
@@ -290,11 +292,11 @@ JsonBlock* childrenOf(JsonNodeData* data)
 // The first slot of the container behind `data` whose child's name `equal`
 // accepts, or the end; a null iterator for a scalar.
 template <class Equal>
-JsonIterator findName(JsonNodeData* data, Equal&& equal)
+JsonConstIterator findName(JsonNodeData* data, Equal&& equal)
 {
     JsonBlock* children = childrenOf(data);
     if (!children)
-        return JsonIterator();
+        return JsonConstIterator();
     JsonNode* slot = children->slots();
     JsonNode* const last = slot + children->count;
     for (; slot != last; ++slot) {
@@ -302,7 +304,35 @@ JsonIterator findName(JsonNodeData* data, Equal&& equal)
         if (equal(child ? child->nameView() : std::string_view()))
             break;
     }
-    return JsonIterator(slot);
+    return JsonConstIterator(slot);
+}
+
+// Whether `slot` is a child slot of the container behind `data` or of one
+// below it: assigning `data` there would make a tree that holds itself. A slot
+// that can be assigned to lies in a block a modifying iterator was handed out
+// for, reached from the top through such blocks alone (a handle of its own
+// onto a shared record detaches before it hands one out), so the walk follows
+// only those; reading never makes it longer.
+bool isSlotWithin(const JsonNode* slot, const JsonNodeData* data)
+{
+    JsonBlock* children = data ? data->childBlock() : nullptr;
+    if (!children || !children->handedOut)
+        return false;
+    const std::less<const JsonNode*> before;
+    std::vector<JsonBlock*> pending{children};
+    while (!pending.empty()) {
+        JsonBlock* block = pending.back();
+        pending.pop_back();
+        JsonNode* const first = block->slots();
+        JsonNode* const last = first + block->count;
+        if (!before(slot, first) && before(slot, last))
+            return true;
+        for (JsonNode* s = first; s != last; ++s)
+            if (const JsonNodeData* child = JsonNodeData::dataOf(*s))
+                if (JsonBlock* below = child->childBlock(); below && below->handedOut)
+                    pending.push_back(below);
+    }
+    return false;
 }
 
 } // namespace
@@ -322,14 +352,24 @@ JsonNode& JsonNode::operator=(const JsonNode& other)
     JsonNodeData* data = other.data_;
     if (data == data_)
         return *this;
+    if (isSlotWithin(this, data)) {
+        // Into a slot of its own tree: the slot takes a copy of the value as it
+        // is now (the old child included), never a link to an ancestor.
+        JsonNodeData::release(touched(std::exchange(data_, JsonNodeData::deepCopy(data))));
+        return *this;
+    }
     if (touched(data))
         ++data->refCount;
     JsonNodeData::release(touched(std::exchange(data_, data)));
     return *this;
 }
 
-JsonNode& JsonNode::operator=(JsonNode&& other) noexcept
+JsonNode& JsonNode::operator=(JsonNode&& other)
 {
+    // Moving a tree into one of its own slots would free the slot with the
+    // tree, or keep the tree alive through itself: it is copied instead.
+    if (other.data_ != data_ && isSlotWithin(this, other.data_))
+        return *this = std::as_const(other);
     if (this != &other)
         JsonNodeData::release(
             touched(std::exchange(data_, touched(std::exchange(other.data_, nullptr)))));
@@ -366,31 +406,45 @@ size_t JsonNode::size() const
     return children ? children->count : 0;
 }
 
-JsonIterator JsonNode::begin() const
+JsonConstIterator JsonNode::begin() const
 {
     JsonBlock* children = childrenOf(data_);
-    return JsonIterator(children ? children->slots() : nullptr);
+    return JsonConstIterator(children ? children->slots() : nullptr);
 }
 
-JsonIterator JsonNode::end() const
+JsonConstIterator JsonNode::end() const
 {
     JsonBlock* children = childrenOf(data_);
-    return JsonIterator(children ? children->slots() + children->count : nullptr);
+    return JsonConstIterator(children ? children->slots() + children->count : nullptr);
 }
+
+namespace {
+
+// The children of a handle about to hand out a modifying iterator over them.
+JsonBlock* handOut(JsonNode& node)
+{
+    node.makeUnique();
+    JsonBlock* children = childrenOf(JsonNodeData::dataOf(node));
+    if (children)
+        children->handedOut = 1;
+    return children;
+}
+
+} // namespace
 
 JsonIterator JsonNode::begin()
 {
-    makeUnique();
-    return std::as_const(*this).begin();
+    JsonBlock* children = handOut(*this);
+    return JsonIterator(children ? children->slots() : nullptr);
 }
 
 JsonIterator JsonNode::end()
 {
-    makeUnique();
-    return std::as_const(*this).end();
+    JsonBlock* children = handOut(*this);
+    return JsonIterator(children ? children->slots() + children->count : nullptr);
 }
 
-JsonIterator JsonNode::find(const char* wanted) const
+JsonConstIterator JsonNode::find(const char* wanted) const
 {
     if (!wanted)
         wanted = "";
@@ -404,7 +458,7 @@ JsonIterator JsonNode::find(const char* wanted) const
     });
 }
 
-JsonIterator JsonNode::find(std::string_view wanted) const
+JsonConstIterator JsonNode::find(std::string_view wanted) const
 {
     return findName(data_, [wanted](std::string_view name) { return name == wanted; });
 }

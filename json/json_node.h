@@ -21,6 +21,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 enum class JsonType : uint8_t {
     Null = 0,   // null, and every value that failed to parse
@@ -34,30 +35,52 @@ enum class JsonType : uint8_t {
 struct JsonNodeData;
 class JsonNode;
 
-// Points at one child slot of a container. The iterator of a scalar (and of a
-// container that failed to parse) is null, so begin() == end() for it.
-// Stays valid while the handle it came from is not detached to a copy.
-class JsonIterator {
+// Points at one child slot of a container. Node is JsonNode for iteration that
+// may modify (the ordinary begin and end, which detach the handle first) and
+// const JsonNode for read-only access (find, cbegin, cend, and begin and end of
+// a const handle), which works on records other handles may share and so gives
+// no way to write into them. A modifying iterator converts to a read-only one,
+// and the two compare. The iterator of a scalar (and of a container that failed
+// to parse) is null, so begin() == end() for it. Stays valid while the handle
+// it came from is not detached to a copy.
+template <class Node>
+class JsonSlotIterator {
 public:
     using iterator_category = std::forward_iterator_tag;
     using value_type = JsonNode;
     using difference_type = std::ptrdiff_t;
-    using pointer = JsonNode*;
-    using reference = JsonNode&;
+    using pointer = Node*;
+    using reference = Node&;
 
-    JsonIterator() = default;
-    explicit JsonIterator(JsonNode* slot) : slot_(slot) { }
+    JsonSlotIterator() = default;
+    explicit JsonSlotIterator(Node* slot) : slot_(slot) { }
+    template <class Other, class = std::enable_if_t<std::is_convertible_v<Other*, Node*>>>
+    JsonSlotIterator(const JsonSlotIterator<Other>& other) : slot_(other.slot())
+    {
+    }
 
-    JsonNode& operator*() const { return *slot_; }
-    JsonNode* operator->() const { return slot_; }
-    JsonIterator& operator++();
-    JsonIterator operator++(int);
-    bool operator==(const JsonIterator& other) const { return slot_ == other.slot_; }
-    bool operator!=(const JsonIterator& other) const { return slot_ != other.slot_; }
+    Node& operator*() const { return *slot_; }
+    Node* operator->() const { return slot_; }
+    JsonSlotIterator& operator++()
+    {
+        ++slot_;
+        return *this;
+    }
+    JsonSlotIterator operator++(int)
+    {
+        JsonSlotIterator before = *this;
+        ++slot_;
+        return before;
+    }
+    Node* slot() const { return slot_; }
+    friend bool operator==(JsonSlotIterator a, JsonSlotIterator b) { return a.slot_ == b.slot_; }
 
 private:
-    JsonNode* slot_ = nullptr;
+    Node* slot_ = nullptr;
 };
+
+using JsonIterator = JsonSlotIterator<JsonNode>;
+using JsonConstIterator = JsonSlotIterator<const JsonNode>;
 
 class JsonNode {
 public:
@@ -74,7 +97,11 @@ public:
     // Assigning into a container slot replaces that child; the old one is
     // released like any other handle's record.
     JsonNode& operator=(const JsonNode& other);
-    JsonNode& operator=(JsonNode&& other) noexcept;
+    // A value assigned into a slot of its own tree (a container into one of its
+    // children, at any depth) is copied as it was before the assignment, so a
+    // tree never holds itself; moving it there copies too and leaves the
+    // source as it was.
+    JsonNode& operator=(JsonNode&& other);
     // Releasing is iterative: a tree of any depth is freed without recursion.
     ~JsonNode();
 
@@ -98,18 +125,18 @@ public:
     JsonIterator begin();
     JsonIterator end();
     // Read-only iteration over the shared record; never copies.
-    JsonIterator begin() const;
-    JsonIterator end() const;
-    JsonIterator cbegin() const { return begin(); }
-    JsonIterator cend() const { return end(); }
+    JsonConstIterator begin() const;
+    JsonConstIterator end() const;
+    JsonConstIterator cbegin() const { return begin(); }
+    JsonConstIterator cend() const { return end(); }
 
     // First child whose name equals `name` byte for byte (case-sensitive).
     // When none matches, returns the end position (the value of cend());
     // compare with cend(), or with end() on a handle no one else shares.
     // Never copies.
-    JsonIterator find(std::string_view name) const;
+    JsonConstIterator find(std::string_view name) const;
     // The same for a zero-terminated name (a null pointer is the empty name).
-    JsonIterator find(const char* name) const;
+    JsonConstIterator find(const char* name) const;
 
     // Number: its value. String: the C conversion of its text (0 when it is
     // not a number). Bool: 1 or 0. Null and containers: 0.
@@ -136,16 +163,3 @@ private:
 
     JsonNodeData* data_ = nullptr;
 };
-
-inline JsonIterator& JsonIterator::operator++()
-{
-    ++slot_;
-    return *this;
-}
-
-inline JsonIterator JsonIterator::operator++(int)
-{
-    JsonIterator before = *this;
-    ++slot_;
-    return before;
-}

@@ -149,11 +149,16 @@ struct JsonTail {
 // root, a copy's root, a new value, a child with a tail).
 struct JsonBlock {
     uint32_t live; // 1 while a container holds the slots, + records alive
-    uint32_t count : 31;
+    uint32_t count : 30;
     // Every slot holds its own record, held by the slot alone, owning nothing
     // and not split: the block is freed without reading them, and copied byte
     // for byte. Sharing, moving, replacing or filling a record clears it.
     uint32_t plain : 1;
+    // A modifying iterator over the slots was handed out, so a slot may be
+    // assigned to. A slot deeper down can only be reached that way through
+    // its parent's slot, so assignment looks for its target below handed-out
+    // blocks only. Never cleared; a copy starts without it.
+    uint32_t handedOut : 1;
     JsonText* store;     // one reference; null for records made without a text
     JsonChunk* chunk;    // where the memory came from; null: a heap call of its own
     JsonBlock* nextDead; // link of the release worklist

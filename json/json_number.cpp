@@ -19,7 +19,8 @@ float cNumberToFloat(std::string_view text)
     char small[64];
     std::string large;
     char* copy = n < sizeof small ? small : (large.resize(n), large.data());
-    std::memcpy(copy, text.data(), n);
+    if (n != 0) // an empty text may have no bytes at all (a null data pointer)
+        std::memcpy(copy, text.data(), n);
     copy[n] = '\0';
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     return static_cast<float>(locale ? strtod_l(copy, nullptr, locale)

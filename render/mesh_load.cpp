@@ -56,7 +56,7 @@ std::string elementName(const char* list, size_t index)
 // The member `name` of `parent` as a list (an array, or an object's values in order).
 bool findList(const JsonNode& parent, const char* name, JsonNode& list, std::string& problem)
 {
-    const JsonIterator member = parent.find(name);
+    const JsonConstIterator member = parent.find(name);
     if (member == parent.cend()) {
         problem = "no " + quoted(name) + " list";
         return false;
@@ -70,7 +70,7 @@ bool readElement(const JsonNode& element, Keys keys, float* out, const char* lis
                  std::string& problem)
 {
     for (const char* key : keys) {
-        const JsonIterator value = element.find(key);
+        const JsonConstIterator value = element.find(key);
         if (value == element.cend()) {
             problem = elementName(list, index) + " has no " + quoted(key);
             return false;
@@ -90,7 +90,7 @@ bool readElement(const JsonNode& element, Keys keys, float* out, const char* lis
 bool readFloats(const JsonNode& list, Keys keys, float* out, const char* name, std::string& problem)
 {
     size_t index = 0;
-    for (JsonIterator e = list.cbegin(); e != list.cend(); ++e, ++index, out += keys.size()) {
+    for (JsonConstIterator e = list.cbegin(); e != list.cend(); ++e, ++index, out += keys.size()) {
         if (!readElement(*e, keys, out, name, index, problem))
             return false;
     }
@@ -121,7 +121,7 @@ bool readModel(const JsonNode& model, Mesh& mesh, std::string& problem)
     const size_t vertexCount = mesh.positions.size() / 3;
     size_t index = 0;
     uint16_t* out = mesh.indices.data();
-    for (JsonIterator e = list.cbegin(); e != list.cend(); ++e, ++index) {
+    for (JsonConstIterator e = list.cbegin(); e != list.cend(); ++e, ++index) {
         float checked[3];
         if (!readElement(*e, kTriangleKeys, checked, "indices", index, problem))
             return false;
@@ -230,7 +230,7 @@ bool MeshAnimation::loadFromJson(const JsonNode& animations, std::string* proble
     std::vector<int32_t> firsts;
     firsts.reserve(count);
     size_t a = 0;
-    for (JsonIterator animation = animations.cbegin(); animation != animations.cend();
+    for (JsonConstIterator animation = animations.cbegin(); animation != animations.cend();
          ++animation, ++a) {
         JsonNode list;
         if (!findKeyframes(*animation, a, list, problem))
@@ -246,7 +246,7 @@ bool MeshAnimation::loadFromJson(const JsonNode& animations, std::string* proble
         }
         firsts.push_back(static_cast<int32_t>(keyframes));
         size_t k = 0;
-        for (JsonIterator keyframe = list.cbegin(); keyframe != list.cend(); ++keyframe, ++k) {
+        for (JsonConstIterator keyframe = list.cbegin(); keyframe != list.cend(); ++keyframe, ++k) {
             if (!checkKeyframe(*keyframe, vertices, keyframeName(a, k), problem))
                 return fail();
         }
@@ -273,11 +273,11 @@ bool MeshAnimation::loadFromJson(const JsonNode& animations, std::string* proble
     float* color = keyColors.data();
     float* startTime = keyStartTimes.data();
     a = 0;
-    for (JsonIterator animation = animations.cbegin(); animation != animations.cend();
+    for (JsonConstIterator animation = animations.cbegin(); animation != animations.cend();
          ++animation, ++a) {
         const JsonNode list = animation->cbegin()->asArray();
         size_t k = 0;
-        for (JsonIterator keyframe = list.cbegin(); keyframe != list.cend(); ++keyframe, ++k) {
+        for (JsonConstIterator keyframe = list.cbegin(); keyframe != list.cend(); ++keyframe, ++k) {
             const std::string name = keyframeName(a, k);
             *startTime = keyframe->find("startTime")->asFloat();
             if (!std::isfinite(*startTime)) {
@@ -322,7 +322,7 @@ bool Mesh::loadJson(const std::string& path)
     bool haveModel = false;
     std::string problem;
     std::string animationProblem;
-    for (JsonIterator member = root.cbegin(); member != root.cend(); ++member) {
+    for (JsonConstIterator member = root.cbegin(); member != root.cend(); ++member) {
         const std::string name = member->name();
         if (name == "model") {
             if (!readModel(*member, *this, problem)) {

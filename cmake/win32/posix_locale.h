@@ -37,6 +37,12 @@ static inline double zorbelStrtodInLocale(const char* text, char** end, locale_t
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
+    // One sign only, as the C library reads it: std::from_chars would take a second.
+    if (*p == '-' || *p == '+') {
+        if (end)
+            *end = const_cast<char*>(text);
+        return 0.0;
+    }
     const char first = static_cast<char>(*p | 0x20);
     if (first == 'i' || first == 'n')
         return __mingw_strtod(text, end);

@@ -53,7 +53,7 @@ inline std::string dumpJsonTree(const JsonNode& root, bool declared, bool viaHan
         }
         out += " #" + std::to_string(size) + "\n";
         std::vector<const JsonNode*> children;
-        for (JsonIterator it = node->cbegin(); it != node->cend(); ++it) {
+        for (JsonConstIterator it = node->cbegin(); it != node->cend(); ++it) {
             if (viaHandles)
                 held.push_back(*it); // before the child is read
             children.push_back(viaHandles ? &held.back() : &*it);
@@ -65,7 +65,7 @@ inline std::string dumpJsonTree(const JsonNode& root, bool declared, bool viaHan
             size_t first = 0;
             while ((*children[first]).name() != name)
                 ++first;
-            JsonIterator expected = node->cbegin();
+            JsonConstIterator expected = node->cbegin();
             for (size_t k = 0; k < first; ++k)
                 ++expected;
             if (node->find(std::string_view(name)) != expected ||

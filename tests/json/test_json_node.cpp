@@ -10,20 +10,22 @@
 #include <clocale>
 #include <cmath>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
 
 JsonNode member(const JsonNode& node, const char* name)
 {
-    JsonIterator it = node.find(name);
+    JsonConstIterator it = node.find(name);
     EXPECT_NE(it, node.cend()) << name;
     return it == node.cend() ? JsonNode() : *it;
 }
 
 JsonNode element(const JsonNode& node, size_t index)
 {
-    JsonIterator it = node.cbegin();
+    JsonConstIterator it = node.cbegin();
     for (size_t i = 0; i < index && it != node.cend(); ++i)
         ++it;
     EXPECT_NE(it, node.cend()) << index;
@@ -33,7 +35,7 @@ JsonNode element(const JsonNode& node, size_t index)
 std::vector<std::string> namesOf(const JsonNode& node)
 {
     std::vector<std::string> names;
-    for (JsonIterator it = node.cbegin(); it != node.cend(); ++it)
+    for (JsonConstIterator it = node.cbegin(); it != node.cend(); ++it)
         names.push_back((*it).name());
     return names;
 }
@@ -113,6 +115,14 @@ TEST(JsonNode, ReadsConvertLikeTheCLibrary)
     EXPECT_TRUE(std::isinf(element(precise, 2).asFloat()));
     EXPECT_EQ(element(precise, 3).asFloat(), static_cast<float>(1e-45));
     EXPECT_TRUE(std::signbit(element(precise, 4).asFloat()));
+
+    // A new String has no text at all; doubled signs end the number on every platform.
+    EXPECT_EQ(JsonNode(JsonType::String).asFloat(), 0.0f);
+    JsonNode signs = JsonNode::parse(R"(["--5", "+-2.5", "-+1", "++1", "- 5", "+2.5", "-5"])");
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(element(signs, i).asFloat(), 0.0f) << element(signs, i).asString();
+    EXPECT_EQ(element(signs, 5).asFloat(), 2.5f);
+    EXPECT_EQ(element(signs, 6).asFloat(), -5.0f);
 }
 
 TEST(JsonNode, AsArrayCoversArraysObjectsAndScalars)
@@ -153,7 +163,7 @@ TEST(JsonNode, ModifyingIterationDetachesASharedHandle)
     JsonNode a = JsonNode::parse("[[1, 2], 3]");
     JsonNode b = a;
     EXPECT_EQ(a.cbegin(), b.cbegin());
-    JsonIterator before = a.cbegin();
+    JsonConstIterator before = a.cbegin();
 
     JsonIterator mine = b.begin();
     EXPECT_NE(mine, a.cbegin());
@@ -175,6 +185,42 @@ TEST(JsonNode, ModifyingIterationDetachesASharedHandle)
     JsonNode twin = lazy;
     twin.makeUnique();
     EXPECT_EQ(dumpJsonTree(lazy, true), dumpJsonTree(twin, true));
+}
+
+// Read-only access never hands out a way to write into a record other handles share.
+static_assert(
+    std::is_same_v<decltype(*std::declval<const JsonNode&>().find("x")), const JsonNode&>);
+static_assert(std::is_same_v<decltype(*std::declval<const JsonNode&>().begin()), const JsonNode&>);
+static_assert(std::is_same_v<decltype(*std::declval<JsonNode&>().cbegin()), const JsonNode&>);
+static_assert(std::is_same_v<decltype(*std::declval<JsonNode&>().begin()), JsonNode&>);
+
+TEST(JsonNode, AContainerAssignedIntoItsOwnTreeIsCopiedNotLinked)
+{
+    for (const bool move : {false, true}) {
+        // Into a child and into a grandchild, with the tree shared beforehand.
+        JsonNode r = JsonNode::parse("[[1, [2]], 3]");
+        const JsonNode before = r;
+        JsonNode& child = *r.begin();
+        JsonNode& grandchild = *(++child.begin());
+        const auto assign = [&r, move](JsonNode& slot) {
+            if (move)
+                slot = std::move(r);
+            else
+                slot = r;
+        };
+        assign(grandchild);
+        const auto sameAs = [](const JsonNode& node, const char* text) {
+            return dumpJsonTree(node, false) == dumpJsonTree(JsonNode::parse(text), false);
+        };
+        EXPECT_TRUE(sameAs(r, "[[1, [[1, [2]], 3]], 3]")) << move;
+        assign(child);
+        EXPECT_TRUE(sameAs(r, "[[[1, [[1, [2]], 3]], 3], 3]")) << move;
+        EXPECT_TRUE(sameAs(before, "[[1, [2]], 3]"));
+        // The tree is finite: copying and releasing it end.
+        JsonNode copy = r;
+        copy.makeUnique();
+        EXPECT_EQ(dumpJsonTree(copy, true), dumpJsonTree(r, true));
+    }
 }
 
 TEST(JsonNode, CopyAndReleaseAreSafeAtAnyDepth)
@@ -232,7 +278,7 @@ TEST(JsonNode, NumbersIgnoreTheProcessLocale)
         GTEST_SKIP() << "no decimal-comma locale installed";
     JsonNode root = JsonNode::parse(R"([2.5, "2.5", 0x10, 1e400, 1.00000000000000000000001])");
     std::vector<float> values;
-    for (JsonIterator it = root.cbegin(); it != root.cend(); ++it)
+    for (JsonConstIterator it = root.cbegin(); it != root.cend(); ++it)
         values.push_back((*it).asFloat());
     std::setlocale(LC_NUMERIC, saved.c_str());
     ASSERT_EQ(values.size(), 5u);
