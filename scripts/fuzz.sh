@@ -77,6 +77,17 @@ coverage() {
   fi
 }
 
+# finding_cause BINARY INPUT: one line naming what the input does to the target.
+finding_cause() {
+  local log cause frame
+  log=$("$1" "${limits[@]}" "$2" 2>&1) || true
+  cause=$(grep -m1 -E '^SUMMARY: |differs from the model' <<<"$log" | sed "s/^SUMMARY: //; s|$repo/||g; s|[^ ]*/\\.\\./\\.\\./||g") || true
+  frame=$(grep -E '^ +#[0-9]+ 0x[0-9a-f]+ in ' <<<"$log" | grep -F "$repo/" | grep -vF 'fuzz/fuzz_input.h' |
+    head -1 | sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //; s|[^ ]*/\.\./\.\./||; s|'"$repo"'/||; s/^([^(]*)\(.*\) ([^ ]+)$/\1 \2/') || true
+  [ -n "$cause" ] || cause="does not fail when replayed alone"
+  echo "${cause%% in *}${frame:+ at $frame}" | cut -c1-200
+}
+
 corpus_size() { # DIR: "files bytes"
   local files=0 bytes=0 size
   for file in "$1"/*; do
@@ -126,17 +137,24 @@ campaign() {
   read -r cov_after ft_after < <(coverage "$binary" "$corpus")
   read -r files bytes < <(corpus_size "$corpus")
 
-  # Findings: each artifact replayed once for its cause, then kept under fuzz/findings/.
+  # Findings: each artifact replayed once for its cause (the sanitizer's summary and the
+  # first frame in the project); the smallest input of each cause is kept in fuzz/findings/.
   local count=0 artifact cause
-  : >"$work/findings"
+  local -A smallest=() times=()
   for artifact in "$work/artifacts"/*; do
     [ -f "$artifact" ] || continue
+    cause=$(finding_cause "$binary" "$artifact")
+    times[$cause]=$((${times[$cause]:-0} + 1))
+    if [ -z "${smallest[$cause]:-}" ] ||
+      [ "$(stat -c %s "$artifact")" -lt "$(stat -c %s "${smallest[$cause]}")" ]; then
+      smallest[$cause]=$artifact
+    fi
+  done
+  : >"$work/findings"
+  for cause in "${!smallest[@]}"; do
     mkdir -p "$findings"
-    cp "$artifact" "$findings/"
-    cause=$("$binary" "${limits[@]}" "$artifact" 2>&1 |
-      grep -m1 -E '^SUMMARY:|ERROR: libFuzzer|differs from the model|runtime error' |
-      sed 's/^SUMMARY: //' | cut -c1-160) || true
-    echo "  finding: fuzz/findings/$short/$(basename "$artifact"): ${cause:-does not fail when replayed alone}" >>"$work/findings"
+    cp "${smallest[$cause]}" "$findings/"
+    echo "  finding: fuzz/findings/$short/$(basename "${smallest[$cause]}") (${times[$cause]} input(s)): $cause" >>"$work/findings"
     count=$((count + 1))
   done
   printf '%-18s %12s %7s -> %-7s %7s -> %-7s %6s %9s %+6d %6d %8s\n' "$short" "${runs:-?}" \
