@@ -82,7 +82,8 @@ finding_cause() {
   local log cause frame
   log=$("$1" "${limits[@]}" "$2" 2>&1) || true
   cause=$(grep -m1 -E '^SUMMARY: |differs from the model' <<<"$log" | sed "s/^SUMMARY: //; s|$repo/||g; s|[^ ]*/\\.\\./\\.\\./||g") || true
-  frame=$(grep -E '^ +#[0-9]+ 0x[0-9a-f]+ in ' <<<"$log" | grep -F "$repo/" | grep -vF 'fuzz/fuzz_input.h' |
+  frame=$(grep -E '^ +#[0-9]+ 0x[0-9a-f]+ in ' <<<"$log" | grep -E "$repo/[^ ]*\.(cpp|h):[0-9]+" |
+    grep -vF 'fuzz/fuzz_input.h' |
     head -1 | sed -E 's/^ +#[0-9]+ 0x[0-9a-f]+ in //; s|[^ ]*/\.\./\.\./||; s|'"$repo"'/||; s/^([^(]*)\(.*\) ([^ ]+)$/\1 \2/') || true
   [ -n "$cause" ] || cause="does not fail when replayed alone"
   echo "${cause%% in *}${frame:+ at $frame}" | cut -c1-200
@@ -102,11 +103,18 @@ corpus_size() { # DIR: "files bytes"
 campaign() {
   local name=$1 binary=$build/fuzz/$1 short=${1#fuzz_}
   local corpus=$repo/fuzz/corpus/$short findings=$repo/fuzz/findings/$short
-  local work=$build/campaign/$short
+  local work=$build/campaign/$short file
   rm -rf "$work"
   mkdir -p "$work/corpus" "$work/artifacts" "$corpus"
   cp "$corpus"/. "$work/corpus"/ -r 2>/dev/null || true
   read -r cov_before ft_before < <(coverage "$binary" "$corpus")
+  # A committed input that fails is a finding too (a regression): each is found by running
+  # the inputs one by one, and reported with the campaign's.
+  if [ "$cov_before" = - ]; then
+    for file in "$corpus"/*; do
+      "$binary" "${limits[@]}" "$file" >/dev/null 2>&1 || cp "$file" "$work/artifacts/committed-$(basename "$file")"
+    done
+  fi
 
   # Fork mode carries on past a crash, so one shallow fault does not end the campaign.
   "$binary" "$work/corpus" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
@@ -121,7 +129,7 @@ campaign() {
   "$binary" -merge=1 "${limits[@]}" "$corpus" "$work/corpus" >"$work/merge.log" 2>&1 || {
     echo "$name: the merge failed; see $work/merge.log" >"$work/merge.failed"; }
   # The cap: newly merged inputs go, largest first, while the corpus is over it.
-  local added=0 dropped=0 total file
+  local added=0 dropped=0 total
   total=$(corpus_size "$corpus" | cut -d' ' -f2)
   while IFS= read -r file; do
     [ -n "$file" ] || continue
