@@ -116,8 +116,10 @@ campaign() {
     done
   fi
 
-  # Fork mode carries on past a crash, so one shallow fault does not end the campaign.
-  "$binary" "$work/corpus" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+  # Fork mode carries on past a crash, so one shallow fault does not end the campaign. Its
+  # jobs' folders, and the input files a crashed job leaves, stay in the campaign's folder.
+  mkdir -p "$work/tmp"
+  TMPDIR=$work/tmp "$binary" "$work/corpus" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
     -max_total_time="$seconds" "${limits[@]}" -artifact_prefix="$work/artifacts/" \
     >"$work/campaign.log" 2>&1 || true
   local runs
