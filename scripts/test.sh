@@ -3,8 +3,8 @@
 # test (unit, GL on the offscreen driver, end to end under Xvfb, and the install and the
 # packages made from that same build), the browser build with its tests in headless
 # Chromium, the Windows build with its tests under Wine, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target briefly on its seed
-# corpus (clang).
+# AddressSanitizer and UndefinedBehaviorSanitizer, then every committed input of every fuzz
+# target replayed and each target fuzzed briefly from its corpus (clang).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
