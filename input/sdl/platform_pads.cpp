@@ -28,9 +28,13 @@ public:
 private:
     // The subsystem starts on the first read. The watch goes in first, so the announcements of
     // the pads already plugged in are seen too. Without the subsystem there is no pad.
+    // SDL drops a pad's input while none of its windows has the focus; the input device reads
+    // its keys whatever has the focus, and so it reads the pads (the environment variable of
+    // the hint still decides when a player sets it).
     void start()
     {
         started_ = true;
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         SDL_AddEventWatch(onEvent, this);
         available_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
         devicesChanged_ = true;
@@ -74,8 +78,10 @@ private:
             return SDL_GameControllerGetButton(controller, which) != 0;
         };
         PadReading pad;
-        pad.stickX = axisFromInt16(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX));
-        pad.stickY = -axisFromInt16(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY));
+        pad.stickX =
+            axisFromInt16(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX));
+        pad.stickY =
+            -axisFromInt16(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY));
         pad.dpadLeft = button(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
         pad.dpadRight = button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
         pad.dpadUp = button(SDL_CONTROLLER_BUTTON_DPAD_UP);

@@ -22,9 +22,8 @@ public:
     using Clock = uint64_t (*)(); // milliseconds, any start
 
     // getState may be null (no XInput): then nothing is ever read.
-    XInputPads(XInputGetStateFunction getState, Clock clock) : getState_(getState), clock_(clock)
-    {
-    }
+    XInputPads(XInputGetStateFunction getState, Clock clock)
+        : getState_(getState), clock_(clock) { }
 
     void read(PadSet& pads);
 
