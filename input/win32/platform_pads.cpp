@@ -46,8 +46,28 @@ XInputGetStateFunction loadXInputGetState()
     return nullptr;
 }
 
+namespace {
+
+uint64_t tickMilliseconds()
+{
+    return GetTickCount64();
+}
+
+XInputPads& platformXInput()
+{
+    static XInputPads pads(loadXInputGetState(), tickMilliseconds);
+    return pads;
+}
+
+} // namespace
+
+void useXInputGetState(XInputGetStateFunction getState)
+{
+    platformXInput() =
+        XInputPads(getState != nullptr ? getState : loadXInputGetState(), tickMilliseconds);
+}
+
 void readPlatformPads(PadSet& pads)
 {
-    static XInputPads xinput(loadXInputGetState(), [] { return uint64_t{GetTickCount64()}; });
-    xinput.read(pads);
+    platformXInput().read(pads);
 }

@@ -40,3 +40,7 @@ PadReading readingOf(const XINPUT_GAMEPAD& pad);
 
 // XInputGetState of xinput1_4.dll, else of xinput9_1_0.dll; null when neither loads.
 XInputGetStateFunction loadXInputGetState();
+
+// Tests: readPlatformPads reads through `getState` from now on, with every slot asked afresh;
+// null goes back to the loaded function.
+void useXInputGetState(XInputGetStateFunction getState);
