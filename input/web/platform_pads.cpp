@@ -17,26 +17,32 @@ public:
         emscripten_set_gamepaddisconnected_callback(this, EM_FALSE, onConnection);
     }
 
-    // The pads are sampled only while the page has announced one: with none nothing is asked.
+    // The pads are sampled only while one is connected, as the last sampling found after the
+    // page's latest connect or disconnect: with none, nothing is asked of the browser.
     void read(PadSet& pads)
     {
-        if (connected_ <= 0 || emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS)
+        if (!anyConnected_ && !changed_)
+            return;
+        changed_ = false;
+        anyConnected_ = false;
+        if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS)
             return;
         // The number of slots, empty ones (pads gone) included.
         const int slots = emscripten_get_num_gamepads();
         for (int slot = 0; slot < slots; ++slot) {
-            if (emscripten_get_gamepad_status(slot, &state_) != EMSCRIPTEN_RESULT_SUCCESS)
+            if (emscripten_get_gamepad_status(slot, &state_) != EMSCRIPTEN_RESULT_SUCCESS ||
+                !state_.connected)
                 continue;
-            if (state_.connected && std::strcmp(state_.mapping, "standard") == 0)
+            anyConnected_ = true;
+            if (std::strcmp(state_.mapping, "standard") == 0)
                 pads.add(reading(state_));
         }
     }
 
 private:
-    static EM_BOOL onConnection(int eventType, const EmscriptenGamepadEvent*, void* data)
+    static EM_BOOL onConnection(int, const EmscriptenGamepadEvent*, void* data)
     {
-        auto* self = static_cast<BrowserPads*>(data);
-        self->connected_ += eventType == EMSCRIPTEN_EVENT_GAMEPADCONNECTED ? 1 : -1;
+        static_cast<BrowserPads*>(data)->changed_ = true;
         return EM_FALSE;
     }
 
@@ -60,7 +66,9 @@ private:
         return reading;
     }
 
-    int connected_ = 0;
+    // The first read samples once: a pad may have been announced before the callbacks were set.
+    bool changed_ = true;
+    bool anyConnected_ = false;
     // Large (the API's fixed arrays): kept here rather than on the stack of every read.
     EmscriptenGamepadEvent state_{};
 };
