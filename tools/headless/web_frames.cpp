@@ -65,6 +65,16 @@ EMSCRIPTEN_KEEPALIVE int zorbelHoldKeys(const char* names)
     return 1;
 }
 
+// The pads polled `polls` times back to back, as the window's pump polls them once a frame.
+// Returns the milliseconds that took, by the page's clock (the pad benchmark's figure).
+EMSCRIPTEN_KEEPALIVE double zorbelPollPads(int polls)
+{
+    const double start = emscripten_get_now();
+    for (int i = 0; i < polls; ++i)
+        gamePads.poll();
+    return emscripten_get_now() - start;
+}
+
 // One frame with the fixed frame time: update, render and glFinish. Returns the
 // milliseconds that took, by the page's clock. A browser may answer glFinish before the
 // pixels are drawn; with waitForPixels a one-pixel read-back follows, which cannot.
