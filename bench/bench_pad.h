@@ -15,3 +15,7 @@ public:
 };
 
 void pumpPadEvents();
+
+// Figures of the platform's own pad calls worth knowing beside the poll (Windows: one
+// XInputGetState of an empty slot, which the backend makes at most once a second per slot).
+void printPlatformPadFigures();

@@ -83,5 +83,7 @@ int main()
     gamePads.poll();
     run("one pad", pad.get());
     std::printf("pads seen in the last poll: %d\n", gamePads.connected());
+    pad.reset();
+    printPlatformPadFigures();
     return 0;
 }
