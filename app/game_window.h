@@ -2,7 +2,9 @@
 
 #include "app/size_listener.h"
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 // The one window with its OpenGL context. This header is the same on every platform; the
 // backend folder of the build (app/sdl/, app/win32/, app/web/) defines the members and keeps
@@ -22,6 +24,11 @@ public:
     void setSizeListener(SizeListener* listener) { sizeListener_ = listener; }
     SizeListener* sizeListener() const { return sizeListener_; }
 
+    // Reads the game pads once per pump, after the window's events, and answers how many
+    // times Start went down since the last read; each press toggles the pause exactly as an
+    // Escape key-down does. Without it no pad is read.
+    void setPadPoll(std::function<int()> poll) { padPoll_ = std::move(poll); }
+
     // Tools and tests: make the window and its context without showing anything on a
     // display (SDL's offscreen driver, a Win32 window that is never shown). Before create().
     void setOffscreen(bool offscreen) { offscreen_ = offscreen; }
@@ -32,13 +39,14 @@ public:
     bool create(int width, int height, int bitsPerPixel, bool fullScreen);
 
     bool running() const { return running_; }
-    // False while paused; Escape toggles it on every key-down, auto-repeat included.
+    // False while paused; Escape toggles it on every key-down, auto-repeat included, and a
+    // pad's Start on every press.
     bool active() const { return active_; }
     bool fullScreen() const { return fullScreen_; }
     // True when the 3.0 request failed and the legacy context is in use.
     bool legacyContext() const { return legacyContext_; }
 
-    // Handles every pending event: close requests, size changes, Escape.
+    // Handles every pending event (close requests, size changes, Escape), then polls the pads.
     void pumpMessages();
     // Swaps the back buffer to the screen.
     void present();
@@ -55,6 +63,7 @@ private:
 
     // What every backend does with the events it translates.
     void toggleActive() { active_ = !active_; }
+    int padStartPresses() { return padPoll_ ? padPoll_() : 0; }
     void reportSize(int width, int height)
     {
         if (sizeListener_ != nullptr)
@@ -64,6 +73,7 @@ private:
 
     bool active_ = true;
     SizeListener* sizeListener_ = nullptr;
+    std::function<int()> padPoll_;
     bool running_ = false;
     bool fullScreen_ = false;
     bool legacyContext_ = false;

@@ -1,25 +1,30 @@
 #include "input/input_device.h"
 
+#include "input/game_pads.h"
+
 InputDevice inputDevice;
 
 void InputDevice::update()
 {
     const KeySource& keys = source_ != nullptr ? *source_ : platformKeyboard();
-    space_ = keys.isDown(Key::Space);
-    f1_ = keys.isDown(Key::F1);
-    f2_ = keys.isDown(Key::F2);
+    const KeySource& pads = pads_ != nullptr ? *pads_ : gamePads;
+    // The keyboard first: a key it holds needs no look at the pads.
+    const auto down = [&](Key key) { return keys.isDown(key) || pads.isDown(key); };
+    space_ = down(Key::Space);
+    f1_ = down(Key::F1);
+    f2_ = down(Key::F2);
 
     float x = 0.0f;
-    if (keys.isDown(Key::Left))
+    if (down(Key::Left))
         x = -1.0f;
-    else if (keys.isDown(Key::Right))
+    else if (down(Key::Right))
         x = 1.0f;
     primary_.x = secondary_.x = pad_.x = x;
 
     float y = 0.0f;
-    if (keys.isDown(Key::Up))
+    if (down(Key::Up))
         y = 1.0f;
-    else if (keys.isDown(Key::Down))
+    else if (down(Key::Down))
         y = -1.0f;
     primary_.y = secondary_.y = pad_.y = y;
 }

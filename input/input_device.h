@@ -4,7 +4,8 @@
 
 // The keyboard read as a game pad: three identical direction pairs with components -1, 0
 // or +1 (x to the right, y upwards) and three held buttons. No history: a held key reads
-// as pressed on every update.
+// as pressed on every update. The game pads add to the keyboard: a key is down when the
+// keyboard or a pad holds it.
 // One direction pair.
 struct Direction {
     float x = 0.0f;
@@ -15,8 +16,11 @@ class InputDevice {
 public:
     // Reads from the platform keyboard unless a test gives another source.
     void setKeySource(const KeySource* source) { source_ = source; }
+    // Reads the pads as their last poll saw them (gamePads) unless a test gives another source.
+    void setPadSource(const KeySource* source) { pads_ = source; }
 
-    // Polls the seven keys and overwrites every field. Left wins over Right, Up over Down.
+    // Polls the seven keys and overwrites every field. Left wins over Right, Up over Down,
+    // whichever of keyboard and pads holds them.
     void update();
 
     Direction primaryStick() const { return primary_; }
@@ -28,6 +32,7 @@ public:
 
 private:
     const KeySource* source_ = nullptr;
+    const KeySource* pads_ = nullptr;
     Direction primary_;
     Direction secondary_;
     Direction pad_;

@@ -63,11 +63,11 @@ const char* usageText()
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"
-           "Controls:\n"
-           "  arrows        scroll the world (in free-camera mode: move the camera)\n"
-           "  Space         switch between scrolling and the free camera\n"
-           "  Escape        pause; again to resume\n"
-           "  Close the window to quit.\n";
+           "Controls (keyboard, game pad):\n"
+           "  arrows  left stick, d-pad  scroll the world (free camera: move the camera)\n"
+           "  Space   South (A, Cross)   switch between scrolling and the free camera\n"
+           "  Escape  Start              pause; again to resume\n"
+           "  Every connected pad plays beside the keyboard. Close the window to quit.\n";
 }
 
 std::string versionText()

@@ -5,6 +5,7 @@
 #include "app/frame_driver.h"
 #include "app/game_window.h"
 #include "game/game_scene.h"
+#include "input/game_pads.h"
 #include "main/command_line.h"
 
 #include <cstdio>
@@ -35,6 +36,7 @@ int runGame(int argc, char** argv)
     // Shared with the frame driver, which on some platforms keeps running the passes after
     // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
+    game->window.setPadPoll([] { return gamePads.poll(); });
     return runApplication(game->window, game->scene, game->clock, platformGlStartup(),
                           commandLine.fullScreen,
                           [game](std::function<bool()> pass, std::function<int()> finish) {

@@ -47,6 +47,25 @@
     }
   };
 
+  // The controls say whether a pad plays. The game reads pads the browser lays out the
+  // "standard" way only; another layout is named so the player knows why it does nothing.
+  var padLine = document.getElementById('pad');
+  function showPads() {
+    var pads = navigator.getGamepads ? Array.prototype.slice.call(navigator.getGamepads()) : [];
+    pads = pads.filter(function (pad) { return pad && pad.connected; });
+    var playing = pads.filter(function (pad) { return pad.mapping === 'standard'; });
+    if (playing.length > 0) {
+      padLine.textContent = 'Pad connected: ' + playing.map(function (pad) { return pad.id; }).join(', ') + '.';
+    } else if (pads.length > 0) {
+      padLine.textContent = 'A pad is connected (' + pads[0].id + '), but the browser does not know its ' +
+                            'layout, so the game cannot read it.';
+    } else {
+      padLine.textContent = 'No pad connected: press a button on one to use it.';
+    }
+  }
+  window.addEventListener('gamepadconnected', showPads);
+  window.addEventListener('gamepaddisconnected', showPads);
+
   // Keys reach the game while the picture has the focus; a click gives it back.
   canvas.addEventListener('mousedown', function () { canvas.focus(); });
 

@@ -149,6 +149,9 @@ void GameWindow::pumpMessages()
         default: break;
         }
     }
+    // After the events: SDL has brought the pads' state up to date while pumping them.
+    for (int presses = padStartPresses(); presses > 0; --presses)
+        toggleActive();
 }
 
 void GameWindow::present()

@@ -157,6 +157,8 @@ bool GameWindow::create(int width, int height, int, bool fullScreen)
 void GameWindow::pumpMessages()
 {
     Platform& p = *platform_;
+    // A pad's Start goes the way of Escape, ending a pause for a hidden tab too.
+    p.escapePresses += padStartPresses();
     for (; p.escapePresses > 0; --p.escapePresses) {
         // The player decides from here: no automatic resume after a hidden tab.
         p.pausedForHiding = false;

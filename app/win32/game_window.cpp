@@ -258,6 +258,8 @@ void GameWindow::pumpMessages()
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    for (int presses = padStartPresses(); presses > 0; --presses)
+        toggleActive();
 }
 
 void GameWindow::present()

@@ -21,6 +21,8 @@ run --help
 check "--help: exit code 0 (got $CODE)" test "$CODE" -eq 0
 check "--help: usage, options and controls on standard output" \
   grep -qzE 'usage: zorbel .*--fullscreen.*--data DIR.*Escape' "$WORK/out"
+check "--help: the game pad beside each key" \
+  grep -qzE 'arrows +left stick, d-pad.*Space +South.*Escape +Start' "$WORK/out"
 check "--help: nothing on standard error" test -z "$ERR"
 
 run --version

@@ -58,8 +58,10 @@ export async function launch(extraFlags = []) {
 }
 
 // Opens `url` in a new page and keeps every console line and uncaught error in `console`.
-export async function open(browser, url) {
+// `prepare(page)`, when given, runs before the page loads (to install scripts in it).
+export async function open(browser, url, prepare = null) {
   const page = await browser.newPage();
+  if (prepare) await prepare(page);
   page.lines = [];
   page.on('console', (message) => page.lines.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => page.lines.push({ type: 'pageerror', text: String(error) }));
@@ -109,4 +111,33 @@ export const isDarkSky = (picture) => meanColour(picture, 0.34, 0.014, 0.31, 0.0
 export function isGreenGround(picture) {
   const [r, g, b] = meanColour(picture, 0.42, 0.83, 0.16, 0.083);
   return g > r && g > b && g > 50;
+}
+
+// A pad for the page, installed before it loads: navigator.getGamepads answers with it once
+// window.testPad.plugIn() has run, and plugIn/unplug announce it as a browser does.
+// testPad.stick(x, y) sets the left stick (y down, as browsers report it); testPad.button(i,
+// down) a button of the standard layout (0 South, 9 Start, 12-15 the d-pad); testPad.layout(m)
+// the mapping the browser names ('standard', or '' for a layout it does not know).
+export async function installTestPad(page) {
+  await page.evaluateOnNewDocument(() => {
+    const button = () => ({ pressed: false, touched: false, value: 0 });
+    const pad = {
+      id: 'Test pad (scripted)', index: 0, connected: true, mapping: 'standard', timestamp: 0,
+      axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, button), vibrationActuator: null,
+    };
+    let slots = [null, null, null, null];
+    Navigator.prototype.getGamepads = function () { return slots; };
+    const announce = (type) => {
+      const event = new Event(type);
+      event.gamepad = pad;
+      window.dispatchEvent(event);
+    };
+    window.testPad = {
+      plugIn() { pad.connected = true; slots = [pad, null, null, null]; announce('gamepadconnected'); },
+      unplug() { pad.connected = false; slots = [null, null, null, null]; announce('gamepaddisconnected'); },
+      layout(mapping) { pad.mapping = mapping; },
+      stick(x, y) { pad.axes[0] = x; pad.axes[1] = y; pad.timestamp += 1; },
+      button(index, down) { pad.buttons[index] = { pressed: down, touched: down, value: down ? 1 : 0 }; pad.timestamp += 1; },
+    };
+  });
 }

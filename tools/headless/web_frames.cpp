@@ -2,6 +2,7 @@
 // GameScene on a canvas of a fixed size, stepped by the page with a fixed frame time, a
 // fixed seed and the keys it names, and its frames read back as pixels. The base of the
 // browser's golden-image comparison and frame benchmark.
+#include "input/game_pads.h"
 #include "tools/headless/headless_game.h"
 
 #include <emscripten/emscripten.h>
@@ -32,7 +33,18 @@ EMSCRIPTEN_KEEPALIVE int zorbelStart(int width, int height, unsigned seed)
     options.width = width;
     options.height = height;
     options.seed = seed;
-    return game->start(options) ? 1 : 0;
+    if (!game->start(options))
+        return 0;
+    game->window().setPadPoll([] { return gamePads.poll(); });
+    return 1;
+}
+
+// One pump of the window, as the game's loop runs it before each frame: the pads are read
+// and their Start toggles the pause. 1 while the game is active (a step would update it).
+EMSCRIPTEN_KEEPALIVE int zorbelPump()
+{
+    game->window().pumpMessages();
+    return game->window().active() ? 1 : 0;
 }
 
 // The keys held from the next step on, by the names the key scripts use ("RIGHT UP").
@@ -51,6 +63,16 @@ EMSCRIPTEN_KEEPALIVE int zorbelHoldKeys(const char* names)
     }
     game->holdKeys(keys);
     return 1;
+}
+
+// The pads polled `polls` times back to back, as the window's pump polls them once a frame.
+// Returns the milliseconds that took, by the page's clock (the pad benchmark's figure).
+EMSCRIPTEN_KEEPALIVE double zorbelPollPads(int polls)
+{
+    const double start = emscripten_get_now();
+    for (int i = 0; i < polls; ++i)
+        gamePads.poll();
+    return emscripten_get_now() - start;
 }
 
 // One frame with the fixed frame time: update, render and glFinish. Returns the
