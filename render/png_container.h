@@ -1,0 +1,38 @@
+#pragma once
+
+// The PNG container, checked in one place for every platform before its decoder sees a file:
+// the signature, the header chunk and its fields, the size limits, and every chunk up to the
+// end of the image data (its length inside the file, its CRC). A file that fails gets the same
+// one-line reason on every platform; a decoder then only has to turn sound chunks into pixels.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// What the header chunk (IHDR) says, once it has been checked.
+struct PngHeader {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint8_t bitDepth = 0;
+    uint8_t colorType = 0;
+    bool interlaced = false;
+};
+
+// The CRC-32 that closes every chunk (polynomial 0xedb88320), over the chunk's type and data.
+uint32_t pngChunkCrc(const uint8_t* bytes, size_t size);
+
+// Empty when an image of width x height pixels may be decoded: both sides within 1 to 65535,
+// its 8-bit RGBA pixels within kMaxPngPixelBytes. Otherwise the reason, such as "image of
+// 60000 x 60000 pixels needs more than 256 MiB".
+std::string pngSizeProblem(uint32_t width, uint32_t height);
+
+// Walks a whole file held in memory. Empty when it is sound, with `header` filled in;
+// otherwise the reason. The walk ends at IEND or at the first chunk after the image data
+// (the IDAT chunks), since no decoder reads further: a file cut inside its closing chunks
+// still decodes.
+std::string checkPngContainer(const uint8_t* bytes, size_t size, PngHeader& header);
+
+// Reads the file at `path` whole into `bytes` and checks its container: the first step of
+// every platform's PNG reader. Empty on success; otherwise the reason, "cannot open the file"
+// and the other reasons of io/input_file.h included.
+std::string readPngFile(const char* path, std::string& bytes, PngHeader& header);
