@@ -162,6 +162,56 @@ describe('damaged data in the package', () => {
   });
 });
 
+describe('a PNG the browser fails to decode', () => {
+  // Each way the preload can fail, forced in the page before it loads: the file must be named
+  // as undecodable, the loading end and the game draw.
+  const failures = {
+    'no createImageBitmap': () => {
+      delete window.createImageBitmap;
+    },
+    'a refused decode': () => {
+      window.createImageBitmap = () => Promise.reject(new Error('refused'));
+    },
+    'no 2D context for the canvas': () => {
+      const getContext = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+        return kind === '2d' ? null : getContext.call(this, kind, ...rest);
+      };
+    },
+    'a throw while the pixels are kept': () => {
+      CanvasRenderingContext2D.prototype.drawImage = () => {
+        throw new Error('drawImage failed');
+      };
+    },
+  };
+  let server;
+  let browser;
+  before(async () => {
+    server = await serve(dist);
+    browser = await launch();
+  });
+  after(async () => {
+    await browser?.close();
+    server?.close();
+  });
+
+  for (const [name, fail] of Object.entries(failures)) {
+    test(`${name}: the file is named and the game goes on`, async () => {
+      const page = await open(browser, server.url, fail);
+      try {
+        await waitForLine(page, /data\/road6\.png.*could not decode/, 15000);
+        await sleep(500);
+        const status = await page.$eval('#status', (line) => line.textContent);
+        assert.equal(status, '', 'the loading line is gone');
+        assert.ok(!errorsOf(page).some((line) => line.type === 'pageerror'), errorsOf(page).map((l) => l.text).join('\n'));
+        assert.ok(isDarkSky(await canvasPicture(page)), 'the sky is drawn');
+      } finally {
+        await page.close();
+      }
+    });
+  }
+});
+
 describe('a browser without WebGL', () => {
   test('gets a clear message in the page', async () => {
     const server = await serve(dist);
