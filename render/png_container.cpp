@@ -1,3 +1,5 @@
+// The portable half of the PNG reader: loadPng reads the file, walks its container and hands
+// a sound file to the platform's decodeCheckedPng.
 #include "render/png_container.h"
 
 #include "io/input_file.h"
@@ -134,13 +136,25 @@ std::string checkPngContainer(const uint8_t* bytes, size_t size, PngHeader& head
     }
 }
 
-std::string readPngFile(const char* path, std::string& bytes, PngHeader& header)
+uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
 {
-    if (!path)
-        return "no file name given";
-    bytes.clear();
+    std::string file;
+    PngHeader header;
     std::string problem;
-    if (!readWholeFile(path, bytes, &problem))
-        return problem;
-    return checkPngContainer(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header);
+    uint8_t* pixels = nullptr;
+    if (!path)
+        problem = "no file name given";
+    else if (readWholeFile(path, file, &problem))
+        problem =
+            checkPngContainer(reinterpret_cast<const uint8_t*>(file.data()), file.size(), header);
+    if (problem.empty())
+        pixels = decodeCheckedPng(path, file, header, problem);
+    if (!pixels) {
+        if (reason)
+            *reason = problem;
+        return nullptr;
+    }
+    *width = static_cast<uint16_t>(header.width);
+    *height = static_cast<uint16_t>(header.height);
+    return pixels;
 }

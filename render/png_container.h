@@ -32,7 +32,10 @@ std::string pngSizeProblem(uint32_t width, uint32_t height);
 // still decodes.
 std::string checkPngContainer(const uint8_t* bytes, size_t size, PngHeader& header);
 
-// Reads the file at `path` whole into `bytes` and checks its container: the first step of
-// every platform's PNG reader. Empty on success; otherwise the reason, "cannot open the file"
-// and the other reasons of io/input_file.h included.
-std::string readPngFile(const char* path, std::string& bytes, PngHeader& header);
+// The platform's decoder, defined once by each PNG backend (render/libpng, render/wic,
+// render/browser); loadPng reads the file and walks its container first, then calls it.
+// `file` is the whole file, which passed checkPngContainer with `header`; `path` names it for
+// a decoder that finds the pixels by name (the browser's). Returns a new[] buffer of
+// header.width x header.height 8-bit RGBA pixels, bottom row first, or null with the reason.
+uint8_t* decodeCheckedPng(const char* path, const std::string& file, const PngHeader& header,
+                          std::string& reason);

@@ -1,10 +1,7 @@
-// The PNG reader of the browser build. The browser's own decoder turned the file into
-// pixels while the data package loaded (png_preload.js); the shared container walk
-// (render/png_container.h) checks the file itself, so a damaged file is refused with the same
-// reason as on the desktop. This side then takes the browser's pixels and turns them bottom
-// row first.
-
-#include "render/image_decoders.h"
+// The PNG decoder of the browser build. The browser's own decoder turned the file into
+// pixels while the data package loaded (png_preload.js); loadPng has read the file and checked
+// its container (render/png_container.h), so a damaged file is refused with the same reason as
+// on the desktop. This side takes the browser's pixels and turns them bottom row first.
 
 #include "render/png_container.h"
 
@@ -18,10 +15,9 @@
 
 namespace {
 
-uint8_t* fail(std::string* reason, const std::string& text)
+uint8_t* fail(std::string& reason, const std::string& text)
 {
-    if (reason)
-        *reason = text;
+    reason = text;
     return nullptr;
 }
 
@@ -31,13 +27,9 @@ struct FreeDeleter {
 
 } // namespace
 
-uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
+uint8_t* decodeCheckedPng(const char* path, const std::string&, const PngHeader& header,
+                          std::string& reason)
 {
-    std::string file;
-    PngHeader header;
-    if (const std::string problem = readPngFile(path, file, header); !problem.empty())
-        return fail(reason, problem);
-
     int decodedWidth = 0;
     int decodedHeight = 0;
     const std::unique_ptr<uint8_t, FreeDeleter> topFirst(reinterpret_cast<uint8_t*>(
@@ -61,7 +53,5 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
     for (uint32_t row = 0; row < header.height; ++row)
         std::memcpy(pixels + (header.height - 1 - row) * rowBytes, topFirst.get() + row * rowBytes,
                     rowBytes);
-    *width = static_cast<uint16_t>(header.width);
-    *height = static_cast<uint16_t>(header.height);
     return pixels;
 }

@@ -1,14 +1,14 @@
-// The PNG reader on libpng. The shared container walk (render/png_container.h) reads the file
-// and checks it first; libpng then decodes the checked bytes from memory.
+// The PNG decoder on libpng: decodes from memory a file that loadPng has read and whose
+// container it has checked (render/png_container.h).
 //
 // libpng reports a damaged file by calling its error handler, which must not return. Ours
 // records the message and jumps back to decode(); no object with a destructor lives in the
 // frames the jump leaves (libpng's and the read callback), and everything decode() keeps
 // across the jump sits in a PngRead owned by its caller.
 
-#include "render/image_decoders.h"
-
 #include "render/png_container.h"
+
+#include "render/image_decoders.h"
 
 #include <png.h>
 
@@ -105,44 +105,34 @@ bool decode(PngRead& read)
     return true;
 }
 
-uint8_t* fail(std::string* reason, const std::string& text)
-{
-    if (reason)
-        *reason = text;
-    return nullptr;
-}
-
 } // namespace
 
-uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
+uint8_t* decodeCheckedPng(const char*, const std::string& file, const PngHeader&,
+                          std::string& reason)
 {
-    std::string file;
-    PngHeader header;
-    if (const std::string problem = readPngFile(path, file, header); !problem.empty())
-        return fail(reason, problem);
-
     PngRead read;
     read.file = &file;
     read.at = kSignatureBytes;
     read.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &read, onPngError, onPngWarning);
-    if (!read.png)
-        return fail(reason, "libpng could not create its read record");
+    if (!read.png) {
+        reason = "libpng could not create its read record";
+        return nullptr;
+    }
     read.info = png_create_info_struct(read.png);
     if (!read.info) {
         png_destroy_read_struct(&read.png, nullptr, nullptr);
-        return fail(reason, "libpng could not create its info record");
+        reason = "libpng could not create its info record";
+        return nullptr;
     }
 
+    // libpng reads the same header chunk, so its size is the header's.
     const bool decoded = decode(read);
     png_destroy_read_struct(&read.png, &read.info, nullptr);
     delete[] read.rows;
     if (!decoded) {
         delete[] read.pixels;
-        if (reason)
-            *reason = read.message;
+        reason = read.message;
         return nullptr;
     }
-    *width = static_cast<uint16_t>(read.width);
-    *height = static_cast<uint16_t>(read.height);
     return read.pixels;
 }

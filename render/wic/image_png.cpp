@@ -1,12 +1,10 @@
-// The PNG reader on the Windows Imaging Component. The shared container walk
-// (render/png_container.h) reads the file and checks it first, so a missing file or one of
-// another format gets the same reason as on every platform and the size limits hold before
-// WIC sets memory aside. WIC then decodes the checked bytes from memory: a decoder, its one
-// frame, a converter to 8-bit RGBA with straight alpha, and one copy of the pixels, turned so
-// the bottom row comes first.
-#include "render/image_decoders.h"
-
+// The PNG decoder on the Windows Imaging Component, for a file that loadPng has read and whose
+// container it has checked (render/png_container.h), so the size limits hold before WIC sets
+// memory aside. WIC decodes the bytes from memory: a decoder, its one frame, a converter to
+// 8-bit RGBA with straight alpha, and one copy of the pixels, turned so the bottom row comes
+// first.
 #include "render/png_container.h"
+
 #include "render/wic/wic_session.h"
 
 #include <algorithm>
@@ -17,10 +15,9 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-uint8_t* fail(std::string* reason, const std::string& text)
+uint8_t* fail(std::string& reason, const std::string& text)
 {
-    if (reason)
-        *reason = text;
+    reason = text;
     return nullptr;
 }
 
@@ -33,13 +30,9 @@ void putBottomRowFirst(uint8_t* pixels, size_t rowBytes, UINT height)
 
 } // namespace
 
-uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
+uint8_t* decodeCheckedPng(const char*, const std::string& file, const PngHeader& header,
+                          std::string& reason)
 {
-    std::string file;
-    PngHeader header;
-    if (const std::string problem = readPngFile(path, file, header); !problem.empty())
-        return fail(reason, problem);
-
     WicSession wic;
     IWICImagingFactory* factory = wic.factory();
     if (factory == nullptr)
@@ -48,8 +41,9 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
     ComPtr<IWICStream> stream;
     HRESULT result = factory->CreateStream(stream.GetAddressOf());
     if (SUCCEEDED(result))
-        result = stream->InitializeFromMemory(reinterpret_cast<BYTE*>(file.data()),
-                                              static_cast<DWORD>(file.size()));
+        result =
+            stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(file.data())),
+                                         static_cast<DWORD>(file.size()));
     if (FAILED(result))
         return fail(reason, wicFailure("WIC: no stream over the file", result));
     ComPtr<IWICBitmapDecoder> decoder;
@@ -67,9 +61,8 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
     result = frame->GetSize(&frameWidth, &frameHeight);
     if (FAILED(result))
         return fail(reason, wicFailure("WIC: the image has no size", result));
-    // The frame has the header's size; the limits are checked again on what WIC will fill.
-    if (const std::string problem = pngSizeProblem(frameWidth, frameHeight); !problem.empty())
-        return fail(reason, problem);
+    if (frameWidth != header.width || frameHeight != header.height)
+        return fail(reason, "WIC decoded a frame of another size than the header's");
     const size_t rowBytes = size_t{frameWidth} * 4;
     const uint64_t bytes = uint64_t{rowBytes} * frameHeight;
 
@@ -92,8 +85,5 @@ uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::strin
     if (FAILED(result))
         return fail(reason, wicFailure("WIC: the image data is damaged", result));
     putBottomRowFirst(pixels.get(), rowBytes, frameHeight);
-
-    *width = static_cast<uint16_t>(frameWidth);
-    *height = static_cast<uint16_t>(frameHeight);
     return pixels.release();
 }
