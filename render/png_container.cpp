@@ -123,9 +123,6 @@ std::string checkPngContainer(const uint8_t* bytes, size_t size, PngHeader& head
                 return problem;
             if (std::string problem = fieldProblem(data); !problem.empty())
                 return problem;
-            header.bitDepth = data[8];
-            header.colorType = data[9];
-            header.interlaced = data[12] == 1;
         } else if (type == "IDAT") {
             sawData = true;
         } else if (type == "IEND" || type == "IHDR") {

@@ -9,13 +9,10 @@
 #include <cstdint>
 #include <string>
 
-// What the header chunk (IHDR) says, once it has been checked.
+// The image size the header chunk (IHDR) gives, once it has been checked.
 struct PngHeader {
     uint32_t width = 0;
     uint32_t height = 0;
-    uint8_t bitDepth = 0;
-    uint8_t colorType = 0;
-    bool interlaced = false;
 };
 
 // The CRC-32 that closes every chunk (polynomial 0xedb88320), over the chunk's type and data.

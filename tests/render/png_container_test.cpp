@@ -58,9 +58,6 @@ TEST(PngContainer, ASoundFileGivesItsHeaderAndWhatFollowsTheImageDataIsNotRead)
     EXPECT_EQ(checked(makePng(grey), &header), "");
     EXPECT_EQ(header.width, 9u);
     EXPECT_EQ(header.height, 2u);
-    EXPECT_EQ(header.bitDepth, 1);
-    EXPECT_EQ(header.colorType, kPngGrey);
-    EXPECT_FALSE(header.interlaced);
 
     // Every cut before the end of the image data fails; the closing chunk is never needed,
     // nor is a damaged chunk after the image data.
