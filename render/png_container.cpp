@@ -55,7 +55,20 @@ std::string fieldProblem(const uint8_t* data)
     else if (data[10] != 0 || data[11] != 0 || data[12] > 1)
         std::snprintf(text, sizeof text,
                       "IHDR: unknown compression (%u), filter (%u) or interlace (%u) method",
-                      data[10], data[11], data[12]);
+                      unsigned{data[10]}, unsigned{data[11]}, unsigned{data[12]});
+    return text;
+}
+
+// Empty when an image of width x height may be decoded, else the reason.
+std::string pngSizeProblem(uint32_t width, uint32_t height)
+{
+    char text[96] = {};
+    if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide)
+        std::snprintf(text, sizeof text,
+                      "IHDR: image of %u x %u pixels has a side outside 1 to 65535", width, height);
+    else if (uint64_t{width} * height * 4 > kMaxPngPixelBytes)
+        std::snprintf(text, sizeof text, "image of %u x %u pixels needs more than %llu MiB", width,
+                      height, static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
     return text;
 }
 
@@ -77,18 +90,6 @@ uint32_t pngChunkCrc(const uint8_t* bytes, size_t size)
     for (size_t i = 0; i < size; ++i)
         crc = table[(crc ^ bytes[i]) & 0xff] ^ (crc >> 8);
     return crc ^ 0xffffffffu;
-}
-
-std::string pngSizeProblem(uint32_t width, uint32_t height)
-{
-    char text[96] = {};
-    if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide)
-        std::snprintf(text, sizeof text,
-                      "IHDR: image of %u x %u pixels has a side outside 1 to 65535", width, height);
-    else if (uint64_t{width} * height * 4 > kMaxPngPixelBytes)
-        std::snprintf(text, sizeof text, "image of %u x %u pixels needs more than %llu MiB", width,
-                      height, static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
-    return text;
 }
 
 std::string checkPngContainer(const uint8_t* bytes, size_t size, PngHeader& header)

@@ -18,15 +18,11 @@ struct PngHeader {
 // The CRC-32 that closes every chunk (polynomial 0xedb88320), over the chunk's type and data.
 uint32_t pngChunkCrc(const uint8_t* bytes, size_t size);
 
-// Empty when an image of width x height pixels may be decoded: both sides within 1 to 65535,
-// its 8-bit RGBA pixels within kMaxPngPixelBytes. Otherwise the reason, such as "image of
-// 60000 x 60000 pixels needs more than 256 MiB".
-std::string pngSizeProblem(uint32_t width, uint32_t height);
-
 // Walks a whole file held in memory. Empty when it is sound, with `header` filled in;
-// otherwise the reason. The walk ends at IEND or at the first chunk after the image data
-// (the IDAT chunks), since no decoder reads further: a file cut inside its closing chunks
-// still decodes.
+// otherwise the reason. A sound file's sides are within 1 to 65535 and its 8-bit RGBA pixels
+// within kMaxPngPixelBytes ("image of 60000 x 60000 pixels needs more than 256 MiB"). The
+// walk ends at IEND or at the first chunk after the image data (the IDAT chunks), since no
+// decoder reads further: a file cut inside its closing chunks still decodes.
 std::string checkPngContainer(const uint8_t* bytes, size_t size, PngHeader& header);
 
 // The platform's decoder, defined once by each PNG backend (render/libpng, render/wic,
