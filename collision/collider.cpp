@@ -1,6 +1,6 @@
 #include "collision/collider.h"
 
-#include "json/json_file.h"
+#include "io/input_file.h"
 #include "json/json_node.h"
 
 #include <cmath>
@@ -88,8 +88,9 @@ void Collider::loadFile(const std::string& path)
         return;
     clear();
     std::string text;
-    if (!readWholeFile(path, text)) {
-        report(path, "cannot open the file");
+    std::string unreadable;
+    if (!readWholeFile(path, text, &unreadable)) {
+        report(path, unreadable);
         return;
     }
     const JsonNode root = JsonNode::parse(text);

@@ -4,6 +4,8 @@
 
 #include "render/image_decoders.h"
 
+#include "io/input_file.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -22,11 +24,6 @@ constexpr uint64_t kMinInfoHeaderBytes = 40;
 constexpr int64_t kMaxSide = 65535;
 // Rows are read in chunks of about this size and widened from memory.
 constexpr uint64_t kWidenChunkBytes = 256 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Where the pixel rows are and how they are laid out, as checked against the file.
 struct BmpLayout {
@@ -47,33 +44,27 @@ uint32_t readU32(const uint8_t* p)
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-File fail(std::string* reason, std::string text)
+// A file that is not open, the caller's sign of failure, with the reason.
+InputFile fail(std::string* reason, std::string text)
 {
     if (reason)
         *reason = std::move(text);
-    return nullptr;
+    return InputFile(nullptr);
 }
 
 // Opens a 24-bit uncompressed BMP and checks its headers against the file. On success the
 // file is positioned at the first stored pixel row.
-File openBmp(const char* path, BmpLayout& layout, std::string* reason)
+InputFile openBmp(const char* path, BmpLayout& layout, std::string* reason)
 {
     if (!path)
         return fail(reason, "no file name given");
-    File file(std::fopen(path, "rb"));
+    InputFile file(path);
     if (!file)
-        return fail(reason, "cannot open the file");
-
-    if (std::fseek(file.get(), 0, SEEK_END) != 0)
-        return fail(reason, "cannot determine the file size");
-    const long endPosition = std::ftell(file.get());
-    if (endPosition < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
-        return fail(reason, "cannot determine the file size");
-    const uint64_t fileSize = static_cast<uint64_t>(endPosition);
+        return fail(reason, file.problem());
+    const uint64_t fileSize = file.size();
 
     uint8_t header[kFileHeaderBytes + kMinInfoHeaderBytes];
-    if (fileSize < sizeof header ||
-        std::fread(header, 1, sizeof header, file.get()) != sizeof header)
+    if (fileSize < sizeof header || !file.read(header, sizeof header))
         return fail(reason, "file is shorter than the BMP headers (" + std::to_string(fileSize) +
                                 " bytes)");
     if (header[0] != 'B' || header[1] != 'M')
@@ -110,7 +101,7 @@ File openBmp(const char* path, BmpLayout& layout, std::string* reason)
         return fail(reason, "pixel data (" + std::to_string(blockBytes) + " bytes at offset " +
                                 std::to_string(pixelOffset) + ") runs past the end of the file (" +
                                 std::to_string(fileSize) + " bytes)");
-    if (std::fseek(file.get(), static_cast<long>(pixelOffset), SEEK_SET) != 0)
+    if (!file.seek(pixelOffset))
         return fail(reason, "cannot seek to the pixel data");
 
     layout.width = static_cast<uint32_t>(width);
@@ -197,7 +188,7 @@ WidenRow chooseWidenRow()
 uint8_t* loadBmp24(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
 {
     BmpLayout layout;
-    File file = openBmp(path, layout, reason);
+    InputFile file = openBmp(path, layout, reason);
     if (!file)
         return nullptr;
     const uint64_t blockBytes = layout.rowStride * layout.height;
@@ -205,12 +196,11 @@ uint8_t* loadBmp24(const char* path, uint16_t* width, uint16_t* height, std::str
     if (!pixels)
         return nullptr;
     if (!layout.topDown) {
-        if (std::fread(pixels.get(), 1, blockBytes, file.get()) != blockBytes)
+        if (!file.read(pixels.get(), blockBytes))
             return readFailed(reason);
     } else {
         for (uint64_t row = layout.height; row-- > 0;) {
-            if (std::fread(pixels.get() + row * layout.rowStride, 1, layout.rowStride,
-                           file.get()) != layout.rowStride)
+            if (!file.read(pixels.get() + row * layout.rowStride, layout.rowStride))
                 return readFailed(reason);
         }
     }
@@ -223,7 +213,7 @@ uint8_t* loadBmp24WithAlpha(const char* path, uint16_t* width, uint16_t* height,
                             std::string* reason)
 {
     BmpLayout layout;
-    File file = openBmp(path, layout, reason);
+    InputFile file = openBmp(path, layout, reason);
     if (!file)
         return nullptr;
     const uint64_t targetStride = uint64_t{layout.width} * 4;
@@ -238,8 +228,7 @@ uint8_t* loadBmp24WithAlpha(const char* path, uint16_t* width, uint16_t* height,
     static const WidenRow widenRow = chooseWidenRow();
     for (uint64_t first = 0; first < layout.height;) {
         const uint64_t rows = std::min<uint64_t>(chunkRows, layout.height - first);
-        if (std::fread(chunk.get(), 1, rows * layout.rowStride, file.get()) !=
-            rows * layout.rowStride)
+        if (!file.read(chunk.get(), rows * layout.rowStride))
             return readFailed(reason);
         for (uint64_t i = 0; i < rows; ++i) {
             const uint64_t stored = first + i;

@@ -6,7 +6,7 @@
 
 #include "render/mesh.h"
 
-#include "json/json_file.h"
+#include "io/input_file.h"
 #include "json/json_node.h"
 #include "render/mesh_animation.h"
 
@@ -26,22 +26,6 @@ constexpr const char* kPositionKeys[] = {"x", "y", "z"};
 constexpr const char* kUvKeys[] = {"u", "v"};
 constexpr const char* kColorKeys[] = {"r", "g", "b"};
 constexpr const char* kTriangleKeys[] = {"a", "b", "c"};
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// The size of an open file, or -1.
-int64_t fileSize(std::FILE* file)
-{
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return -1;
-    const long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0)
-        return -1;
-    return size;
-}
 
 std::string quoted(const char* text)
 {
@@ -313,8 +297,9 @@ bool Mesh::loadJson(const std::string& path)
 {
     clear();
     std::string text;
-    if (!readWholeFile(path, text)) {
-        report("mesh", path, "cannot open the file");
+    std::string unreadable;
+    if (!readWholeFile(path, text, &unreadable)) {
+        report("mesh", path, unreadable);
         return false;
     }
     const JsonNode root = JsonNode::parse(text);
@@ -366,12 +351,12 @@ bool Mesh::loadBinary(const std::string& path)
         return false;
     };
 
-    File file(std::fopen(path.c_str(), "rb"));
+    InputFile file(path);
     if (!file)
-        return refuse("cannot open the file");
-    const int64_t size = fileSize(file.get());
+        return refuse(file.problem());
+    const int64_t size = static_cast<int64_t>(file.size());
     uint8_t header[8];
-    if (size < 8 || std::fread(header, 1, sizeof header, file.get()) != sizeof header)
+    if (size < 8 || !file.read(header, sizeof header))
         return refuse("the file is shorter than its 8-byte header");
     const int64_t vertexCount = static_cast<int32_t>(readLe32(header));
     const int64_t triangleCount = static_cast<int32_t>(readLe32(header + 4));
@@ -391,13 +376,10 @@ bool Mesh::loadBinary(const std::string& path)
     colors.resize(static_cast<size_t>(3 * vertexCount));
     uvs.resize(static_cast<size_t>(2 * vertexCount));
     indices.resize(static_cast<size_t>(3 * triangleCount));
-    const auto readBlock = [&](void* target, size_t bytes) {
-        return std::fread(target, 1, bytes, file.get()) == bytes;
-    };
-    if (!readBlock(positions.data(), positions.size() * sizeof(float)) ||
-        !readBlock(colors.data(), colors.size() * sizeof(float)) ||
-        !readBlock(uvs.data(), uvs.size() * sizeof(float)) ||
-        !readBlock(indices.data(), indices.size() * sizeof(uint16_t)))
+    if (!file.read(positions.data(), positions.size() * sizeof(float)) ||
+        !file.read(colors.data(), colors.size() * sizeof(float)) ||
+        !file.read(uvs.data(), uvs.size() * sizeof(float)) ||
+        !file.read(indices.data(), indices.size() * sizeof(uint16_t)))
         return refuse("cannot read the mesh data");
     if (!allFinite(positions) || !allFinite(colors) || !allFinite(uvs))
         return refuse("a position, colour or texture coordinate is not a finite number");

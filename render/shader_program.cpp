@@ -2,11 +2,10 @@
 
 #include "app/gl_context.h"
 #include "app/gl_functions.h"
+#include "io/input_file.h"
 #include "render/shader_locations.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <utility>
@@ -143,12 +142,12 @@ void ShaderProgram::bind() const
 
 std::string readShaderFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    // A folder or an unreadable file in the shader's place is reported as a missing one.
+    std::string text;
+    if (!readWholeFile(path, text)) {
         std::cerr << "Could not load shader: " << path << std::endl;
         return {};
     }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     // Text mode on the original platform turns CR LF into LF; do the same everywhere.
     std::string::size_type out = 0;
     for (std::string::size_type in = 0; in < text.size(); ++in) {

@@ -49,5 +49,6 @@ private:
 };
 
 // The whole text of a file, with CR LF line ends read as LF; an empty string, and the line
-// "Could not load shader: <path>" on standard error, when the file cannot be opened.
+// "Could not load shader: <path>" on standard error, when the file cannot be opened or read
+// (a folder in its place included).
 std::string readShaderFile(const std::string& path);

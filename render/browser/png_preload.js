@@ -11,19 +11,38 @@ Module['preloadPlugins'].push({
     return /\.png$/.test(name);
   },
   'handle': function (bytes, name, onload) {
+    // The package waits for every file: whatever fails below (no createImageBitmap, a
+    // refused decode, no 2D context for a large canvas, a throw anywhere), the file is
+    // still created, once, without a canvas, and the program reports it as undecodable.
+    var done = false;
     var created = function () {
+      if (done) return;
+      done = true;
       onload(bytes);
     };
-    var blob = new Blob([bytes], { type: 'image/png' });
-    // The stored values, without colour management.
-    createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' }).then(function (bitmap) {
-      var canvas = document.createElement('canvas');
-      canvas.width = bitmap.width;
-      canvas.height = bitmap.height;
-      canvas.getContext('2d', { willReadFrequently: true }).drawImage(bitmap, 0, 0);
-      bitmap.close();
-      Module['preloadedImages'][name] = canvas;
+    var keep = function (bitmap) {
+      try {
+        var canvas = document.createElement('canvas');
+        canvas.width = bitmap.width;
+        canvas.height = bitmap.height;
+        var context = canvas.getContext('2d', { willReadFrequently: true });
+        if (context) {
+          context.drawImage(bitmap, 0, 0);
+          Module['preloadedImages'][name] = canvas;
+        }
+      } finally {
+        if (bitmap.close) bitmap.close();
+      }
+    };
+    try {
+      var blob = new Blob([bytes], { type: 'image/png' });
+      // The stored values, without colour management.
+      createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
+        .then(keep)
+        .catch(function () {})
+        .then(created);
+    } catch (error) {
       created();
-    }, created);
+    }
   }
 });

@@ -1,9 +1,12 @@
-// The PNG reader, on libpng, reading through the program's own file stream.
+// The PNG decoder on libpng: decodes from memory a file that loadPng has read and whose
+// container it has checked (render/png_container.h).
 //
 // libpng reports a damaged file by calling its error handler, which must not return. Ours
 // records the message and jumps back to decode(); no object with a destructor lives in the
 // frames the jump leaves (libpng's and the read callback), and everything decode() keeps
 // across the jump sits in a PngRead owned by its caller.
+
+#include "render/png_container.h"
 
 #include "render/image_decoders.h"
 
@@ -11,7 +14,7 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <memory>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -20,7 +23,8 @@ constexpr size_t kSignatureBytes = 8;
 constexpr uint32_t kMaxSide = 65535;
 
 struct PngRead {
-    std::FILE* file = nullptr;
+    const std::string* file = nullptr; // the whole file, already checked
+    size_t at = 0;                     // where the next read starts
     png_structp png = nullptr;
     png_infop info = nullptr;
     uint8_t* pixels = nullptr;
@@ -44,12 +48,14 @@ void setMessage(PngRead& read, const char* message)
 
 void onPngWarning(png_structp, png_const_charp) { }
 
-// The input pointer is the open file stream; a short read is a damaged file.
-void readFromFile(png_structp png, png_bytep data, png_size_t length)
+// The input pointer is the PngRead; reading past the end of the file is a damaged file.
+void readFromMemory(png_structp png, png_bytep data, png_size_t length)
 {
-    auto* file = static_cast<std::FILE*>(png_get_io_ptr(png));
-    if (std::fread(data, 1, length, file) != length)
+    PngRead& read = *static_cast<PngRead*>(png_get_io_ptr(png));
+    if (read.file->size() - read.at < length)
         png_error(png, "the file ends inside the image");
+    std::memcpy(data, read.file->data() + read.at, length);
+    read.at += length;
 }
 
 // Reads the image into read.pixels, bottom row first. False with read.message set on any
@@ -59,7 +65,7 @@ bool decode(PngRead& read)
     if (setjmp(png_jmpbuf(read.png)))
         return false;
 
-    png_set_read_fn(read.png, read.file, readFromFile);
+    png_set_read_fn(read.png, &read, readFromMemory);
     png_set_sig_bytes(read.png, kSignatureBytes);
     png_set_user_limits(read.png, kMaxSide, kMaxSide);
     png_read_info(read.png, read.info);
@@ -79,20 +85,14 @@ bool decode(PngRead& read)
     png_set_interlace_handling(read.png);
     png_read_update_info(read.png, read.info);
 
+    // The container walk has held the size within the limits.
     const uint64_t rowBytes = png_get_rowbytes(read.png, read.info);
     if (png_get_bit_depth(read.png, read.info) != 8 || png_get_channels(read.png, read.info) != 4 ||
         rowBytes != uint64_t{read.width} * 4) {
         setMessage(read, "the image could not be converted to 8-bit RGBA");
         return false;
     }
-    const uint64_t bytes = rowBytes * read.height;
-    if (bytes > kMaxPngPixelBytes) {
-        std::snprintf(read.message, sizeof read.message,
-                      "image of %u x %u pixels needs more than %llu MiB", read.width, read.height,
-                      static_cast<unsigned long long>(kMaxPngPixelBytes >> 20));
-        return false;
-    }
-    read.pixels = new (std::nothrow) uint8_t[bytes];
+    read.pixels = new (std::nothrow) uint8_t[rowBytes * read.height];
     read.rows = new (std::nothrow) png_bytep[read.height];
     if (!read.pixels || !read.rows) {
         setMessage(read, "out of memory for the pixels");
@@ -105,52 +105,34 @@ bool decode(PngRead& read)
     return true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-uint8_t* fail(std::string* reason, const char* text)
-{
-    if (reason)
-        *reason = text;
-    return nullptr;
-}
-
 } // namespace
 
-uint8_t* loadPng(const char* path, uint16_t* width, uint16_t* height, std::string* reason)
+uint8_t* decodeCheckedPng(const char*, const std::string& file, const PngHeader&,
+                          std::string& reason)
 {
-    if (!path)
-        return fail(reason, "no file name given");
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file)
-        return fail(reason, "cannot open the file");
-    png_byte signature[kSignatureBytes];
-    if (std::fread(signature, 1, kSignatureBytes, file.get()) != kSignatureBytes ||
-        png_sig_cmp(signature, 0, kSignatureBytes) != 0)
-        return fail(reason, "not a PNG file (bad signature)");
-
     PngRead read;
-    read.file = file.get();
+    read.file = &file;
+    read.at = kSignatureBytes;
     read.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &read, onPngError, onPngWarning);
-    if (!read.png)
-        return fail(reason, "libpng could not create its read record");
+    if (!read.png) {
+        reason = "libpng could not create its read record";
+        return nullptr;
+    }
     read.info = png_create_info_struct(read.png);
     if (!read.info) {
         png_destroy_read_struct(&read.png, nullptr, nullptr);
-        return fail(reason, "libpng could not create its info record");
+        reason = "libpng could not create its info record";
+        return nullptr;
     }
 
+    // libpng reads the same header chunk, so its size is the header's.
     const bool decoded = decode(read);
     png_destroy_read_struct(&read.png, &read.info, nullptr);
     delete[] read.rows;
     if (!decoded) {
         delete[] read.pixels;
-        if (reason)
-            *reason = read.message;
+        reason = read.message;
         return nullptr;
     }
-    *width = static_cast<uint16_t>(read.width);
-    *height = static_cast<uint16_t>(read.height);
     return read.pixels;
 }

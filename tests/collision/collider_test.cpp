@@ -159,3 +159,17 @@ TEST(Collider, AccessorsNeverReadOutsideTheArrays)
     EXPECT_EQ(c.circleRadius(1), 0.0f);
     EXPECT_EQ(c.circleY(-1), 0.0f);
 }
+
+TEST(Collider, AFolderInPlaceOfTheFileIsReportedAsUnreadableAndLeavesItEmpty)
+{
+    TempDir dir;
+    const std::filesystem::path folder = dir.path() / "quadCollider.json";
+    std::filesystem::create_directory(folder);
+    Collider collider;
+    collider.loadFile(dir.write("square.json", kSquare));
+    CapturedStream err(CapturedStream::Err);
+    collider.loadFile(folder.string());
+    EXPECT_EQ(err.text(), "Could not load collider \"" + folder.string() +
+                              "\": cannot read the file: it is a folder\n");
+    EXPECT_EQ(collider.vertexCount() + collider.segmentCount() + collider.circleCount(), 0);
+}

@@ -56,8 +56,9 @@ Outcome playThreeFrames()
     return run;
 }
 
-enum class Damage { Missing, Empty, CutInHalf, RandomBytes };
-const char* const kDamageNames[] = {"Missing", "Empty", "CutInHalf", "RandomBytes"};
+// Folder: a folder of the file's name stands in its place.
+enum class Damage { Missing, Empty, CutInHalf, RandomBytes, Folder };
+const char* const kDamageNames[] = {"Missing", "Empty", "CutInHalf", "RandomBytes", "Folder"};
 
 void PrintTo(Damage damage, std::ostream* out)
 {
@@ -76,7 +77,8 @@ std::string damaged(Damage damage, const std::string& bytes, unsigned seed)
             c = static_cast<char>(random() & 0xff);
         return noise;
     }
-    case Damage::Missing: break;
+    case Damage::Missing:
+    case Damage::Folder: break;
     }
     return bytes;
 }
@@ -121,15 +123,18 @@ TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
         const std::string original((std::istreambuf_iterator<char>(in)),
                                    std::istreambuf_iterator<char>());
         in.close();
-        if (GetParam() == Damage::Missing)
+        if (GetParam() == Damage::Missing || GetParam() == Damage::Folder)
             fs::remove(file);
-        else
+        if (GetParam() == Damage::Folder)
+            fs::create_directory(file);
+        else if (GetParam() != Damage::Missing)
             copy.folder().write(file, damaged(GetParam(), original, seed++));
 
         const Outcome run = playThreeFrames();
         ZORBEL_REQUIRE_GL(run.started);
         EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n"
                                                             << run.errors;
+        fs::remove(file);
         copy.folder().write(file, original);
     }
 }
@@ -141,5 +146,5 @@ std::string damageName(const ::testing::TestParamInfo<Damage>& info)
 
 INSTANTIATE_TEST_SUITE_P(DamagedData, EveryDataFile,
                          ::testing::Values(Damage::Missing, Damage::Empty, Damage::CutInHalf,
-                                           Damage::RandomBytes),
+                                           Damage::RandomBytes, Damage::Folder),
                          damageName);

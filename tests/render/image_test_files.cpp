@@ -145,6 +145,13 @@ uint32_t pngCrc(const char* data, size_t size)
     return ~crc;
 }
 
+std::string pngChunk(const char* type, const std::string& data)
+{
+    std::string chunk;
+    appendChunk(chunk, type, data);
+    return chunk;
+}
+
 std::string makePng(const PngRecipe& recipe)
 {
     if (recipe.interlaced && recipe.bitDepth < 8)

@@ -54,6 +54,8 @@ std::string makePng(const PngRecipe& recipe);
 
 // The CRC that closes every PNG chunk, over its type and data.
 uint32_t pngCrc(const char* data, size_t size);
+// One whole PNG chunk: length, type, data and CRC.
+std::string pngChunk(const char* type, const std::string& data);
 
 // An 8-bit RGBA PNG of patternRgba with alpha rgbaPngAlpha, x * 16 + y.
 uint8_t rgbaPngAlpha(int x, int y);

@@ -338,3 +338,18 @@ TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
         EXPECT_EQ(mesh.indexCount, 3) << c.what;
     }
 }
+
+TEST(MeshLoad, AFolderInPlaceOfEitherFormIsReportedAsUnreadableAndLeftEmpty)
+{
+    TempDir dir;
+    for (const char* name : {"quad.json", "tree.bin"}) {
+        const std::filesystem::path folder = dir.path() / name;
+        std::filesystem::create_directory(folder);
+        CapturedStream err(CapturedStream::Err);
+        Mesh mesh;
+        EXPECT_FALSE(mesh.load(folder.string())) << name;
+        EXPECT_EQ(err.text(), "Could not load mesh \"" + folder.string() +
+                                  "\": cannot read the file: it is a folder\n");
+        EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << name;
+    }
+}

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <random>
 
@@ -111,6 +112,17 @@ TEST_F(ShaderProgramOnGl,
     neither.load(missing, alsoMissing);
     EXPECT_EQ(both.text(), "Could not load shader: " + missing +
                                "\nCould not load shader: " + alsoMissing + "\n");
+}
+
+// Read with no GL: a folder would end the process if its read were trusted.
+TEST(ShaderFile, AFolderInPlaceOfTheFileIsReportedAsAMissingOneIs)
+{
+    TempDir dir;
+    const std::filesystem::path folder = dir.path() / "basic-fixed.frag";
+    std::filesystem::create_directory(folder);
+    CapturedStream err(CapturedStream::Err);
+    EXPECT_EQ(readShaderFile(folder.string()), "");
+    EXPECT_EQ(err.text(), "Could not load shader: " + folder.string() + "\n");
 }
 
 TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)

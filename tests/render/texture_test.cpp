@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -31,6 +32,10 @@ class TextureOnGl : public RenderTest { };
 
 TEST_F(TextureOnGl, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisiblePlaceholder)
 {
+    const auto folder = [&](const char* name) {
+        std::filesystem::create_directory(dir_.path() / name);
+        return (dir_.path() / name).string();
+    };
     struct Case {
         std::string path;
         const char* reason;
@@ -41,6 +46,8 @@ TEST_F(TextureOnGl, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisibleP
         {dir_.write("cut.bmp", makeBmp24(8, 8).substr(0, 100)), "runs past the end"},
         {dir_.write("font.fnt", "BM"), "shorter than the BMP headers"},
         {"", "cannot open the file"},
+        {folder("road6.png"), "cannot read the file: it is a folder"},
+        {folder("grass.bmp"), "cannot read the file: it is a folder"},
     };
     for (const Case& c : cases) {
         CapturedStream err(CapturedStream::Err);

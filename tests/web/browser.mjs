@@ -58,7 +58,8 @@ export async function launch(extraFlags = []) {
 }
 
 // Opens `url` in a new page and keeps every console line and uncaught error in `console`.
-// `prepare(page)`, when given, runs before the page loads (to install scripts in it).
+// `prepare(page)`, when given, runs before the page loads (to install scripts in it, with
+// page.evaluateOnNewDocument).
 export async function open(browser, url, prepare = null) {
   const page = await browser.newPage();
   if (prepare) await prepare(page);

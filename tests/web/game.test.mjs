@@ -7,7 +7,7 @@
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { cpSync, mkdtempSync, rmSync, writeFileSync, readFileSync } from 'node:fs';
+import { cpSync, mkdirSync, mkdtempSync, rmSync, writeFileSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -127,11 +127,16 @@ describe('damaged data in the package', () => {
   let browser;
 
   before(async () => {
-    // A copy of the page whose data package lacks the grass (BMP) and has a PNG with a
-    // damaged chunk.
+    // A copy of the page whose data package lacks the grass (BMP), has a PNG with a damaged
+    // chunk and a folder in place of a mesh.
     work = mkdtempSync(join(tmpdir(), 'zorbel-web-data-'));
     cpSync(join(repo, 'data'), join(work, 'data'), { recursive: true, dereference: true });
     rmSync(join(work, 'data/grass.bmp'));
+    // A folder (holding a file, so that the package keeps it) where a mesh belongs.
+    const tree = join(work, 'data/meshes/display/tree.json');
+    rmSync(tree);
+    mkdirSync(tree);
+    writeFileSync(join(tree, 'note.txt'), 'a folder in place of the mesh');
     const png = readFileSync(join(work, 'data/road6.png'));
     png[50] ^= 0xff; // inside the image data
     writeFileSync(join(work, 'data/road6.png'), png);
@@ -147,12 +152,13 @@ describe('damaged data in the package', () => {
     rmSync(work, { recursive: true, force: true });
   });
 
-  test('a missing BMP and a damaged PNG are named on the console and the game still draws', async () => {
+  test('a missing BMP, a damaged PNG and a folder for a mesh are named on the console and the game still draws', async () => {
     const page = await open(browser, server.url);
     await sleep(1000);
     const errors = errorsOf(page).map((line) => line.text);
     assert.ok(errors.some((text) => text.includes('data/grass.bmp') && text.includes('cannot open')), errors.join('\n'));
     assert.ok(errors.some((text) => text.includes('data/road6.png') && text.includes('CRC')), errors.join('\n'));
+    assert.ok(errors.some((text) => text.includes('data/meshes/display/tree.json') && text.includes('it is a folder')), errors.join('\n'));
     assert.ok(!errors.some((text) => /pageerror|abort/i.test(text)));
     const first = await canvasPicture(page);
     assert.ok(isDarkSky(first), 'the sky is still drawn');
@@ -160,6 +166,56 @@ describe('damaged data in the package', () => {
     await sleep(200);
     assert.ok(!samePicture(first, await canvasPicture(page)), 'and the game still runs');
   });
+});
+
+describe('a PNG the browser fails to decode', () => {
+  // Each way the preload can fail, forced in the page before it loads: the file must be named
+  // as undecodable, the loading end and the game draw.
+  const failures = {
+    'no createImageBitmap': () => {
+      delete window.createImageBitmap;
+    },
+    'a refused decode': () => {
+      window.createImageBitmap = () => Promise.reject(new Error('refused'));
+    },
+    'no 2D context for the canvas': () => {
+      const getContext = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+        return kind === '2d' ? null : getContext.call(this, kind, ...rest);
+      };
+    },
+    'a throw while the pixels are kept': () => {
+      CanvasRenderingContext2D.prototype.drawImage = () => {
+        throw new Error('drawImage failed');
+      };
+    },
+  };
+  let server;
+  let browser;
+  before(async () => {
+    server = await serve(dist);
+    browser = await launch();
+  });
+  after(async () => {
+    await browser?.close();
+    server?.close();
+  });
+
+  for (const [name, fail] of Object.entries(failures)) {
+    test(`${name}: the file is named and the game goes on`, async () => {
+      const page = await open(browser, server.url, (page) => page.evaluateOnNewDocument(fail));
+      try {
+        await waitForLine(page, /data\/road6\.png.*could not decode/, 15000);
+        await sleep(500);
+        const status = await page.$eval('#status', (line) => line.textContent);
+        assert.equal(status, '', 'the loading line is gone');
+        assert.ok(!errorsOf(page).some((line) => line.type === 'pageerror'), errorsOf(page).map((l) => l.text).join('\n'));
+        assert.ok(isDarkSky(await canvasPicture(page)), 'the sky is drawn');
+      } finally {
+        await page.close();
+      }
+    });
+  }
 });
 
 describe('a browser without WebGL', () => {
