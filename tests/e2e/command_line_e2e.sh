@@ -50,7 +50,12 @@ mistake --help --bogus
 run --data "$WORK/missing/data"
 check "--data of a missing folder: exit code 1 (got $CODE)" test "$CODE" -eq 1
 check "--data of a missing folder: one line naming it, before any window (got \"$ERR\")" \
-  test "$ERR" = "No data folder found; tried $WORK/missing/data"
+  test "$ERR" = "No data folder found; tried $WORK/missing/data (not found)"
+mkdir -p "$WORK/other/data"
+run --data "$WORK/other/data"
+check "--data of a folder without the game's files: exit code 1 (got $CODE)" test "$CODE" -eq 1
+check "--data of a folder without the game's files: one line saying so (got \"$ERR\")" \
+  test "$ERR" = "No data folder found; tried $WORK/other/data (not the game's data: no quad.json)"
 mkdir -p "$WORK/assets"
 run --data "$WORK/assets"
 check "--data of a folder not called data: exit code 1 (got $CODE)" test "$CODE" -eq 1
