@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command line of the real binary: --help, --version and mistakes answer without a
-# display; a missing data folder stops the game before any window; --data and --fullscreen
-# play under Xvfb.
+# display; a missing data folder stops the game before any window; --data plays under Xvfb,
+# and --fullscreen, which Xvfb alone cannot grant, plays in a window after its box.
 ZORBEL=$1
 WM_CLOSE=$2
 CURSOR_HIDDEN=$3
@@ -75,11 +75,19 @@ check "a window shows the mouse cursor" test "$("$CURSOR_HIDDEN" "$WID"; echo $?
 close_game
 check "--data: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 
+# Full screen on a display without a window manager (Xvfb alone) is not granted: the box
+# says so, and the game plays in its window, drawn at the size that window has.
 check "--fullscreen: the window appears" start_game "$WORK/elsewhere" --fullscreen
+check "--fullscreen without a window manager: a box to answer" answer_box
+check "--fullscreen without a window manager: the box says the display mode failed" \
+  grep -qx "Display mode failed" "$WORK/game.err"
 sleep 2
-check "--fullscreen: the mouse cursor is hidden" "$CURSOR_HIDDEN" "$WID"
+geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check "--fullscreen: the game plays in its 1280x720 window (got $geometry)" test "$geometry" = "1280x720"
+check "--fullscreen: the window shows the mouse cursor" test "$("$CURSOR_HIDDEN" "$WID"; echo $?)" -eq 1
 shot "$WORK/full.png"
-check "--fullscreen: the world is drawn" shows_the_world "$WORK/full.png"
+check "--fullscreen: the whole world is drawn in the window, not a part of a larger view" \
+  shows_the_whole_world "$WORK/full.png"
 close_game
 check "--fullscreen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 finish
