@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command line of the real binary: --help, --version and mistakes answer without a
 # display; a missing data folder stops the game before any window; --data plays under Xvfb,
-# and --fullscreen, which Xvfb alone cannot grant, plays in a window after its box.
+# and --fullscreen, which Xvfb alone cannot grant, plays in a window after its box; with a
+# window manager it is granted.
 ZORBEL=$1
 WM_CLOSE=$2
 CURSOR_HIDDEN=$3
@@ -90,4 +91,24 @@ check "--fullscreen: the whole world is drawn in the window, not a part of a lar
   shows_the_whole_world "$WORK/full.png"
 close_game
 check "--fullscreen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+
+# With a window manager full screen is granted: no box, the window covers the screen (Xvfb's
+# 1600x1000), the cursor is hidden and the view is drawn at that size.
+openbox >"$WORK/openbox.log" 2>&1 &
+WM_PID=$!
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+check "--fullscreen with a window manager: the window appears" start_game "$WORK/elsewhere" --fullscreen
+sleep 2
+check "--fullscreen with a window manager: no box" bash -c '! grep -q "Display mode failed" "$1"' _ "$WORK/game.err"
+geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check "--fullscreen with a window manager: the window covers the screen (got $geometry)" test "$geometry" = "1600x1000"
+check "--fullscreen with a window manager: the mouse cursor is hidden" "$CURSOR_HIDDEN" "$WID"
+shot "$WORK/granted.png"
+# The sky in the top left corner and at the middle of the right edge, the grass in the middle.
+fills_the_screen() { is_dark "$1" 100x40+10+10 && is_dark "$1" 60x100+1530+400 && is_green "$1" 200x100+700+450; }
+check "--fullscreen with a window manager: the whole world is drawn at the screen's size" \
+  fills_the_screen "$WORK/granted.png"
+close_game
+check "--fullscreen with a window manager: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+kill "$WM_PID"
 finish
