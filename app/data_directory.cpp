@@ -33,7 +33,8 @@ std::string whyNotData(const fs::path& place)
         return "cannot be read: " + error.message();
     if (!fs::is_directory(status))
         return "not a folder";
-    if (!fs::is_regular_file(place / kMarkerFile, error))
+    // Only that the marker is there: a damaged one is the loaders' to report, file by file.
+    if (!fs::exists(place / kMarkerFile, error))
         return std::string("not the game's data: no ") + kMarkerFile;
     if (!fs::is_directory(place / kMarkerFolder, error))
         return std::string("not the game's data: no ") + kMarkerFolder + " folder";

@@ -8,6 +8,7 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 

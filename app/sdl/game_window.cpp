@@ -140,7 +140,8 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
         int drawableHeight = 0;
         p.realSize(realWidth, realHeight);
         SDL_GL_GetDrawableSize(p.window, &drawableWidth, &drawableHeight);
-        if (realWidth != drawableWidth || realHeight != drawableHeight) {
+        const bool measured = realWidth > 0 && realHeight > 0;
+        if (measured && (realWidth != drawableWidth || realHeight != drawableHeight)) {
             // Full screen was not granted: the game plays in its window, and SDL is told the
             // size that window has (leaving full screen alone keeps the display mode's).
             showNoticeBox("Display mode failed");

@@ -53,6 +53,11 @@ TEST(DataDirectory, PlacesAreTakenInOrderWorkingFolderBesideTheProgramThenTheIns
     fs::remove_all(t.working / "data");
     fs::remove_all(t.bin / "data");
     EXPECT_EQ(t.find({}, "../prefix/bin/").folder, t.installed);
+
+    // A damaged quad.json (here a folder) is still the game's data: the loaders report it.
+    fs::remove(t.installed / "quad.json");
+    fs::create_directories(t.installed / "quad.json");
+    EXPECT_EQ(t.find().folder, t.installed);
 }
 
 TEST(DataDirectory, AFolderWithoutTheGamesDataIsPassedOverAndTheTriedLineSaysWhy)
