@@ -8,6 +8,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kDataFolderName = "data";
+// What every copy of the game's data holds: a folder without them is someone else's "data".
+constexpr const char* kMarkerFile = "quad.json";
+constexpr const char* kMarkerFolder = "shaders";
 
 // An absolute path without "." or ".." steps and without a trailing separator, so that its
 // last name is the folder's own ("data/", "./data" and "/x/data/." all end in "data").
@@ -19,17 +22,41 @@ fs::path plainAbsolute(const fs::path& path, const fs::path& base)
     return plain;
 }
 
-bool isFolder(const fs::path& path)
+// Why place cannot serve as the data folder, in a few words; empty when it holds the data.
+std::string whyNotData(const fs::path& place)
 {
     std::error_code error;
-    return fs::is_directory(path, error);
+    const fs::file_status status = fs::status(place, error);
+    if (status.type() == fs::file_type::not_found)
+        return "not found";
+    if (error)
+        return "cannot be read: " + error.message();
+    if (!fs::is_directory(status))
+        return "not a folder";
+    // Only that the marker is there: a damaged one is the loaders' to report, file by file.
+    if (!fs::exists(place / kMarkerFile, error))
+        return std::string("not the game's data: no ") + kMarkerFile;
+    if (!fs::is_directory(place / kMarkerFolder, error))
+        return std::string("not the game's data: no ") + kMarkerFolder + " folder";
+    return {};
 }
 
+// The same folder, spelled alike or reached another way (a link; on Windows, another case),
+// whether it exists or not.
+bool samePlace(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return a == b || fs::equivalent(a, b, error) ||
+           (a.filename() == b.filename() &&
+            fs::equivalent(a.parent_path(), b.parent_path(), error));
+}
+
+// "No data folder found; tried A (why), B (why)": each place with the reason it was passed over.
 std::string triedLine(const std::vector<fs::path>& tried)
 {
     std::string line = "No data folder found; tried";
     for (size_t i = 0; i < tried.size(); ++i)
-        line += (i == 0 ? " " : ", ") + tried[i].string();
+        line += (i == 0 ? " " : ", ") + tried[i].string() + " (" + whyNotData(tried[i]) + ")";
     return line;
 }
 
@@ -41,31 +68,47 @@ DataDirectorySearch findDataDirectory(const fs::path& requested, const fs::path&
     DataDirectorySearch search;
     if (!requested.empty()) {
         const fs::path folder = plainAbsolute(requested, workingDirectory);
-        if (!isFolder(folder))
+        if (std::error_code error; !fs::is_directory(folder, error))
             search.problem = triedLine({folder});
         else if (folder.filename() != kDataFolderName)
             search.problem = "Cannot use " + folder.string() +
                              " as the data folder: the game reads its files as data/..., so the "
                              "folder must be called \"data\"";
+        else if (!whyNotData(folder).empty())
+            search.problem = triedLine({folder});
         else
             search.folder = folder;
         return search;
     }
 
-    std::vector<fs::path> places{plainAbsolute(kDataFolderName, workingDirectory)};
+    std::vector<fs::path> candidates{plainAbsolute(kDataFolderName, workingDirectory)};
     if (!executableDirectory.empty()) {
         const fs::path beside = plainAbsolute(executableDirectory, workingDirectory);
-        places.push_back(beside / kDataFolderName);
-        places.push_back((beside / ".." / "share" / "zorbel" / kDataFolderName).lexically_normal());
+        candidates.push_back(beside / kDataFolderName);
+        candidates.push_back(
+            (beside / ".." / "share" / "zorbel" / kDataFolderName).lexically_normal());
+    }
+    std::vector<fs::path> places;
+    for (const fs::path& candidate : candidates) {
+        bool seen = false;
+        for (const fs::path& place : places)
+            seen = seen || samePlace(place, candidate);
+        if (!seen)
+            places.push_back(candidate);
     }
     for (const fs::path& place : places) {
-        if (isFolder(place)) {
+        if (whyNotData(place).empty()) {
             search.folder = place;
             return search;
         }
     }
     search.problem = triedLine(places);
     return search;
+}
+
+fs::path pathFromUtf8(const std::string& text)
+{
+    return fs::path(std::u8string(text.begin(), text.end()));
 }
 
 std::string useDataDirectory(const fs::path& requested)

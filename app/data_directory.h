@@ -11,11 +11,15 @@
 //   3. data/ beside the executable (the build tree);
 //   4. ../share/zorbel/data from the executable (an installed tree under any prefix).
 // A named folder must itself be called "data": its parent becomes the working directory.
+// A place counts only when it holds the game's data (quad.json and a shaders folder), so an
+// unrelated data/ in the working folder is passed over; each place is tried once, however
+// many of the rules above lead to it.
 
 // The outcome of the search: the data folder found, or the one line that says why none is.
 struct DataDirectorySearch {
     std::filesystem::path folder; // absolute; empty when no place has the data folder
-    std::string problem;          // every place tried, or why the named folder cannot serve
+    std::string problem;          // every place tried and why it was passed over, or why the
+                                  // named folder cannot serve
 };
 
 // The search itself, without touching the working directory. requested is the named folder
@@ -29,6 +33,10 @@ DataDirectorySearch findDataDirectory(const std::filesystem::path& requested,
 // makes the folder that holds it the working directory. Returns the empty string when the
 // game can load its assets, else the one-line problem.
 std::string useDataDirectory(const std::filesystem::path& requested = {});
+
+// A path from the command line's text, which is UTF-8 on every platform (on Linux, the
+// bytes as given, whatever they are).
+std::filesystem::path pathFromUtf8(const std::string& text);
 
 // The folder that holds the running executable, from the platform backend; empty when the
 // platform cannot tell.

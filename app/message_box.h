@@ -6,3 +6,8 @@ void showErrorBox(const char* text);
 
 // Shows a plain message box with no caption (the display-mode failure), also on stderr.
 void showNoticeBox(const char* text);
+
+// A start-up problem found before any window exists (no data folder): one line on standard
+// error, and where a player has no console to see it (Windows, whose program has none; the
+// page) also in the error box.
+void reportProblemBeforeWindow(const char* text);

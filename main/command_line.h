@@ -10,7 +10,7 @@ struct CommandLine {
     enum class Request { Play, Help, Version, Mistake };
     Request request = Request::Play;
     bool fullScreen = false;
-    std::string dataDirectory; // empty: the usual places
+    std::string dataDirectory; // UTF-8; empty: the usual places
     std::string mistake;       // for Request::Mistake, one line: what was wrong
 };
 

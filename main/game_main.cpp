@@ -4,11 +4,11 @@
 #include "app/data_directory.h"
 #include "app/frame_driver.h"
 #include "app/game_window.h"
+#include "app/message_box.h"
 #include "game/game_scene.h"
 #include "input/game_pads.h"
 #include "main/command_line.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -29,8 +29,9 @@ int runGame(int argc, char** argv)
     if (commandLine.request != CommandLine::Request::Play)
         return answerCommandLine(commandLine);
     // Without its data the game would be drawn in placeholders only: stop before any window.
-    if (const std::string problem = useDataDirectory(commandLine.dataDirectory); !problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    if (const std::string problem = useDataDirectory(pathFromUtf8(commandLine.dataDirectory));
+        !problem.empty()) {
+        reportProblemBeforeWindow(problem.c_str());
         return 1;
     }
     // Shared with the frame driver, which on some platforms keeps running the passes after

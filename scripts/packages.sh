@@ -11,10 +11,11 @@ PLAY_PACKAGES=(
 PACKAGE_PACKAGES=(dpkg-dev)
 
 # The tests on top of building: the second compiler and its sanitizer and fuzzer runtimes,
-# GoogleTest, an X server to drive the real game in, and the tools that read its pictures.
+# GoogleTest, an X server to drive the real game in (and a window manager, which grants full
+# screen), and the tools that read its pictures.
 TEST_PACKAGES=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format openbox
   "${PACKAGE_PACKAGES[@]}"
 )
 

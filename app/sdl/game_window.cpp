@@ -4,6 +4,7 @@
 
 #define SDL_MAIN_HANDLED
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_opengl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,17 @@ struct GameWindow::Platform {
         SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
         owner.reportSize(drawableWidth, drawableHeight);
     }
+
+    // The size the window really has on the display: a context made current for the first
+    // time sets its viewport to it. Without a window manager to grant full screen, the window
+    // keeps its windowed size while SDL takes it for the size of the display mode.
+    void realSize(int& width, int& height) const
+    {
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        width = viewport[2];
+        height = viewport[3];
+    }
 };
 
 GameWindow::GameWindow() : platform_(std::make_unique<Platform>()) { }
@@ -94,8 +106,6 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
         if (p.window == nullptr) {
             showNoticeBox("Display mode failed");
             fullScreen_ = false;
-        } else {
-            SDL_ShowCursor(SDL_DISABLE);
         }
     }
     if (p.window == nullptr)
@@ -123,6 +133,25 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
         return false;
     }
     SDL_GL_MakeCurrent(p.window, p.context);
+    if (fullScreen_) {
+        int realWidth = 0;
+        int realHeight = 0;
+        int drawableWidth = 0;
+        int drawableHeight = 0;
+        p.realSize(realWidth, realHeight);
+        SDL_GL_GetDrawableSize(p.window, &drawableWidth, &drawableHeight);
+        const bool measured = realWidth > 0 && realHeight > 0;
+        if (measured && (realWidth != drawableWidth || realHeight != drawableHeight)) {
+            // Full screen was not granted: the game plays in its window, and SDL is told the
+            // size that window has (leaving full screen alone keeps the display mode's).
+            showNoticeBox("Display mode failed");
+            SDL_SetWindowFullscreen(p.window, 0);
+            SDL_SetWindowSize(p.window, realWidth, realHeight);
+            fullScreen_ = false;
+        }
+    }
+    if (fullScreen_)
+        SDL_ShowCursor(SDL_DISABLE);
     running_ = true;
 
     p.reportDrawableSize(*this);

@@ -1,5 +1,7 @@
 #include "app/message_box.h"
 
+#include "diag/diagnostics.h"
+
 #define SDL_MAIN_HANDLED
 #include <SDL2/SDL.h>
 
@@ -25,4 +27,11 @@ void showErrorBox(const char* text)
 void showNoticeBox(const char* text)
 {
     showBox(SDL_MESSAGEBOX_INFORMATION, "", text);
+}
+
+void reportProblemBeforeWindow(const char* text)
+{
+    // Started from a desktop menu or a terminal alike, the line on standard error is the
+    // report here, and the game ends at once rather than wait for a box to be answered.
+    diagErr(text);
 }

@@ -35,3 +35,8 @@ void showNoticeBox(const char* text)
 {
     showInPage("", text);
 }
+
+void reportProblemBeforeWindow(const char* text)
+{
+    showErrorBox(text);
+}

@@ -3,27 +3,46 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
+// The game's texts are UTF-8 (a path may name a folder outside the ANSI code page).
+std::wstring wide(const char* text)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (size <= 1)
+        return {};
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, result.data(), size);
+    result.pop_back(); // the terminating zero
+    return result;
+}
+
 // The same text goes to standard error first: a box nobody sees (a machine without a user
 // at it) still leaves the report.
-void showBox(const char* caption, const char* text, UINT type)
+void showBox(const wchar_t* caption, const char* text, UINT type)
 {
     std::fprintf(stderr, "%s\n", text);
     std::fflush(stderr);
-    MessageBoxA(nullptr, text, caption, type);
+    MessageBoxW(nullptr, wide(text).c_str(), caption, type);
 }
 
 } // namespace
 
 void showErrorBox(const char* text)
 {
-    showBox("An error occurred", text, MB_OK | MB_ICONERROR);
+    showBox(L"An error occurred", text, MB_OK | MB_ICONERROR);
 }
 
 void showNoticeBox(const char* text)
 {
     // An empty caption: a null one would read "Error".
-    showBox("", text, MB_OK);
+    showBox(L"", text, MB_OK);
+}
+
+void reportProblemBeforeWindow(const char* text)
+{
+    // The program has no console: without the box a player who starts it sees nothing.
+    showErrorBox(text);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command line of the real binary: --help, --version and mistakes answer without a
-# display; a missing data folder stops the game before any window; --data and --fullscreen
-# play under Xvfb.
+# display; a missing data folder stops the game before any window; --data plays under Xvfb,
+# and --fullscreen, which Xvfb alone cannot grant, plays in a window after its box; with a
+# window manager it is granted.
 ZORBEL=$1
 WM_CLOSE=$2
 CURSOR_HIDDEN=$3
@@ -52,7 +53,12 @@ mistake --help --bogus
 run --data "$WORK/missing/data"
 check "--data of a missing folder: exit code 1 (got $CODE)" test "$CODE" -eq 1
 check "--data of a missing folder: one line naming it, before any window (got \"$ERR\")" \
-  test "$ERR" = "No data folder found; tried $WORK/missing/data"
+  test "$ERR" = "No data folder found; tried $WORK/missing/data (not found)"
+mkdir -p "$WORK/other/data"
+run --data "$WORK/other/data"
+check "--data of a folder without the game's files: exit code 1 (got $CODE)" test "$CODE" -eq 1
+check "--data of a folder without the game's files: one line saying so (got \"$ERR\")" \
+  test "$ERR" = "No data folder found; tried $WORK/other/data (not the game's data: no quad.json)"
 mkdir -p "$WORK/assets"
 run --data "$WORK/assets"
 check "--data of a folder not called data: exit code 1 (got $CODE)" test "$CODE" -eq 1
@@ -72,11 +78,39 @@ check "a window shows the mouse cursor" test "$("$CURSOR_HIDDEN" "$WID"; echo $?
 close_game
 check "--data: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 
+# Full screen on a display without a window manager (Xvfb alone) is not granted: the box
+# says so, and the game plays in its window, drawn at the size that window has.
 check "--fullscreen: the window appears" start_game "$WORK/elsewhere" --fullscreen
+check "--fullscreen without a window manager: a box to answer" answer_box
+check "--fullscreen without a window manager: the box says the display mode failed" \
+  grep -qx "Display mode failed" "$WORK/game.err"
 sleep 2
-check "--fullscreen: the mouse cursor is hidden" "$CURSOR_HIDDEN" "$WID"
+geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check "--fullscreen: the game plays in its 1280x720 window (got $geometry)" test "$geometry" = "1280x720"
+check "--fullscreen: the window shows the mouse cursor" test "$("$CURSOR_HIDDEN" "$WID"; echo $?)" -eq 1
 shot "$WORK/full.png"
-check "--fullscreen: the world is drawn" shows_the_world "$WORK/full.png"
+check "--fullscreen: the whole world is drawn in the window, not a part of a larger view" \
+  shows_the_whole_world "$WORK/full.png"
 close_game
 check "--fullscreen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+
+# With a window manager full screen is granted: no box, the window covers the screen (Xvfb's
+# 1600x1000), the cursor is hidden and the view is drawn at that size.
+openbox >"$WORK/openbox.log" 2>&1 &
+WM_PID=$!
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+check "--fullscreen with a window manager: the window appears" start_game "$WORK/elsewhere" --fullscreen
+sleep 2
+check "--fullscreen with a window manager: no box" bash -c '! grep -q "Display mode failed" "$1"' _ "$WORK/game.err"
+geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+check "--fullscreen with a window manager: the window covers the screen (got $geometry)" test "$geometry" = "1600x1000"
+check "--fullscreen with a window manager: the mouse cursor is hidden" "$CURSOR_HIDDEN" "$WID"
+shot "$WORK/granted.png"
+# The sky in the top left corner and at the middle of the right edge, the grass in the middle.
+fills_the_screen() { is_dark "$1" 100x40+10+10 && is_dark "$1" 60x100+1530+400 && is_green "$1" 200x100+700+450; }
+check "--fullscreen with a window manager: the whole world is drawn at the screen's size" \
+  fills_the_screen "$WORK/granted.png"
+close_game
+check "--fullscreen with a window manager: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+kill "$WM_PID"
 finish

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # cmake --install into a temporary prefix: the Linux layout, then the installed game started
-# from another working folder finds its data, plays and closes; without its data it names
-# every place it tried and ends with 1 before any window. (The package test starts a /usr
+# from another working folder finds its data, plays and closes, also beside an unrelated
+# data/; without its data it names every place it tried and why, and ends with 1 before any
+# window. (The package test starts a /usr
 # tree extracted elsewhere: the tree is relocatable.)
 # Usage: install_e2e.sh WM_CLOSE BUILD_DIR
 WM_CLOSE=$1
@@ -27,13 +28,18 @@ start_x || exit 1
 mkdir -p "$WORK/elsewhere"
 ZORBEL="$prefix/bin/zorbel"
 plays "the installed game" "$WORK/elsewhere"
+# Started from a folder that holds a data/ of its own (a home folder, as the desktop menu
+# starts it): that folder is not the game's data and is passed over.
+mkdir -p "$WORK/home/data"
+echo "1,2" >"$WORK/home/data/results.csv"
+plays "the installed game started beside an unrelated data/" "$WORK/home"
 
 # Under Xvfb: a game that opened its window anyway would run until the timeout (124).
 rm -r "$prefix/share/zorbel/data"
-(cd "$WORK/elsewhere" && timeout 20 "$ZORBEL" >"$WORK/nodata.out" 2>"$WORK/nodata.err")
+(cd "$WORK/home" && timeout 20 "$ZORBEL" >"$WORK/nodata.out" 2>"$WORK/nodata.err")
 code=$?
 check "without its data: exit code 1 (got $code)" test "$code" -eq 1
-expected="No data folder found; tried $WORK/elsewhere/data, $prefix/bin/data, $prefix/share/zorbel/data"
+expected="No data folder found; tried $WORK/home/data (not the game's data: no quad.json), $prefix/bin/data (not found), $prefix/share/zorbel/data (not found)"
 check "without its data: one line naming every place tried, and no window (got \"$(cat "$WORK/nodata.err")\")" \
   test "$(cat "$WORK/nodata.err")" = "$expected"
 finish

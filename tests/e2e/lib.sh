@@ -81,6 +81,25 @@ is_green() { read -r r g b <<<"$(mean_colour "$1" "$2")"; [ "$g" -gt "$r" ] && [
 # grass disc in the middle of the window.
 shows_the_world() { is_dark "$1" 100x40+10+10 && is_green "$1" 200x100+540+310; }
 
+# The whole view, not a part of a larger one: the sky at the middle of the right edge too.
+shows_the_whole_world() { shows_the_world "$1" && is_dark "$1" 60x100+1210+300; }
+
+# answer_box: waits up to ten seconds for a message box of the game (SDL's own dialog window,
+# drawn without a window manager) and clicks its one button, centred near its bottom.
+answer_box() {
+  local box="" w width height
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+      xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && box=$w
+    done
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || return 1
+  read -r width height < <(xwininfo -id "$box" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
+  xdotool mousemove --window "$box" $((width / 2)) $((height - 28)) click 1
+}
+
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = "0" ]; }
 differs() { ! same_picture "$1" "$2"; }
 

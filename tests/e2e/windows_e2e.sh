@@ -2,8 +2,9 @@
 # zorbel.exe end to end under Wine: the window's title and client size, the sky and the grass
 # disc, Right moves the world, Escape pauses and resumes, the window manager's close ends the
 # game with exit code 0, a driver without GL 3.0 gets the fallback line, the command line
-# arrives, full screen falls back to the window with its box, and a missing texture is named
-# while the game runs on.
+# arrives, full screen falls back to the window with its box, a missing texture is named
+# while the game runs on, --data takes a folder named outside the ANSI code page, and without
+# its data the program says so in a box before any window.
 # Usage: windows_e2e.sh zorbel.exe WINE_RUN VERSION (WINE_RUN: the build's wine-run script)
 EXE=$(realpath "$1")
 WINE_RUN=$(realpath "$2")
@@ -66,4 +67,44 @@ close_game
 check "full screen: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 
 names_a_missing_texture "$repo"
+
+# A data folder named outside the ANSI code page arrives whole: the wide command line, not
+# the C runtime's ANSI copy of it. (Wine reads the argument as UTF-8 under a UTF-8 locale.)
+mkdir -p "$WORK/日本"
+cp -r "$repo/data" "$WORK/日本/data"
+rm "$WORK/日本/data/grass.bmp"
+export LC_ALL=C.UTF-8
+check "--data 日本/data: the window appears" start_game "$WORK" --data 日本/data
+sleep 2
+check "--data 日本/data: that folder's files are read" grep -q "data/grass.bmp" "$WORK/game.err"
+close_game
+check "--data 日本/data: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+unset LC_ALL
+
+# Without its data, started in its own folder (as a double-click starts it): a box with the
+# caption "An error occurred" shows the line before any window opens, the line names that
+# folder once, and once the box is answered the program ends with exit code 1.
+mkdir -p "$WORK/alone"
+cp "$EXE" "$WORK/alone/zorbel.exe"
+(cd "$WORK/alone" && exec "$WINE_RUN" ./zorbel.exe) >"$WORK/nodata.out" 2>"$WORK/nodata.err" &
+GAME_PID=$!
+box=""
+for _ in $(seq 150); do
+  box=$(xdotool search --name '^An error occurred$' 2>/dev/null | head -1)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+check "without its data: a box captioned \"An error occurred\"" test -n "$box"
+check "without its data: no game window" test -z "$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null)"
+[ -n "$box" ] && xdotool windowfocus "$box" key Return
+for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$GAME_PID" 2>/dev/null; then kill -9 "$GAME_PID"; fi
+wait "$GAME_PID"
+code=$?
+GAME_PID=""
+check "without its data: after the box, exit code 1 (got $code)" test "$code" -eq 1
+folder=$(tr / '\\' <<<"Z:$WORK")
+expected="No data folder found; tried $folder\\alone\\data (not found), $folder\\share\\zorbel\\data (not found)"
+line=$(tr -d '\r' <"$WORK/nodata.err")
+check "without its data: the line names each place once (got \"$line\")" test "$line" = "$expected"
 finish
