@@ -7,14 +7,16 @@ PLAY_PACKAGES=(
   libsdl2-dev libpng-dev zlib1g-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
 )
 
-# Packaging: dpkg-shlibdeps finds what the .deb depends on.
+# Packaging: dpkg-shlibdeps finds what the .deb depends on, and dpkg-parsechangelog the date
+# the packages carry.
 PACKAGE_PACKAGES=(dpkg-dev)
 
 # The tests on top of building: the second compiler and its sanitizer and fuzzer runtimes,
-# GoogleTest, an X server to drive the real game in, and the tools that read its pictures.
+# GoogleTest, an X server to drive the real game in, the tools that read its pictures, and
+# lintian, which holds the .deb to Debian's rules.
 TEST_PACKAGES=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format lintian
   "${PACKAGE_PACKAGES[@]}"
 )
 
