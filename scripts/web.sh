@@ -43,9 +43,15 @@ out=$(cd "$out" && pwd)
 cp web/index.html web/style.css web/page.js "$out"/
 cp build/web/zorbel.js build/web/zorbel.wasm "$out"/
 # The files keep their paths under data/; the browser decodes the PNG files while loading.
-(cd "$(dirname "$data")" && python3 /usr/share/emscripten/tools/file_packager.py \
+# The packager reminds every caller to link the program with -sFORCE_FILESYSTEM, which
+# CMakeLists.txt does: that line is dropped, any other it prints is shown.
+if ! notes=$(cd "$(dirname "$data")" && python3 /usr/share/emscripten/tools/file_packager.py \
   "$out/zorbel-data.data" --preload "$(basename "$data")@/data" --use-preload-plugins \
-  --js-output="$out/zorbel-data.js" >/dev/null)
+  --js-output="$out/zorbel-data.js" 2>&1 >/dev/null); then
+  echo "$notes" >&2
+  exit 1
+fi
+grep -v -- '-sFORCE_FILESYSTEM' <<<"$notes" >&2 || true
 echo "Built $out ($(du -sh "$out" | cut -f1))"
 
 if [ "$frames" -eq 1 ]; then
