@@ -32,7 +32,9 @@ function(zorbel_gzip source output)
 endfunction()
 set(zorbel_docs "${CMAKE_CURRENT_BINARY_DIR}/doc")
 
-configure_file("${PROJECT_SOURCE_DIR}/LICENSE" "${zorbel_docs}/LICENSE" COPYONLY)
+# The copyright file is the LICENSE in Debian's fields: its first line gives the holder, the
+# rest is the licence text (indented, blank lines as " .").
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/LICENSE")
 file(READ "${PROJECT_SOURCE_DIR}/LICENSE" licence)
 string(REGEX MATCH "^Copyright \\(c\\) ([^\n]*)" _ "${licence}")
 set(holder "${CMAKE_MATCH_1}")
