@@ -25,6 +25,13 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     frames=$(mktemp -d)
     trap 'rm -rf "$frames"' EXIT
     SDL_VIDEODRIVER=offscreen "$headless" --script playthrough --capture-every 4 --size 640x360 --out "$frames"
+    # The game's first frame draws the sky with the ground's program, which leaves it white:
+    # the animation (and its still, where WebP does not animate) starts on the sky.
+    for frame in "$frames"/frame-*.png; do
+      top=$(convert "$frame" -crop x40+0+0 +repage -resize 1x1\! -format '%[fx:int(255*(r+g+b)/3)]' info:)
+      [ "$top" -lt 128 ] && break
+      rm "$frame"
+    done
     convert -delay 7 -loop 0 "$frames"/frame-*.png -quality 40 -define webp:method=6 "$out/playthrough.webp"
     echo "Animation written to $(pwd)/$out/playthrough.webp"
   else

@@ -6,9 +6,10 @@
 #   scripts/web.sh [--serve] [--port N] [--data DIR] [--out DIR] [--frames]
 #
 # --serve: then serves the folder on 127.0.0.1 with Python's http.server (port 8080 unless
-# --port says otherwise) and prints the address. --data packs another data folder (tests
-# use a damaged copy); --out writes somewhere other than dist/web. --frames also builds the
-# page of the headless driver (tests and benchmark) into build/web/frames-page.
+# --port says otherwise; a taken port is named before anything is built) and prints the
+# address. --data packs another data folder (tests use a damaged copy); --out writes
+# somewhere other than dist/web. --frames also builds the page of the headless driver
+# (tests and benchmark) into build/web/frames-page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 serve=0
@@ -23,10 +24,16 @@ while [ $# -gt 0 ]; do
     --data) data=$2; shift ;;
     --out) out=$2; shift ;;
     --frames) frames=1 ;;
-    *) sed -n '2,13p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,12p' "$0" >&2; exit 2 ;;
   esac
   shift
 done
+
+# A port another server holds is named before the build, with what to do about it.
+if [ "$serve" -eq 1 ] && ! python3 -c 'import socket, sys; socket.socket().bind(("127.0.0.1", int(sys.argv[1])))' "$port" 2>/dev/null; then
+  echo "scripts/web.sh: port $port on 127.0.0.1 is taken or not a port; stop what holds it, or pick another with --port N" >&2
+  exit 1
+fi
 
 source scripts/packages.sh
 scripts/deps.sh "${WEB_PACKAGES[@]}"
@@ -43,9 +50,15 @@ out=$(cd "$out" && pwd)
 cp web/index.html web/style.css web/page.js "$out"/
 cp build/web/zorbel.js build/web/zorbel.wasm "$out"/
 # The files keep their paths under data/; the browser decodes the PNG files while loading.
-(cd "$(dirname "$data")" && python3 /usr/share/emscripten/tools/file_packager.py \
+# The packager reminds every caller to link the program with -sFORCE_FILESYSTEM, which
+# CMakeLists.txt does: that line is dropped, any other it prints is shown.
+if ! notes=$(cd "$(dirname "$data")" && python3 /usr/share/emscripten/tools/file_packager.py \
   "$out/zorbel-data.data" --preload "$(basename "$data")@/data" --use-preload-plugins \
-  --js-output="$out/zorbel-data.js" >/dev/null)
+  --js-output="$out/zorbel-data.js" 2>&1 >/dev/null); then
+  echo "$notes" >&2
+  exit 1
+fi
+grep -v -- '-sFORCE_FILESYSTEM' <<<"$notes" >&2 || true
 echo "Built $out ($(du -sh "$out" | cut -f1))"
 
 if [ "$frames" -eq 1 ]; then

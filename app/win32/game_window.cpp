@@ -31,6 +31,16 @@ void* validProcAddress(PROC address)
     return reinterpret_cast<void*>(address);
 }
 
+// The program's icon (resource 1 of zorbel.exe) at the size Windows shows for these metrics,
+// or the system's application icon in a program without one (the test programs).
+HICON programIcon(HINSTANCE instance, int widthMetric, int heightMetric)
+{
+    const auto icon = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(widthMetric),
+                   GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+    return icon != nullptr ? icon : LoadIconA(nullptr, IDI_APPLICATION);
+}
+
 // 32-bit colour, 16-bit depth, double buffered, RGBA, main plane; nothing else requested.
 // Neither result is acted on: a failure shows up as a context that cannot be made.
 void setPixelFormat(HDC deviceContext, int bitsPerPixel)
@@ -190,10 +200,10 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     p.windowClass.style = CS_HREDRAW | CS_VREDRAW;
     p.windowClass.lpfnWndProc = &Platform::windowProcedure;
     p.windowClass.hInstance = p.instance;
-    p.windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    p.windowClass.hIcon = programIcon(p.instance, SM_CXICON, SM_CYICON);
     p.windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     p.windowClass.lpszClassName = kClassName;
-    p.windowClass.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
+    p.windowClass.hIconSm = programIcon(p.instance, SM_CXSMICON, SM_CYSMICON);
     if (RegisterClassExA(&p.windowClass) == 0) {
         // The class of an earlier window of this process is the same class.
         if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)

@@ -14,7 +14,9 @@ installs() { cmake --install "$BUILD_DIR" --prefix "$prefix" >"$WORK/install.log
 check "cmake --install into a temporary prefix" installs
 
 # The installed tree (the package tests check the same list in the .deb).
-check "the program in bin/" test -x "$prefix/bin/zorbel"
+check "the program in bin/ (only the .deb puts it in games/)" test -x "$prefix/bin/zorbel" -a ! -e "$prefix/games"
+check "the licence and changelog in share/doc/zorbel/" \
+  test -f "$prefix/share/doc/zorbel/copyright" -a -f "$prefix/share/doc/zorbel/changelog.gz"
 check "the data under share/zorbel/data/" test -f "$prefix/share/zorbel/data/shaders/basic-fixed.vert"
 starts_zorbel() { grep -qx Type=Application "$1" && grep -qx Exec=zorbel "$1" && grep -qx Icon=zorbel "$1"; }
 check "the desktop entry starts zorbel with its icon" starts_zorbel "$prefix/share/applications/zorbel.desktop"

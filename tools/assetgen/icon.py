@@ -9,7 +9,8 @@ import random
 
 from paint import hex_colour, mix
 
-SIZES = (48, 128, 256)
+SIZES = (48, 128, 256)  # the desktop's icon theme
+WINDOWS_SIZES = (16, 24, 32, 48, 64, 256)  # title bar and taskbar up to the largest folder view
 SUBSAMPLES = 4
 
 TILE_INSET = 0.03

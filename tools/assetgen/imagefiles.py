@@ -61,3 +61,43 @@ def png_rgba_bytes(rows):
             + _png_chunk(b"IHDR", header)
             + _png_chunk(b"IDAT", zlib.compress(bytes(raw), 9))
             + _png_chunk(b"IEND", b""))
+
+
+def _ico_dib(rows):
+    """An icon image the classic way: a 32-bit BGRA bitmap (bottom-up, its header giving twice
+    the height for the colour and mask halves) followed by the 1-bit mask, set where the pixel
+    is fully transparent."""
+    size = len(rows)
+    colour = bytearray()
+    mask = bytearray()
+    mask_row_size = ((size + 31) // 32) * 4
+    for row in reversed(rows):
+        bits = bytearray(mask_row_size)
+        for x, (r, g, b, a) in enumerate(row):
+            colour += bytes((b, g, r, a))
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    return header + bytes(colour) + bytes(mask)
+
+
+def ico_bytes(images):
+    """A Windows icon file holding several square RGBA images, smallest first: each below 256
+    pixels as a bitmap, which every Windows reads, the 256-pixel one as a PNG, as Windows keeps
+    its large icons."""
+    entries = []
+    for rows in images:
+        size = len(rows)
+        if any(len(row) != size for row in rows) or size > 256:
+            raise ValueError("icon images are square, at most 256 pixels")
+        entries.append((size, png_rgba_bytes(rows) if size == 256 else _ico_dib(rows)))
+    offset = 6 + 16 * len(entries)
+    directory = struct.pack("<HHH", 0, 1, len(entries))
+    payload = b""
+    for size, data in entries:
+        # Width and height 0 stand for 256; no palette; one plane; 32 bits per pixel.
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+        payload += data
+    return directory + payload
