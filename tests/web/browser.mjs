@@ -58,11 +58,13 @@ export async function launch(extraFlags = []) {
 }
 
 // Opens `url` in a new page and keeps every console line and uncaught error in `console`.
-export async function open(browser, url) {
+// `script`, when given, runs in the page before any of the page's own scripts.
+export async function open(browser, url, script) {
   const page = await browser.newPage();
   page.lines = [];
   page.on('console', (message) => page.lines.push({ type: message.type(), text: message.text() }));
   page.on('pageerror', (error) => page.lines.push({ type: 'pageerror', text: String(error) }));
+  if (script) await page.evaluateOnNewDocument(script);
   await page.goto(url, { waitUntil: 'load' });
   return page;
 }
