@@ -27,10 +27,10 @@ public:
     static constexpr float kMuteRampSeconds = 0.01f;
 
     struct Play {
-        int clip = 0;              // a slot given to setClip
-        float volume = 1.0f;       // 0..1 (higher values are allowed; the sum saturates)
-        float pitch = 1.0f;        // playback-rate factor: 2 is an octave up, and shorter
-        bool loop = false;         // a looping voice plays until faded out or replaced
+        int clip = 0;               // a slot given to setClip
+        float volume = 1.0f;        // 0..1 (higher values are allowed; the sum saturates)
+        float pitch = 1.0f;         // playback-rate factor: 2 is an octave up, and shorter
+        bool loop = false;          // a looping voice plays until faded out or replaced
         float fadeInSeconds = 0.0f; // from silence to volume; 0 starts at volume
     };
 

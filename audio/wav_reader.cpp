@@ -66,8 +66,8 @@ bool readFormat(const uint8_t* body, uint64_t size, Format& format, std::string&
     if (format.channels != 1 && format.channels != 2)
         return fail(reason, std::to_string(format.channels) + " channels (1 or 2 are read)");
     if (format.bitsPerSample != 8 && format.bitsPerSample != 16)
-        return fail(reason, std::to_string(format.bitsPerSample) +
-                                " bits per sample (8 or 16 are read)");
+        return fail(reason,
+                    std::to_string(format.bitsPerSample) + " bits per sample (8 or 16 are read)");
     if (format.sampleRate < kMinSampleRate || format.sampleRate > kMaxSampleRate)
         return fail(reason, "sample rate " + std::to_string(format.sampleRate) +
                                 " Hz is outside 1000 to 384000");
@@ -84,14 +84,14 @@ bool decodeWav(const uint8_t* data, size_t size, SoundClip& clip, std::string& r
 {
     clip = SoundClip{};
     if (data == nullptr || size < 12)
-        return fail(reason, "file is shorter than a RIFF header (" + std::to_string(size) +
-                                " bytes)");
+        return fail(reason,
+                    "file is shorter than a RIFF header (" + std::to_string(size) + " bytes)");
     if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
         return fail(reason, "not a WAV file (no \"RIFF\"/\"WAVE\" signature)");
     const uint64_t riffSize = readU32(data + 4);
     if (riffSize < 4 || riffSize > size - 8)
-        return fail(reason, "RIFF size " + std::to_string(riffSize) +
-                                " does not fit the file (" + std::to_string(size) + " bytes)");
+        return fail(reason, "RIFF size " + std::to_string(riffSize) + " does not fit the file (" +
+                                std::to_string(size) + " bytes)");
     // Bytes after the RIFF chunk are not part of the sound.
     const uint64_t end = 8 + riffSize;
 

@@ -34,8 +34,8 @@ void sayFormatted(DiagStream stream, const char* format, va_list arguments)
     const int length = std::vsnprintf(text, sizeof text, format, arguments);
     if (length < 0)
         return;
-    const size_t kept = static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length)
-                                                                   : sizeof text - 1;
+    const size_t kept =
+        static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length) : sizeof text - 1;
     say(stream, std::string_view(text, kept));
 }
 

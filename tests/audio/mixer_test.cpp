@@ -223,11 +223,8 @@ TEST_F(MixerTest, ResamplesToTheDeviceRateAndPitchScalesTheFrequency)
         float pitch;
         double hertz;
     } cases[] = {
-        {22050, 48000, 1.0f, 440.0},
-        {44100, 48000, 1.0f, 440.0},
-        {48000, 44100, 1.0f, 1000.0},
-        {48000, 48000, 1.5f, 660.0},
-        {22050, 48000, 2.0f, 880.0},
+        {22050, 48000, 1.0f, 440.0}, {44100, 48000, 1.0f, 440.0}, {48000, 44100, 1.0f, 1000.0},
+        {48000, 48000, 1.5f, 660.0}, {22050, 48000, 2.0f, 880.0},
     };
     for (const auto& c : cases) {
         Mixer m;

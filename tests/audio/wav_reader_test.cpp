@@ -143,20 +143,23 @@ TEST(WavReader, RefusesDamagedFilesWithAReason)
         {"rate 0", edited(24, 0, 4), "sample rate 0"},
         {"huge rate", edited(24, 0xFFFFFFFF, 4), "sample rate"},
         {"block size", edited(32, 3, 2), "block size 3"},
-        {"partial frame", riff({chunk("fmt ", fmtBody(2, 8000, 16)), chunk("data", {1, 2, 3, 4, 5, 6})}),
+        {"partial frame",
+         riff({chunk("fmt ", fmtBody(2, 8000, 16)), chunk("data", {1, 2, 3, 4, 5, 6})}),
          "not a whole number of 4-byte frames"},
         {"no samples", riff({chunk("fmt ", fmtBody(1, 8000, 16)), chunk("data", {})}),
          "holds no samples"},
         {"no fmt", riff({chunk("data", {1, 2})}), "no fmt chunk"},
         {"no data", riff({chunk("fmt ", fmtBody(1, 8000, 16))}), "no data chunk"},
         {"short fmt", riff({chunk("fmt ", Bytes(14)), chunk("data", {1, 2})}), "fmt chunk of 14"},
-        {"two fmt", riff({chunk("fmt ", fmtBody(1, 8000, 16)), chunk("fmt ", fmtBody(1, 8000, 16)),
-                          chunk("data", {1, 2})}),
+        {"two fmt",
+         riff({chunk("fmt ", fmtBody(1, 8000, 16)), chunk("fmt ", fmtBody(1, 8000, 16)),
+               chunk("data", {1, 2})}),
          "a second fmt chunk"},
-        {"two data", riff({chunk("fmt ", fmtBody(1, 8000, 16)), chunk("data", {1, 2}),
-                           chunk("data", {1, 2})}),
+        {"two data",
+         riff({chunk("fmt ", fmtBody(1, 8000, 16)), chunk("data", {1, 2}), chunk("data", {1, 2})}),
          "a second data chunk"},
-        {"cut chunk header", [] {
+        {"cut chunk header",
+         [] {
              Bytes b = riff({chunk("fmt ", fmtBody(1, 8000, 16)), chunk("data", {1, 2})});
              b.insert(b.end(), {'a', 'b', 'c'});
              putLe32(b, 4, static_cast<uint32_t>(b.size() - 8));
@@ -178,8 +181,7 @@ TEST(WavReader, AMissingOrDamagedFileIsOneLineNamingItAndSilence)
     TempDir dir;
     const Bytes good = goodStereo();
     const std::string goodPath = dir.write("good.wav", std::string(good.begin(), good.end()));
-    const std::string cutPath =
-        dir.write("cut.wav", std::string(good.begin(), good.begin() + 30));
+    const std::string cutPath = dir.write("cut.wav", std::string(good.begin(), good.begin() + 30));
     const std::string missingPath = (dir.path() / "missing.wav").string();
 
     RecordedLines said;
