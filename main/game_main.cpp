@@ -4,6 +4,9 @@
 #include "app/data_directory.h"
 #include "app/frame_driver.h"
 #include "app/game_window.h"
+#include "audio/audio_output.h"
+#include "audio/mixer.h"
+#include "diag/diagnostics.h"
 #include "game/game_scene.h"
 #include "main/command_line.h"
 
@@ -13,12 +16,33 @@
 namespace {
 
 // The long-lived objects of the program. The scene is declared after the window so that it
-// is destroyed first, while the GL context still exists.
+// is destroyed first, while the GL context still exists; the mixer before the scene, which
+// hands it the sounds; the sound output last, so that it stops pulling from the mixer first.
 struct Game {
     SystemClock clock;
     GameWindow window;
+    Mixer mixer;
     GameScene scene;
+    AudioOutput sound;
 };
+
+// Sound starts once the window and the scene are up. Without a device the game plays on
+// silent, and says so once.
+void startSound(Game& game)
+{
+    std::string reason;
+    if (!game.sound.open(game.mixer, reason))
+        diagErr("Sound is off: " + reason);
+}
+
+// Once per frame: a device that has gone turns the sound off the same way.
+void pollSound(Game& game)
+{
+    std::string reason;
+    if (!game.sound.poll(reason))
+        diagErr("Sound is off: " + reason);
+    game.sound.showMuted(game.mixer.muted());
+}
 
 } // namespace
 
@@ -38,7 +62,16 @@ int runGame(int argc, char** argv)
     return runApplication(game->window, game->scene, game->clock, platformGlStartup(),
                           commandLine.fullScreen,
                           [game](std::function<bool()> pass, std::function<int()> finish) {
-                              return runFrameLoop([game, pass] { return pass(); },
-                                                  [game, finish] { return finish(); });
+                              startSound(*game);
+                              return runFrameLoop(
+                                  [game, pass] {
+                                      pollSound(*game);
+                                      return pass();
+                                  },
+                                  [game, finish] {
+                                      // Before the scene's shutdown and the window's close.
+                                      game->sound.close();
+                                      return finish();
+                                  });
                           });
 }

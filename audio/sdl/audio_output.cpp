@@ -28,6 +28,8 @@ void SDLCALL fill(void* user, Uint8* stream, int length)
 // ALSA's library writes its own lines to standard error when a device cannot be opened
 // (several for a machine with no sound card), beside the one line SDL's reason makes. Once
 // SDL has loaded it, its error handler is replaced by one that says nothing.
+void sayNothing(const char*, int, const char*, int, const char*, ...) { }
+
 void quietenAlsa()
 {
     using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
@@ -36,7 +38,7 @@ void quietenAlsa()
         return;
     if (auto* setHandler =
             reinterpret_cast<int (*)(ErrorHandler)>(dlsym(alsa, "snd_lib_error_set_handler")))
-        setHandler([](const char*, int, const char*, int, const char*, ...) {});
+        setHandler(sayNothing);
     dlclose(alsa);
 }
 

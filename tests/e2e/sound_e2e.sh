@@ -42,3 +42,4 @@ check "a device that goes: the game still runs" kill -0 "$GAME_PID"
 check "a device that goes: one line says so" grep -q '^Sound is off: the sound device has gone' "$WORK/game.err"
 close_game
 check "a device that goes: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+finish
