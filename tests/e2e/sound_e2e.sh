@@ -6,22 +6,38 @@
 ZORBEL=$1
 WM_CLOSE=$2
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/sound_lib.sh"
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-# What the disk driver writes: raw 16-bit stereo at the rate the game asks for.
-RAW=(-t raw -r 48000 -e signed-integer -b 16 -c 2)
-
-# stats FILE.wav START LENGTH FIELD: one figure of sox's stats over a stretch of the file.
-stats() {
-  sox "$1" -n trim "$2" "$3" stats 2>&1 | awk -v field="$4" 'index($0, field) == 1 {print $(NF)}'
-}
-# within VALUE LOW HIGH: a decimal figure in a range.
-within() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN {exit !(v != "" && v >= lo && v <= hi)}'; }
 # sound_off_lines: how many lines the game said on standard error, and how many of them
 # began "Sound is off: ".
 err_lines() { wc -l <"$WORK/game.err"; }
 off_lines() { grep -c '^Sound is off: ' "$WORK/game.err"; }
 
 start_x || exit 1
+
+# With a device: SDL's disk driver writes what the game plays, in real time, as raw 16-bit
+# stereo at the rate the game asks for. The ambient fades in over its first second; Right
+# held for a second carries the player out of the centre zone (x3 to x2) and on (x1).
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$WORK/played.raw
+require "with a sound device: the window appears" start_game "$repo"
+timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
+sleep 2.5
+hold Right 1
+sleep 1.5
+close_game
+check "with a sound device: closing ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+sox -t raw -r 48000 -e signed-integer -b 16 -c 2 "$WORK/played.raw" "$WORK/played.wav"
+length=$(soxi -D "$WORK/played.wav")
+check "the device was fed in real time for the whole game (${length} s)" within "$length" 4 12
+ambient=$(sound_stat "$WORK/played.wav" "RMS lev dB" trim 1.4 0.8)
+check "the ambient plays at about -20 dBFS (got $ambient dB)" within "$ambient" -26 -14
+peak=$(sound_stat "$WORK/played.wav" "Pk lev dB")
+check "nothing clips (peak $peak dBFS)" within "$peak" -60 -1
+quiet=$(sound_stat "$WORK/played.wav" "RMS Pk dB" trim 0 2.2 "${CHIME_BAND[@]}")
+chime=$(sound_stat "$WORK/played.wav" "RMS Pk dB" trim 2.2 "${CHIME_BAND[@]}")
+check "Right brings the chime at 824 Hz (band at $chime dB against $quiet dB before)" \
+  above "$chime" "$(awk -v q="$quiet" 'BEGIN {print q + 15}')"
+unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
 
 # No sound device: SDL's default driver finds no sound server (each is pointed at a socket
 # that does not exist) and ALSA no card (its configuration is empty). One line, the world
