@@ -11,10 +11,11 @@ PLAY_PACKAGES=(
 PACKAGE_PACKAGES=(dpkg-dev)
 
 # The tests on top of building: the second compiler and its sanitizer and fuzzer runtimes,
-# GoogleTest, an X server to drive the real game in, and the tools that read its pictures.
+# GoogleTest, an X server to drive the real game in, and the tools that read its pictures
+# and its sound.
 TEST_PACKAGES=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick sox locales clang-format
   "${PACKAGE_PACKAGES[@]}"
 )
 
@@ -33,9 +34,10 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix zip)
 
 # The Windows tests: GoogleTest's sources for the cross compiler; Wine (64-bit only) with the
 # system's GL drivers and the X extensions its display driver loads; a C compiler and the X
-# headers for wm_close; the X server and picture tools of the end-to-end test.
+# headers for wm_close; the X server and picture tools of the end-to-end test; ALSA's library,
+# whose file plugin is the sound device Wine plays into, and sox to read what it captured.
 WINDOWS_TEST_PACKAGES=(
   googletest wine wine64 libgl1 libgl1-mesa-dri
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxxf86vm1 libxfixes3
-  gcc libx11-dev xvfb xauth xfonts-base xdotool x11-utils imagemagick
+  gcc libx11-dev xvfb xauth xfonts-base xdotool x11-utils imagemagick libasound2 sox
 )
