@@ -63,9 +63,9 @@ void GameSound::update(const Step& step)
                      moving_ ? kMovementFadeInSeconds : kMovementFadeOutSeconds);
     }
     if (zoneChanged)
-        mixer_->play(kChimeVoice, {.clip = kChimeClip,
-                                   .volume = kChimeVolume,
-                                   .pitch = chimePitch(step.multiplier)});
+        mixer_->play(
+            kChimeVoice,
+            {.clip = kChimeClip, .volume = kChimeVolume, .pitch = chimePitch(step.multiplier)});
     // Once per press: the camera flips on every update while Space is held.
     if (spacePressed)
         mixer_->play(kSwitchVoice, {.clip = kSwitchClip, .volume = kClickVolume});

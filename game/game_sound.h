@@ -10,9 +10,9 @@ class Mixer;
 class GameSound {
 public:
     // The sounds' files under the data folder, in the order of their mixer slots.
-    static constexpr const char* kFiles[] = {
-        "data/sounds/ambient.wav", "data/sounds/movement.wav", "data/sounds/chime.wav",
-        "data/sounds/switch.wav",  "data/sounds/pause.wav",    "data/sounds/resume.wav"};
+    static constexpr const char* kFiles[] = {"data/sounds/ambient.wav", "data/sounds/movement.wav",
+                                             "data/sounds/chime.wav",   "data/sounds/switch.wav",
+                                             "data/sounds/pause.wav",   "data/sounds/resume.wav"};
 
     // The mixer's voices the sounds play on.
     enum Voice { kAmbientVoice, kMovementVoice, kChimeVoice, kSwitchVoice, kTickVoice };
