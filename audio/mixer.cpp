@@ -118,7 +118,7 @@ void Mixer::takeRequests()
     for (size_t i = 0; i < voices_.size(); ++i) {
         VoiceState& state = voices_[i];
         if (control[i].playSerial != state.playSerial)
-            startVoice(state, control[i]);
+            startVoice(state, tails_[i], control[i]);
         else if (control[i].fadeSerial != state.fadeSerial)
             startFade(state, control[i].volume, control[i].fadeSeconds);
         state.playSerial = control[i].playSerial;
@@ -126,11 +126,17 @@ void Mixer::takeRequests()
     }
 }
 
-void Mixer::startVoice(VoiceState& state, const VoiceControl& control)
+void Mixer::startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control)
 {
+    if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0)) {
+        tail = state;
+        tail.endAtSilence = true;
+        startFade(tail, 0.0f, kReleaseSeconds);
+    }
     const SoundClip& clip = clips_[static_cast<size_t>(control.play.clip)];
     state.clip = clip.empty() ? nullptr : &clip;
     state.loop = control.play.loop;
+    state.endAtSilence = false;
     state.position = 0;
     if (state.clip != nullptr) {
         const float pitch = std::clamp(control.play.pitch, kMinPitch, kMaxPitch);
@@ -160,8 +166,12 @@ void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
     const SoundClip& clip = *state.clip;
     const uint64_t frames = static_cast<uint64_t>(clip.frameCount());
     const uint64_t end = frames << 32;
-    // A silent voice that is not fading only moves on.
+    // A silent voice that is not fading only moves on (or, released, ends).
     if (state.gain == 0.0f && state.rampFrames == 0) {
+        if (state.endAtSilence) {
+            state.clip = nullptr;
+            return;
+        }
         state.position += state.step * static_cast<uint64_t>(frameCount);
         if (state.position >= end) {
             if (state.loop)
@@ -219,6 +229,9 @@ void Mixer::render(int16_t* out, int frameCount)
         for (VoiceState& state : voices_)
             if (state.clip != nullptr)
                 mixVoice(state, mix, frames);
+        for (VoiceState& tail : tails_)
+            if (tail.clip != nullptr)
+                mixVoice(tail, mix, frames);
         for (int i = 0; i < frames; ++i) {
             if (masterGain_ < masterTarget)
                 masterGain_ = std::min(masterTarget, masterGain_ + masterStep);

@@ -25,6 +25,9 @@ public:
     static constexpr int kClipCount = 16;
     // Muting and unmuting ramp the whole output over this long, so neither clicks.
     static constexpr float kMuteRampSeconds = 0.01f;
+    // A voice started again while it sounds lets its old sound fade out over this long
+    // (beside the new one) instead of cutting it off with a click.
+    static constexpr float kReleaseSeconds = 0.005f;
 
     struct Play {
         int clip = 0;               // a slot given to setClip
@@ -43,7 +46,7 @@ public:
     bool hasClip(int slot) const;
 
     // Game thread. Starts clip on voice (0..kVoiceCount-1) from its beginning, replacing
-    // whatever the voice played. Out-of-range voices and slots without a clip are ignored.
+    // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices and slots without a clip are ignored.
     void play(int voice, const Play& request);
     // Game thread. Moves the voice's volume in a straight line from where it is to volume
     // over seconds (0: at once). A looping voice faded to 0 keeps its place, silent.
@@ -77,6 +80,7 @@ private:
         float gainStep = 0.0f;
         int rampFrames = 0;
         float target = 0.0f;
+        bool endAtSilence = false; // a released sound: ends when its fade reaches 0
         uint32_t playSerial = 0;
         uint32_t fadeSerial = 0;
     };
@@ -84,7 +88,7 @@ private:
     void lock();
     void unlock();
     void takeRequests();
-    void startVoice(VoiceState& state, const VoiceControl& control);
+    void startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control);
     void startFade(VoiceState& state, float volume, float seconds);
     void mixVoice(VoiceState& state, float* mix, int frameCount);
 
@@ -99,4 +103,6 @@ private:
     int sampleRate_ = kPreferredSampleRate;
     float masterGain_ = 1.0f;
     std::array<VoiceState, kVoiceCount> voices_;
+    // The fading end of each voice's previous sound.
+    std::array<VoiceState, kVoiceCount> tails_;
 };

@@ -5,21 +5,11 @@
 
 namespace {
 
-void putU16(std::vector<uint8_t>& out, uint32_t value)
+// Writes value's bytes, least significant first, at out[at].
+void putLe(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes)
 {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void putU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    putU16(out, value & 0xFFFFu);
-    putU16(out, value >> 16);
-}
-
-void putTag(std::vector<uint8_t>& out, const char* tag)
-{
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < bytes; ++i)
+        out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 } // namespace
@@ -29,24 +19,23 @@ std::vector<uint8_t> encodeWav(const int16_t* samples, size_t frameCount, int ch
 {
     const uint32_t frameBytes = static_cast<uint32_t>(channels) * 2;
     const uint32_t dataBytes = static_cast<uint32_t>(frameCount) * frameBytes;
-    std::vector<uint8_t> out;
-    out.reserve(44 + dataBytes);
-    putTag(out, "RIFF");
-    putU32(out, 36 + dataBytes);
-    putTag(out, "WAVE");
-    putTag(out, "fmt ");
-    putU32(out, 16);
-    putU16(out, 1);
-    putU16(out, static_cast<uint32_t>(channels));
-    putU32(out, static_cast<uint32_t>(sampleRate));
-    putU32(out, static_cast<uint32_t>(sampleRate) * frameBytes);
-    putU16(out, frameBytes);
-    putU16(out, 16);
-    putTag(out, "data");
-    putU32(out, dataBytes);
+    const uint32_t rate = static_cast<uint32_t>(sampleRate);
+    std::vector<uint8_t> out(44 + static_cast<size_t>(dataBytes));
+    std::memcpy(out.data(), "RIFF", 4);
+    putLe(out, 4, 36 + dataBytes, 4);
+    std::memcpy(out.data() + 8, "WAVEfmt ", 8);
+    putLe(out, 16, 16, 4);
+    putLe(out, 20, 1, 2); // PCM
+    putLe(out, 22, static_cast<uint32_t>(channels), 2);
+    putLe(out, 24, rate, 4);
+    putLe(out, 28, rate * frameBytes, 4);
+    putLe(out, 32, frameBytes, 2);
+    putLe(out, 34, 16, 2);
+    std::memcpy(out.data() + 36, "data", 4);
+    putLe(out, 40, dataBytes, 4);
     const size_t count = frameCount * static_cast<size_t>(channels);
     for (size_t i = 0; i < count; ++i)
-        putU16(out, static_cast<uint16_t>(samples[i]));
+        putLe(out, 44 + 2 * i, static_cast<uint16_t>(samples[i]), 2);
     return out;
 }
 

@@ -8,6 +8,7 @@ void InputDevice::update()
     space_ = keys.isDown(Key::Space);
     f1_ = keys.isDown(Key::F1);
     f2_ = keys.isDown(Key::F2);
+    mute_ = keys.isDown(Key::M);
 
     float x = 0.0f;
     if (keys.isDown(Key::Left))

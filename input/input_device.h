@@ -3,7 +3,7 @@
 #include "input/key_source.h"
 
 // The keyboard read as a game pad: three identical direction pairs with components -1, 0
-// or +1 (x to the right, y upwards) and three held buttons. No history: a held key reads
+// or +1 (x to the right, y upwards) and three held buttons, plus the mute key. No history: a held key reads
 // as pressed on every update.
 // One direction pair.
 struct Direction {
@@ -16,7 +16,7 @@ public:
     // Reads from the platform keyboard unless a test gives another source.
     void setKeySource(const KeySource* source) { source_ = source; }
 
-    // Polls the seven keys and overwrites every field. Left wins over Right, Up over Down.
+    // Polls the keys and overwrites every field. Left wins over Right, Up over Down.
     void update();
 
     Direction primaryStick() const { return primary_; }
@@ -25,6 +25,8 @@ public:
     bool spacePressed() const { return space_; }
     bool f1Pressed() const { return f1_; }
     bool f2Pressed() const { return f2_; }
+    // M, which mutes and unmutes the sound (on its key-down; the device keeps no history).
+    bool mutePressed() const { return mute_; }
 
 private:
     const KeySource* source_ = nullptr;
@@ -34,6 +36,7 @@ private:
     bool space_ = false;
     bool f1_ = false;
     bool f2_ = false;
+    bool mute_ = false;
 };
 
 // The process-wide device, polled once per scene update.

@@ -61,6 +61,9 @@
     }
   };
 
+  // The page's address can start the game muted, as --mute does: index.html?mute.
+  if (/[?&]mute(&|=|$)/.test(window.location.search)) window.Module.arguments = ['--mute'];
+
   // Keys reach the game while the picture has the focus; a click gives it back.
   canvas.addEventListener('mousedown', function () { canvas.focus(); });
 

@@ -118,6 +118,22 @@ TEST_F(MixerTest, OneShotEndsInSilenceAndCanBePlayedAgain)
     EXPECT_EQ(render(mixer, 1)[0], 1000);
 }
 
+TEST_F(MixerTest, RestartingASoundingVoiceFadesTheOldSoundOutInsteadOfCuttingIt)
+{
+    const SoundClip sine = sineClip(400.0, 4800, kRate);
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.setClip(1, sine);
+    mixer.play(0, {.clip = 0});
+    render(mixer, 100);
+    mixer.play(0, {.clip = 1});
+    const std::vector<int16_t> out = render(mixer, 480);
+    EXPECT_NEAR(out[0], 10000, 60);
+    EXPECT_LT(largestStep(out), 600);
+    const int released = static_cast<int>(Mixer::kReleaseSeconds * kRate);
+    for (int frame = released; frame < 480; ++frame)
+        ASSERT_EQ(out[2 * static_cast<size_t>(frame)], sine.samples[static_cast<size_t>(frame)]);
+}
+
 TEST_F(MixerTest, LoopRunsOnThroughItsSeamAsTheSameWave)
 {
     // 480 frames hold exactly four periods of 400 Hz.
