@@ -59,6 +59,10 @@ int runGame(int argc, char** argv)
     // Shared with the frame driver, which on some platforms keeps running the passes after
     // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
+    // The scene hands the mixer its sounds at init; the mixer plays whether or not a device
+    // takes its output.
+    game->scene.setMixer(&game->mixer);
+    game->mixer.setMuted(commandLine.mute);
     return runApplication(game->window, game->scene, game->clock, platformGlStartup(),
                           commandLine.fullScreen,
                           [game](std::function<bool()> pass, std::function<int()> finish) {
