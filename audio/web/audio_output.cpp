@@ -41,7 +41,7 @@ EM_JS(int, zorbelAudioOpen, (int bufferFrames), {
     };
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return off(0);
-    var audio = {};
+    var audio = {muted: false};
     try {
         audio.context = new Context({latencyHint: 'interactive'});
         audio.node = audio.context.createScriptProcessor(bufferFrames, 0, 2);
@@ -66,9 +66,10 @@ EM_JS(int, zorbelAudioOpen, (int bufferFrames), {
         }
     };
     audio.node.connect(audio.context.destination);
+    // The page hears one word: off, muted (the player's choice comes first), on or waiting.
     audio.tell = function() {
-        var state = audio.context.state == 'running' ? 'on' : 'waiting';
-        if (audio.context.state == 'closed') state = 'off';
+        var state = audio.context.state;
+        state = state == 'closed' ? 'off' : audio.muted ? 'muted' : state == 'running' ? 'on' : 'waiting';
         if (Module.onSoundState) Module.onSoundState(state);
     };
     // A user gesture is what lets a suspended context start; capture sees it before the
@@ -161,7 +162,7 @@ EM_JS(void, zorbelAudioShowMuted, (int muted), {
     var audio = Module.zorbelAudio;
     if (!audio || audio.muted === !!muted) return;
     audio.muted = !!muted;
-    if (Module.onSoundState) Module.onSoundState(audio.muted ? 'muted' : audio.context.state == 'running' ? 'on' : 'waiting');
+    audio.tell();
 });
 // clang-format on
 

@@ -130,6 +130,17 @@ describe('sound with autoplay allowed', () => {
     assert.ok((await levelOf(page)) > -32);
   });
 
+  test('?mute starts muted and the page says so', async () => {
+    const muted = await open(browser, `${server.url}?mute`, installTap);
+    try {
+      await sleep(1000);
+      assert.equal((await soundState(muted)).state, 'muted');
+      assert.ok((await levelOf(muted)) < -80, 'silent');
+    } finally {
+      await muted.close();
+    }
+  });
+
   test('latency: from a key to the first pull that can hold its sound', async () => {
     const samples = [];
     for (let i = 0; i < 10; ++i) {
