@@ -46,6 +46,16 @@ float clampScroll(float value)
 
 } // namespace
 
+void GameScene::setPaused(bool paused)
+{
+    sound_.setPaused(paused);
+    if (!paused)
+        return;
+    // The device keeps no history, so the poll changes nothing the next update reads.
+    inputDevice.update();
+    sound_.followMuteKey(inputDevice.mutePressed());
+}
+
 void GameScene::update(float t)
 {
     // Big enough for "%d %d" of any two ints and the terminator.

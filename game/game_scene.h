@@ -39,7 +39,8 @@ public:
     // sounds are handed to it at init). Set before init; without one the game is silent.
     void setMixer(Mixer* mixer) { sound_.setMixer(mixer); }
     // Called on every pass of the frame loop, paused or not (no update runs while paused).
-    void setPaused(bool paused) { sound_.setPaused(paused); }
+    // While paused it reads the keys for M alone, so the player can mute a paused game.
+    void setPaused(bool paused);
 
     // Seeds the tree layout with a fixed value instead of the clock (tools and tests).
     void setRandomSeed(unsigned seed) { seed_ = seed; }

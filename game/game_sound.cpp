@@ -47,16 +47,13 @@ void GameSound::start(int multiplier)
 void GameSound::update(const Step& step)
 {
     const bool spacePressed = step.spaceDown && !spaceWasDown_;
-    const bool mutePressed = step.muteDown && !muteWasDown_;
     spaceWasDown_ = step.spaceDown;
-    muteWasDown_ = step.muteDown;
+    followMuteKey(step.muteDown);
     const bool zoneChanged = step.multiplier != multiplier_;
     multiplier_ = step.multiplier;
     if (!started_)
         return;
 
-    if (mutePressed)
-        mixer_->setMuted(!mixer_->muted());
     if (step.moved != moving_) {
         moving_ = step.moved;
         mixer_->fade(kMovementVoice, moving_ ? kMovementVolume : 0.0f,
@@ -69,6 +66,14 @@ void GameSound::update(const Step& step)
     // Once per press: the camera flips on every update while Space is held.
     if (spacePressed)
         mixer_->play(kSwitchVoice, {.clip = kSwitchClip, .volume = kClickVolume});
+}
+
+void GameSound::followMuteKey(bool down)
+{
+    const bool pressed = down && !muteWasDown_;
+    muteWasDown_ = down;
+    if (pressed && started_)
+        mixer_->setMuted(!mixer_->muted());
 }
 
 void GameSound::setPaused(bool paused)

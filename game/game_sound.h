@@ -49,6 +49,8 @@ public:
 
     // Called on every pass of the frame loop; acts when the pause state changes.
     void setPaused(bool paused);
+    // M's state where no update runs (while paused): its key-down mutes or unmutes too.
+    void followMuteKey(bool down);
 
     // The pitch factor of the chime for a multiplier: a major triad over x1's note.
     static float chimePitch(int multiplier);

@@ -22,6 +22,7 @@ constexpr double kChimeHertz = 659.25; // the chime file's note, x1
 struct Play {
     bool started = false;
     std::vector<int16_t> sound;
+    bool mutedAtEnd = false;
 };
 
 // A fresh game on the project's data playing frames 0..frames-1 with the script's keys,
@@ -36,14 +37,14 @@ Play play(const char* keys, int frames, int pauseFirst = -1, int pauseLast = -1)
     HeadlessGame game;
     run.started = game.start({.width = 160, .height = 90});
     for (int frame = 0; frame < frames && run.started && script; ++frame) {
-        if (frame >= pauseFirst && frame <= pauseLast) {
+        game.holdKeys(script->keysAt(frame));
+        if (frame >= pauseFirst && frame <= pauseLast)
             game.pausedStep();
-        } else {
-            game.holdKeys(script->keysAt(frame));
+        else
             game.step();
-        }
     }
     run.sound = game.sound();
+    run.mutedAtEnd = game.mixer().muted();
     return run;
 }
 
@@ -182,4 +183,11 @@ TEST(GameSound, MTogglesMuteOnItsKeyDown)
     for (int frame = 11; frame < 40; ++frame)
         ASSERT_TRUE(frameSilent(run.sound, frame)) << "frame " << frame;
     EXPECT_FALSE(frameSilent(run.sound, 41));
+    EXPECT_FALSE(run.mutedAtEnd);
+
+    // A paused game hears M too; the key held into the resume does not toggle again.
+    const Play paused = play("M@20-45", 60, 10, 39);
+    EXPECT_TRUE(paused.mutedAtEnd);
+    for (int frame = 40; frame < 60; ++frame)
+        ASSERT_TRUE(frameSilent(paused.sound, frame)) << "frame " << frame;
 }

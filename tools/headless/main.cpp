@@ -129,8 +129,9 @@ int main(int argc, char** argv)
     RgbaImage last;
     for (int frame = 0; frame < settings.frames; ++frame) {
         const bool paused = frame >= settings.pauseFirst && frame <= settings.pauseLast;
+        // The keys are held whether or not the game is paused (M works in a pause).
+        game.holdKeys(script->keysAt(frame));
         if (!paused) {
-            game.holdKeys(script->keysAt(frame));
             game.step();
             last = game.readFrame();
         } else {
