@@ -25,8 +25,9 @@ inline constexpr float kMinimumFrameSeconds = 0.015f;
 
 void reportStartupFailure(const char* text);
 
-// The frame loop, one pass at a time: pump, measure, hold the 15 ms floor and update and
-// render while active, present on every pass. A desktop runs the passes back to back; a
+// The frame loop, one pass at a time: pump, tell the scene whether it is paused (when it
+// listens), measure, hold the 15 ms floor and update and render while active, present on
+// every pass. A desktop runs the passes back to back; a
 // browser runs one per frame callback.
 template <class Window, class Scene>
 class FrameLoop {
@@ -44,6 +45,10 @@ public:
     void pass()
     {
         window_.pumpMessages();
+        // A scene that makes sound hears of the pause on every pass, since no update runs
+        // while paused.
+        if constexpr (requires { scene_.setPaused(true); })
+            scene_.setPaused(!window_.active());
         int64_t now = clock_.counter();
         float frameTime = frameSeconds(lastCounter_, now, frequency_);
         if (window_.active()) {

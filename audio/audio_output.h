@@ -39,7 +39,10 @@ public:
     // Called once per frame: returns false, with the reason, once when a device that was
     // playing has gone (unplugged, taken away); output is closed by then.
     bool poll(std::string& reason);
-    // Stops pulling and releases the device; harmless when not open.
+    // Tells the output whether the player has muted the sound. Only a platform that shows
+    // the sound's state beside the game (the browser's page) does anything with it.
+    void showMuted(bool muted);
+    // Stops pulling and releases the device; harmless when not open, and a second time.
     void close();
     bool isOpen() const;
 

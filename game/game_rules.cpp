@@ -46,6 +46,16 @@ float clampScroll(float value)
 
 } // namespace
 
+void GameScene::setPaused(bool paused)
+{
+    sound_.setPaused(paused);
+    if (!paused)
+        return;
+    // The device keeps no history, so the poll changes nothing the next update reads.
+    inputDevice.update();
+    sound_.followMuteKey(inputDevice.mutePressed());
+}
+
 void GameScene::update(float t)
 {
     // Big enough for "%d %d" of any two ints and the terminator.
@@ -103,6 +113,8 @@ void GameScene::update(float t)
     player.x += kMoveSpeed * t * mx;
     player.y += kMoveSpeed * t * my;
 
+    const Vec2 scrollBefore = scroll_;
+    const Vec2 eyeBefore = cameraEye_;
     if (freeCamera_ == 0) {
         scroll_.x = clampScroll(scroll_.x + kMoveSpeed * t * mx);
         scroll_.y = clampScroll(scroll_.y + kMoveSpeed * t * my);
@@ -110,4 +122,11 @@ void GameScene::update(float t)
         cameraEye_.x += kMoveSpeed * t * mx;
         cameraEye_.y += kMoveSpeed * t * my;
     }
+
+    const bool moved = scroll_.x != scrollBefore.x || scroll_.y != scrollBefore.y ||
+                       cameraEye_.x != eyeBefore.x || cameraEye_.y != eyeBefore.y;
+    sound_.update({.moved = moved,
+                   .multiplier = truncateToInt(multiplier_),
+                   .spaceDown = inputDevice.spacePressed(),
+                   .muteDown = inputDevice.mutePressed()});
 }

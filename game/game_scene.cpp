@@ -68,6 +68,7 @@ bool GameScene::init()
     screenCamera_.resetView();
     freeCamera_ = 0;
     cameraEye_ = Vec2(0.0f, -30.0f);
+    sound_.start(static_cast<int>(multiplier_));
     initialised_ = true;
     return true;
 }

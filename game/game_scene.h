@@ -3,6 +3,7 @@
 #include "app/render_state.h"
 #include "app/size_listener.h"
 #include "collision/collider.h"
+#include "game/game_sound.h"
 #include "math/camera.h"
 #include "math/vec.h"
 #include "render/mesh.h"
@@ -33,6 +34,13 @@ public:
     ~GameScene();
     GameScene(const GameScene&) = delete;
     GameScene& operator=(const GameScene&) = delete;
+
+    // The mixer the game's sounds play through (not owned; it outlives the scene and its
+    // sounds are handed to it at init). Set before init; without one the game is silent.
+    void setMixer(Mixer* mixer) { sound_.setMixer(mixer); }
+    // Called on every pass of the frame loop, paused or not (no update runs while paused).
+    // While paused it reads the keys for M alone, so the player can mute a paused game.
+    void setPaused(bool paused);
 
     // Seeds the tree layout with a fixed value instead of the clock (tools and tests).
     void setRandomSeed(unsigned seed) { seed_ = seed; }
@@ -113,6 +121,7 @@ private:
     GLint tilePositionLocation_ = -1;
     int freeCamera_ = 0;
 
+    GameSound sound_;
     std::optional<unsigned> seed_;
     bool initialised_ = false;
 };

@@ -13,6 +13,7 @@ void InputDevice::update()
     space_ = down(Key::Space);
     f1_ = down(Key::F1);
     f2_ = down(Key::F2);
+    mute_ = keys.isDown(Key::M);
 
     float x = 0.0f;
     if (down(Key::Left))

@@ -3,9 +3,9 @@
 #include "input/key_source.h"
 
 // The keyboard read as a game pad: three identical direction pairs with components -1, 0
-// or +1 (x to the right, y upwards) and three held buttons. No history: a held key reads
-// as pressed on every update. The game pads add to the keyboard: a key is down when the
-// keyboard or a pad holds it.
+// or +1 (x to the right, y upwards), three held buttons and the mute key. No history: a
+// held key reads as pressed on every update. The game pads add to the keyboard: a key is
+// down when the keyboard or a pad holds it.
 // One direction pair.
 struct Direction {
     float x = 0.0f;
@@ -19,8 +19,8 @@ public:
     // Reads the pads as their last poll saw them (gamePads) unless a test gives another source.
     void setPadSource(const KeySource* source) { pads_ = source; }
 
-    // Polls the seven keys and overwrites every field. Left wins over Right, Up over Down,
-    // whichever of keyboard and pads holds them.
+    // Polls the keys and overwrites every field. Left wins over Right, Up over Down,
+    // whichever of keyboard and pads holds them. Mute is the keyboard's alone.
     void update();
 
     Direction primaryStick() const { return primary_; }
@@ -29,6 +29,8 @@ public:
     bool spacePressed() const { return space_; }
     bool f1Pressed() const { return f1_; }
     bool f2Pressed() const { return f2_; }
+    // M, which mutes and unmutes the sound (on its key-down; the device keeps no history).
+    bool mutePressed() const { return mute_; }
 
 private:
     const KeySource* source_ = nullptr;
@@ -39,6 +41,7 @@ private:
     bool space_ = false;
     bool f1_ = false;
     bool f2_ = false;
+    bool mute_ = false;
 };
 
 // The process-wide device, polled once per scene update.

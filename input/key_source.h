@@ -1,7 +1,8 @@
 #pragma once
 
-// The seven keys the game reads.
-enum class Key { Space, F1, F2, Left, Right, Up, Down };
+// The keys the game reads: the seven of play, and M for muting the sound.
+enum class Key { Space, F1, F2, Left, Right, Up, Down, M };
+inline constexpr int kKeyCount = static_cast<int>(Key::M) + 1;
 
 // Where the device reads the current down state of a key. The platform keyboard is one
 // source; tests script another.

@@ -39,7 +39,7 @@ public:
     int count() const { return count_; }
 
 private:
-    std::array<bool, 7> held_{};
+    std::array<bool, kKeyCount> held_{};
     bool start_ = false;
     int count_ = 0;
 };

@@ -31,6 +31,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             answered = true;
         } else if (arg == "--fullscreen") {
             result.fullScreen = true;
+        } else if (arg == "--mute") {
+            result.mute = true;
         } else if (arg == kDataOption || arg.substr(0, kDataOption.size() + 1) == "--data=") {
             std::string_view value;
             if (arg.size() > kDataOption.size())
@@ -50,13 +52,14 @@ CommandLine parseCommandLine(int argc, char** argv)
 
 const char* usageText()
 {
-    return "usage: zorbel [--fullscreen] [--data DIR]\n"
+    return "usage: zorbel [--fullscreen] [--mute] [--data DIR]\n"
            "       zorbel --help | --version\n"
            "\n"
            "QUIX 5 Zorbel: a little round world of grass, trees and a fence under a star sky.\n"
            "\n"
            "Options:\n"
            "  --fullscreen  play full screen (in a window when the display mode cannot be set)\n"
+           "  --mute        start with the sound muted (M unmutes)\n"
            "  --data DIR    read the game's files from DIR, a folder called \"data\"; without it:\n"
            "                data/ in the working folder, data/ beside the program, then\n"
            "                ../share/zorbel/data from the program\n"
@@ -67,6 +70,7 @@ const char* usageText()
            "  arrows  left stick, d-pad  scroll the world (free camera: move the camera)\n"
            "  Space   South (A, Cross)   switch between scrolling and the free camera\n"
            "  Escape  Start              pause; again to resume\n"
+           "  M                          mute the sound; again to unmute\n"
            "  Every connected pad plays beside the keyboard. Close the window to quit.\n";
 }
 

@@ -3,13 +3,14 @@
 #include <string>
 
 // What the player asked for on the command line:
-//   zorbel [--fullscreen] [--data DIR]     play
+//   zorbel [--fullscreen] [--mute] [--data DIR]     play
 //   zorbel --help | --version              answer and end
-// Values may also be attached: --data=DIR. No option changes the game once it runs.
+// Values may also be attached: --data=DIR. No option changes the game's rules once it runs.
 struct CommandLine {
     enum class Request { Play, Help, Version, Mistake };
     Request request = Request::Play;
     bool fullScreen = false;
+    bool mute = false;         // start with the sound muted (M unmutes)
     std::string dataDirectory; // UTF-8; empty: the usual places
     std::string mistake;       // for Request::Mistake, one line: what was wrong
 };

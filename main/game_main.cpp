@@ -5,6 +5,9 @@
 #include "app/frame_driver.h"
 #include "app/game_window.h"
 #include "app/message_box.h"
+#include "audio/audio_output.h"
+#include "audio/mixer.h"
+#include "diag/diagnostics.h"
 #include "game/game_scene.h"
 #include "input/game_pads.h"
 #include "main/command_line.h"
@@ -14,12 +17,33 @@
 namespace {
 
 // The long-lived objects of the program. The scene is declared after the window so that it
-// is destroyed first, while the GL context still exists.
+// is destroyed first, while the GL context still exists; the mixer before the scene, which
+// hands it the sounds; the sound output last, so that it stops pulling from the mixer first.
 struct Game {
     SystemClock clock;
     GameWindow window;
+    Mixer mixer;
     GameScene scene;
+    AudioOutput sound;
 };
+
+// Sound starts once the window and the scene are up. Without a device the game plays on
+// silent, and says so once.
+void startSound(Game& game)
+{
+    std::string reason;
+    if (!game.sound.open(game.mixer, reason))
+        diagErr("Sound is off: " + reason);
+}
+
+// Once per frame: a device that has gone turns the sound off the same way.
+void pollSound(Game& game)
+{
+    std::string reason;
+    if (!game.sound.poll(reason))
+        diagErr("Sound is off: " + reason);
+    game.sound.showMuted(game.mixer.muted());
+}
 
 } // namespace
 
@@ -38,10 +62,23 @@ int runGame(int argc, char** argv)
     // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
     game->window.setPadPoll([] { return gamePads.poll(); });
+    // The scene hands the mixer its sounds at init; the mixer plays whether or not a device
+    // takes its output.
+    game->scene.setMixer(&game->mixer);
+    game->mixer.setMuted(commandLine.mute);
     return runApplication(game->window, game->scene, game->clock, platformGlStartup(),
                           commandLine.fullScreen,
                           [game](std::function<bool()> pass, std::function<int()> finish) {
-                              return runFrameLoop([game, pass] { return pass(); },
-                                                  [game, finish] { return finish(); });
+                              startSound(*game);
+                              return runFrameLoop(
+                                  [game, pass] {
+                                      pollSound(*game);
+                                      return pass();
+                                  },
+                                  [game, finish] {
+                                      // Before the scene's shutdown and the window's close.
+                                      game->sound.close();
+                                      return finish();
+                                  });
                           });
 }

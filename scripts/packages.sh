@@ -13,10 +13,11 @@ PACKAGE_PACKAGES=(dpkg-dev)
 
 # The tests on top of building: the second compiler and its sanitizer and fuzzer runtimes,
 # GoogleTest, an X server to drive the real game in (and a window manager, which grants full
-# screen), the tools that read its pictures, and lintian, which holds the .deb to Debian's rules.
+# screen), the tools that read its pictures and its sound, and lintian, which holds the .deb to
+# Debian's rules.
 TEST_PACKAGES=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick locales clang-format openbox lintian
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick sox locales clang-format openbox lintian
   "${PACKAGE_PACKAGES[@]}"
 )
 
@@ -36,9 +37,10 @@ WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix zip)
 # The Windows tests: icoutils and unzip to read the zip and the exe's resources; GoogleTest's
 # sources for the cross compiler; Wine (64-bit only) with the system's GL drivers and the X
 # extensions its display driver loads; a C compiler and the X headers for wm_close; the X
-# server and picture tools of the end-to-end test.
+# server and picture tools of the end-to-end test; ALSA's library, whose file plugin is the
+# sound device Wine plays into, and sox to read what it captured.
 WINDOWS_TEST_PACKAGES=(
   icoutils unzip googletest wine wine64 libgl1 libgl1-mesa-dri
   libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxxf86vm1 libxfixes3
-  gcc libx11-dev xvfb xauth xfonts-base xdotool x11-utils imagemagick
+  gcc libx11-dev xvfb xauth xfonts-base xdotool x11-utils imagemagick libasound2 sox
 )

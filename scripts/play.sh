@@ -16,8 +16,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   headless=build/release/tools/headless/zorbel-headless
   mkdir -p "$out"
   echo "Rendering a scripted play-through without a display instead..."
-  SDL_VIDEODRIVER=offscreen "$headless" --script playthrough --out "$out"
-  echo "Frames written to $(pwd)/$out"
+  SDL_VIDEODRIVER=offscreen "$headless" --script playthrough --out "$out" --sound "$out/playthrough.wav"
+  echo "Frames and the sound of the play (playthrough.wav) written to $(pwd)/$out"
 
   # The animation: every fourth frame at half size, 1/15 s of play each, so 120 frames make
   # eight seconds at the speed it was played.

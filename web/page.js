@@ -30,7 +30,21 @@
     return;
   }
 
+  // What the sound output says of itself: the browser holds it until a key or a click,
+  // the player may mute it, and a browser without Web Audio has none.
+  var sound = document.getElementById('sound');
+  var soundTexts = {
+    waiting: 'Sound starts with your first key or click.',
+    on: 'Sound is on.',
+    muted: 'Sound is muted.',
+    off: 'Sound is off.'
+  };
+
   window.Module = {
+    onSoundState: function (state) {
+      sound.dataset.state = state;
+      sound.textContent = soundTexts[state] || '';
+    },
     canvas: canvas,
     print: function (text) { console.log(text); },
     printErr: function (text) { console.error(text); },
@@ -46,6 +60,9 @@
       showMessage('The game stopped: ' + what);
     }
   };
+
+  // The page's address can start the game muted, as --mute does: index.html?mute.
+  if (/[?&]mute(&|=|$)/.test(window.location.search)) window.Module.arguments = ['--mute'];
 
   // The controls say whether a pad plays. The game reads pads the browser lays out the
   // "standard" way only; another layout is named so the player knows why it does nothing.

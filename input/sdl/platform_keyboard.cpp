@@ -25,6 +25,7 @@ private:
         case Key::Right: return SDL_SCANCODE_RIGHT;
         case Key::Up: return SDL_SCANCODE_UP;
         case Key::Down: return SDL_SCANCODE_DOWN;
+        case Key::M: return SDL_SCANCODE_M;
         }
         return SDL_SCANCODE_UNKNOWN;
     }

@@ -7,7 +7,7 @@
 
 namespace {
 
-// The down state of the seven keys, kept by the page's key events (by physical key, so the
+// The down state of the game's keys, kept by the page's key events (by physical key, so the
 // keyboard layout does not matter). The events arrive between frames, so the state read in
 // an update is the one at the start of that pass.
 class PlatformKeyboard final : public KeySource {
@@ -23,8 +23,9 @@ public:
     bool isDown(Key key) const override { return down_[static_cast<size_t>(key)]; }
 
 private:
-    static constexpr std::array<const char*, 7> kCodes = {
-        "Space", "F1", "F2", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown"};
+    // In the order of Key.
+    static constexpr std::array<const char*, 8> kCodes = {
+        "Space", "F1", "F2", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "KeyM"};
 
     // True for the game's keys, so the page neither scrolls nor opens its help on them.
     static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data)
@@ -45,7 +46,7 @@ private:
         return EM_FALSE;
     }
 
-    std::array<bool, 7> down_{};
+    std::array<bool, kCodes.size()> down_{};
 };
 
 } // namespace

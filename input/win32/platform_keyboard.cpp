@@ -24,6 +24,7 @@ private:
         case Key::Right: return VK_RIGHT;
         case Key::Up: return VK_UP;
         case Key::Down: return VK_DOWN;
+        case Key::M: return 'M';
         }
         return 0;
     }

@@ -21,7 +21,7 @@ run() {
 run --help
 check "--help: exit code 0 (got $CODE)" test "$CODE" -eq 0
 check "--help: usage, options and controls on standard output" \
-  grep -qzE 'usage: zorbel .*--fullscreen.*--data DIR.*Escape' "$WORK/out"
+  grep -qzE 'usage: zorbel .*--fullscreen.*--mute.*--data DIR.*Escape.*M +mute' "$WORK/out"
 check "--help: the game pad beside each key" \
   grep -qzE 'arrows +left stick, d-pad.*Space +South.*Escape +Start' "$WORK/out"
 check "--help: nothing on standard error" test -z "$ERR"
@@ -32,6 +32,8 @@ check "--version: the project's version (got \"$OUT\")" test "$OUT" = "zorbel $V
 
 run --fullscreen --help
 check "--help after another option still answers (got $CODE)" test "$CODE" -eq 0
+run --mute --help
+check "--mute is an option the game knows (got $CODE)" test "$CODE" -eq 0
 
 # mistake OPTION...: the usage on standard error after a line naming the mistake, exit code 2.
 mistake() {

@@ -66,17 +66,19 @@ TEST(InputDevice, HeldButtonsReadOnEveryUpdateAndReleaseAtTheNext)
     EXPECT_FALSE(device.spacePressed());
     expectAllPairs(device, 0.0f, 0.0f);
 
-    keys.down = {Key::Space, Key::F2};
+    keys.down = {Key::Space, Key::F2, Key::M};
     for (int frame = 0; frame < 3; ++frame) {
         device.update();
         EXPECT_TRUE(device.spacePressed());
         EXPECT_FALSE(device.f1Pressed());
         EXPECT_TRUE(device.f2Pressed());
+        EXPECT_TRUE(device.mutePressed());
     }
     keys.down = {Key::F1};
     device.update();
     EXPECT_FALSE(device.spacePressed());
     EXPECT_TRUE(device.f1Pressed());
     EXPECT_FALSE(device.f2Pressed());
+    EXPECT_FALSE(device.mutePressed());
     expectAllPairs(device, 0.0f, 0.0f);
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The headless driver's command line: asking for help is not a mistake, a wrong option is.
+# The headless driver's command line: asking for help is not a mistake, a wrong option is;
+# the sound of a play goes to the file --sound names.
 # Usage: headless_cli.sh [EMULATOR] TOOL (a cross build runs the tool through its emulator)
 set -u
 tool=("$@")
@@ -17,6 +18,15 @@ check "--help prints the usage on standard output" grep -q '^usage: zorbel-headl
 err=$("${tool[@]}" --no-such-option 2>&1 >/dev/null); code=$?
 check "a wrong option exits 2 (got $code)" test "$code" -eq 2
 check "a wrong option prints the usage on standard error" grep -q '^usage: zorbel-headless' <<<"$err"
+
+# One second of play at 60 frames per second is 48000 stereo frames at 48 kHz: 44 bytes of
+# header and 192000 of samples.
+sound=$(mktemp -d)
+"${tool[@]}" --frames 60 --size 64x36 --out "$sound" --sound "$sound/play.wav" >/dev/null 2>&1; code=$?
+check "--sound exits 0 (got $code)" test "$code" -eq 0
+check "--sound writes the play's sound as a WAV file" test "$(head -c 4 "$sound/play.wav" 2>/dev/null)" = RIFF
+check "the sound file holds one second" test "$(stat -c %s "$sound/play.wav" 2>/dev/null)" = 192044
+rm -rf "$sound"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -19,6 +19,7 @@ import sys
 import icon
 import imagefiles
 import meshes
+import sounds
 import textures
 from paint import to_bytes
 
@@ -92,6 +93,10 @@ def main(argv):
         if wanted and name not in wanted:
             continue
         write(os.path.join(out, name), json_text(builder()).encode("ascii"))
+    for name, generator, _ in sounds.SOUNDS:
+        if wanted and name not in wanted:
+            continue
+        write(os.path.join(out, name), sounds.wav_bytes(*generator()))
     for name, size in ICONS:
         if wanted and name not in wanted:
             continue

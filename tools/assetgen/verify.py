@@ -6,11 +6,14 @@
 BMPs: 24-bit, uncompressed, bottom-up, 40-byte information header, pixels at offset 54, rows
 padded to 4 bytes, image size field matching. The PNG: 8-bit RGBA, decodable. Meshes: the four
 lists agree, indices fit, and side faces wind counter-clockwise seen from outside. The collider:
-four corners and four segments. Prints one line per file; exits 1 on the first class of failure.
+four corners and four segments. Sounds: mono 16-bit PCM WAV with the canonical header,
+peaks at most -3 dBFS, one-shots starting and ending at silence, loops running from their end
+into their start without a step, the ambient loop within 2 dB of -20 dBFS RMS. Prints one line per file; exits 1 on the first class of failure.
 """
 
 import argparse
 import json
+import math
 import os
 import struct
 import sys
@@ -27,6 +30,16 @@ BMPS = {
 LIMITS = {"wall.bmp": 128, "grass.bmp": 128, "sky/stars/stars.bmp": 512}
 MESHES = ["quad.json", "quadBackground.json", "meshes/display/tree.json", "meshes/display/wall.json"]
 SHADERS = ["basic-fixed", "conveyor-map", "gameover-fixed"]
+# path: (sample rate, whether it loops, its RMS level in dBFS when that is held to a range)
+SOUNDS = {
+    "sounds/ambient.wav": (22050, True, (-22.0, -18.0)),
+    "sounds/movement.wav": (22050, True, None),
+    "sounds/chime.wav": (44100, False, None),
+    "sounds/switch.wav": (44100, False, None),
+    "sounds/pause.wav": (44100, False, None),
+    "sounds/resume.wav": (44100, False, None),
+}
+PEAK_LIMIT = round(32767 * 10 ** (-3 / 20))
 
 
 class Failure(Exception):
@@ -125,6 +138,40 @@ def check_collider(path):
     return "4 segments"
 
 
+def check_wav(path, name):
+    data = open(path, "rb").read()
+    if len(data) < 46 or data[:4] != b"RIFF" or data[8:16] != b"WAVEfmt ":
+        raise Failure("not a canonical WAV file")
+    riff_size, fmt_size, tag, channels, rate, byte_rate, block, bits = struct.unpack_from("<I4x4xIHHIIHH", data, 4)
+    if fmt_size != 16 or tag != 1 or channels != 1 or bits != 16 or block != 2 or byte_rate != rate * 2:
+        raise Failure("format %d, %d channels, %d bits, block %d (mono 16-bit PCM expected)" % (tag, channels, bits, block))
+    if data[36:40] != b"data":
+        raise Failure("no data chunk at offset 36")
+    (data_size,) = struct.unpack_from("<I", data, 40)
+    if riff_size != len(data) - 8 or data_size != len(data) - 44 or data_size == 0 or data_size % 2:
+        raise Failure("sizes disagree: RIFF %d, data %d, file %d" % (riff_size, data_size, len(data)))
+    expected_rate, loops, rms_range = SOUNDS[name]
+    if rate != expected_rate:
+        raise Failure("%d Hz (%d expected)" % (rate, expected_rate))
+    samples = struct.unpack_from("<%dh" % (data_size // 2), data, 44)
+    peak = max(abs(s) for s in samples)
+    if peak > PEAK_LIMIT:
+        raise Failure("peak %.2f dBFS is above -3" % (20 * math.log10(peak / 32767)))
+    steps = [abs(b - a) for a, b in zip(samples, samples[1:])]
+    if loops:
+        # The step from the last sample back to the first is no larger than the loop's own.
+        seam = abs(samples[0] - samples[-1])
+        if seam > max(steps):
+            raise Failure("the loop seam steps by %d (the largest step inside is %d)" % (seam, max(steps)))
+    elif abs(samples[0]) > 64 or abs(samples[-1]) > 64:
+        raise Failure("starts at %d and ends at %d, not at silence" % (samples[0], samples[-1]))
+    rms = 20 * math.log10(math.sqrt(sum(s * s for s in samples) / len(samples)) / 32767)
+    if rms_range and not rms_range[0] <= rms <= rms_range[1]:
+        raise Failure("RMS %.1f dBFS outside %.0f to %.0f" % (rms, rms_range[0], rms_range[1]))
+    return "%d Hz, %.2f s, peak %.1f dBFS, RMS %.1f dBFS%s" % (
+        rate, len(samples) / rate, 20 * math.log10(peak / 32767), rms, ", loop" if loops else "")
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -137,6 +184,7 @@ def main(argv):
     checks.append(("meshes/colliders/quadCollider.json", check_collider))
     checks += [("shaders/%s.%s" % (s, ext), lambda path: "%d bytes" % os.path.getsize(path))
                for s in SHADERS for ext in ("vert", "frag")]
+    checks += [(name, lambda path, n=name: check_wav(path, n)) for name in SOUNDS]
     failed = False
     for name, check in checks:
         path = os.path.join(data, name)

@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdio>
 
 HeadlessGame::HeadlessGame() = default;
@@ -28,6 +29,8 @@ bool HeadlessGame::start(const Options& options)
     window_->setOffscreen(true);
     scene_ = std::make_unique<GameScene>();
     scene_->setRandomSeed(options.seed);
+    mixer_.prepare(kSoundRate);
+    scene_->setMixer(&mixer_);
     window_->setSizeListener(scene_.get());
     if (!window_->create(options.width, options.height, 32, false)) {
         std::fprintf(stderr, "Unable to create the offscreen OpenGL context\n");
@@ -62,9 +65,30 @@ void HeadlessGame::finish()
 
 void HeadlessGame::step()
 {
+    scene_->setPaused(false);
     update();
     render();
     finish();
+    renderFrameSound();
+}
+
+void HeadlessGame::pausedStep()
+{
+    scene_->setPaused(true);
+    renderFrameSound();
+}
+
+void HeadlessGame::renderFrameSound()
+{
+    // Counted from the start, so frame times that are not whole samples do not drift.
+    ++frames_;
+    const auto end = static_cast<size_t>(
+        std::llround(static_cast<double>(frames_) * options_.frameSeconds * kSoundRate));
+    const size_t begin = sound_.size() / 2;
+    if (end <= begin)
+        return;
+    sound_.resize(2 * end);
+    mixer_.render(sound_.data() + 2 * begin, static_cast<int>(end - begin));
 }
 
 RgbaImage HeadlessGame::readFrame() const

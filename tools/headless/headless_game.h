@@ -1,15 +1,18 @@
 #pragma once
 
 #include "app/game_window.h"
+#include "audio/mixer.h"
 #include "game/game_scene.h"
 #include "tools/headless/key_script.h"
 #include "tools/headless/png_writer.h"
 
 #include <memory>
 #include <set>
+#include <vector>
 
 // The real GameScene on an offscreen GL context, stepped by hand with a fixed frame time,
-// a fixed seed and scripted keys. The base of the golden images, the frame benchmark, the
+// a fixed seed and scripted keys. Its sound goes through a mixer of its own, rendered in step
+// with the frames (each frame's share of samples at 48 kHz, stereo), paused frames included. The base of the golden images, the frame benchmark, the
 // play-through shown on machines without a display and animated at the top of the README.
 class HeadlessGame {
 public:
@@ -28,8 +31,12 @@ public:
     bool start(const Options& options);
 
     void holdKeys(const std::set<Key>& keys) { keys_.down = keys; }
-    // One active frame: update with the fixed frame time, render, and wait for the GPU.
+    // One active frame: update with the fixed frame time, render, and wait for the GPU; then
+    // the frame's sound.
     void step();
+    // One paused frame: the scene hears of the pause and is neither updated nor drawn; the
+    // sound goes on.
+    void pausedStep();
     void update();
     void render();
     void finish();
@@ -37,10 +44,20 @@ public:
     RgbaImage readFrame() const;
     GameScene& scene() { return *scene_; }
     GameWindow& window() { return *window_; }
+    Mixer& mixer() { return mixer_; }
+    // Everything the mixer played since start: interleaved 16-bit stereo at kSoundRate.
+    const std::vector<int16_t>& sound() const { return sound_; }
+    static constexpr int kSoundRate = 48000;
 
 private:
+    void renderFrameSound();
+
     Options options_;
     HeldKeys keys_;
+    // Declared before the scene, which hands it the sounds, so it outlives the scene.
+    Mixer mixer_;
+    std::vector<int16_t> sound_;
+    int64_t frames_ = 0;
     // The scene is destroyed before the window, so its GL objects go while the context lives.
     std::unique_ptr<GameWindow> window_;
     std::unique_ptr<GameScene> scene_;

@@ -9,7 +9,7 @@ std::optional<Key> keyNamed(const std::string& name)
 {
     static const std::pair<const char*, Key> names[] = {
         {"LEFT", Key::Left},   {"RIGHT", Key::Right}, {"UP", Key::Up}, {"DOWN", Key::Down},
-        {"SPACE", Key::Space}, {"F1", Key::F1},       {"F2", Key::F2}};
+        {"SPACE", Key::Space}, {"F1", Key::F1},       {"F2", Key::F2}, {"M", Key::M}};
     for (const auto& [text, key] : names)
         if (name == text)
             return key;

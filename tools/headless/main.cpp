@@ -1,11 +1,13 @@
 // zorbel-headless: runs the real game scene offscreen with a fixed frame time, a fixed seed
-// and scripted keys, and writes chosen frames as PNG files.
+// and scripted keys, and writes chosen frames as PNG files and, when asked, the sound of the
+// whole play as a WAV file (16-bit stereo, 48 kHz, mixed in step with the frames).
 //
 //   zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]
 //                   [--keys "RIGHT@0-119 SPACE@120"] [--pause FIRST-LAST]
-//                   [--capture 0,60,119 | --capture-every K] [--out DIR]
+//                   [--capture 0,60,119 | --capture-every K] [--out DIR] [--sound FILE]
 //   zorbel-headless --script playthrough --out DIR
 //   zorbel-headless --help
+#include "audio/wav_writer.h"
 #include "tools/headless/headless_game.h"
 
 #include <cstdio>
@@ -26,6 +28,7 @@ struct Settings {
     std::set<int> capture;
     int captureEvery = 0;
     std::string out = ".";
+    std::string sound; // empty: no sound file
 };
 
 void usage(std::FILE* stream)
@@ -34,7 +37,7 @@ void usage(std::FILE* stream)
         stream,
         "usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
         "         [--keys SCRIPT] [--pause FIRST-LAST] [--capture LIST | --capture-every K]\n"
-        "         [--out DIR] [--script playthrough]\n"
+        "         [--out DIR] [--sound FILE] [--script playthrough]\n"
         "       zorbel-headless --help\n");
 }
 
@@ -82,6 +85,8 @@ bool parse(int argc, char** argv, Settings& s)
             s.captureEvery = std::atoi(v);
         } else if (arg == "--out" && (v = value())) {
             s.out = v;
+        } else if (arg == "--sound" && (v = value())) {
+            s.sound = v;
         } else {
             return false;
         }
@@ -115,6 +120,8 @@ int main(int argc, char** argv)
     // Paths given relative to where the tool was started stay valid after it finds data/.
     const std::filesystem::path out = std::filesystem::absolute(settings.out);
     std::filesystem::create_directories(out);
+    const std::string soundFile =
+        settings.sound.empty() ? "" : std::filesystem::absolute(settings.sound).string();
 
     HeadlessGame game;
     if (!game.start(settings.options))
@@ -122,10 +129,13 @@ int main(int argc, char** argv)
     RgbaImage last;
     for (int frame = 0; frame < settings.frames; ++frame) {
         const bool paused = frame >= settings.pauseFirst && frame <= settings.pauseLast;
+        // The keys are held whether or not the game is paused (M works in a pause).
+        game.holdKeys(script->keysAt(frame));
         if (!paused) {
-            game.holdKeys(script->keysAt(frame));
             game.step();
             last = game.readFrame();
+        } else {
+            game.pausedStep();
         }
         const bool wanted = settings.capture.count(frame) != 0 ||
                             (settings.captureEvery > 0 && frame % settings.captureEvery == 0) ||
@@ -136,6 +146,15 @@ int main(int argc, char** argv)
             std::snprintf(name, sizeof name, "frame-%04d.png", frame);
             if (!writePng((out / name).string(), last))
                 return 1;
+        }
+    }
+    if (!soundFile.empty()) {
+        const std::vector<int16_t>& sound = game.sound();
+        std::string reason;
+        if (!writeWav(soundFile, sound.data(), sound.size() / 2, 2, HeadlessGame::kSoundRate,
+                      reason)) {
+            std::fprintf(stderr, "%s: %s\n", soundFile.c_str(), reason.c_str());
+            return 1;
         }
     }
     return 0;

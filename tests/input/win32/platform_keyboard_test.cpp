@@ -18,13 +18,14 @@ void sendKey(WORD key, bool down)
 
 } // namespace
 
-TEST(PlatformKeyboard, SeesTheSevenKeysWithoutAnyWindow)
+TEST(PlatformKeyboard, SeesTheGameKeysWithoutAnyWindow)
 {
     const struct {
         WORD virtualKey;
         Key key;
-    } keys[] = {{VK_SPACE, Key::Space}, {VK_F1, Key::F1}, {VK_F2, Key::F2},    {VK_LEFT, Key::Left},
-                {VK_RIGHT, Key::Right}, {VK_UP, Key::Up}, {VK_DOWN, Key::Down}};
+    } keys[] = {{VK_SPACE, Key::Space}, {VK_F1, Key::F1},       {VK_F2, Key::F2},
+                {VK_LEFT, Key::Left},   {VK_RIGHT, Key::Right}, {VK_UP, Key::Up},
+                {VK_DOWN, Key::Down},   {'M', Key::M}};
     const KeySource& keyboard = platformKeyboard();
     for (const auto& k : keys) {
         EXPECT_FALSE(keyboard.isDown(k.key)) << k.virtualKey;

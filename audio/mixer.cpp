@@ -1,0 +1,246 @@
+#include "audio/mixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Render mixes this many frames at a time in a buffer on its stack.
+constexpr int kChunkFrames = 256;
+constexpr double kFixedOne = 4294967296.0; // 1.0 in 32.32 fixed point
+constexpr float kMinPitch = 1.0f / 16.0f;
+constexpr float kMaxPitch = 16.0f;
+
+int16_t saturate(float value)
+{
+    if (value >= 32767.0f)
+        return 32767;
+    if (value <= -32768.0f)
+        return -32768;
+    return static_cast<int16_t>(std::lrint(value));
+}
+
+float nonNegative(float value)
+{
+    return value > 0.0f ? value : 0.0f;
+}
+
+} // namespace
+
+Mixer::Mixer()
+{
+    for (std::atomic<bool>& ready : clipReady_)
+        ready.store(false, std::memory_order_relaxed);
+    lock_.clear();
+}
+
+bool Mixer::setClip(int slot, SoundClip clip)
+{
+    if (slot < 0 || slot >= kClipCount || hasClip(slot))
+        return false;
+    clips_[static_cast<size_t>(slot)] = std::move(clip);
+    // Render reads a slot only once it is marked ready, and never again writes it.
+    clipReady_[static_cast<size_t>(slot)].store(true, std::memory_order_release);
+    return true;
+}
+
+bool Mixer::hasClip(int slot) const
+{
+    return slot >= 0 && slot < kClipCount &&
+           clipReady_[static_cast<size_t>(slot)].load(std::memory_order_acquire);
+}
+
+void Mixer::lock()
+{
+    // Render holds the lock only while it copies the control block.
+    while (lock_.test_and_set(std::memory_order_acquire)) {
+    }
+}
+
+void Mixer::unlock()
+{
+    lock_.clear(std::memory_order_release);
+}
+
+void Mixer::play(int voice, const Play& request)
+{
+    if (voice < 0 || voice >= kVoiceCount || !hasClip(request.clip))
+        return;
+    lock();
+    VoiceControl& control = control_[static_cast<size_t>(voice)];
+    control.play = request;
+    ++control.playSerial;
+    control.volume = nonNegative(request.volume);
+    control.fadeSeconds = nonNegative(request.fadeInSeconds);
+    ++control.fadeSerial;
+    pending_ = true;
+    unlock();
+}
+
+void Mixer::fade(int voice, float volume, float seconds)
+{
+    if (voice < 0 || voice >= kVoiceCount)
+        return;
+    lock();
+    VoiceControl& control = control_[static_cast<size_t>(voice)];
+    control.volume = nonNegative(volume);
+    control.fadeSeconds = nonNegative(seconds);
+    ++control.fadeSerial;
+    pending_ = true;
+    unlock();
+}
+
+void Mixer::setMuted(bool muted)
+{
+    muted_.store(muted, std::memory_order_relaxed);
+}
+
+void Mixer::prepare(int sampleRate)
+{
+    if (sampleRate > 0)
+        sampleRate_ = sampleRate;
+    // Started muted (--mute): no ramp down from full at the first render.
+    masterGain_ = muted() ? 0.0f : 1.0f;
+}
+
+void Mixer::takeRequests()
+{
+    if (lock_.test_and_set(std::memory_order_acquire))
+        return; // the game thread is writing: take its requests on the next call
+    if (!pending_) {
+        unlock();
+        return;
+    }
+    const std::array<VoiceControl, kVoiceCount> control = control_;
+    pending_ = false;
+    unlock();
+
+    for (size_t i = 0; i < voices_.size(); ++i) {
+        VoiceState& state = voices_[i];
+        if (control[i].playSerial != state.playSerial)
+            startVoice(state, tails_[i], control[i]);
+        else if (control[i].fadeSerial != state.fadeSerial)
+            startFade(state, control[i].volume, control[i].fadeSeconds);
+        state.playSerial = control[i].playSerial;
+        state.fadeSerial = control[i].fadeSerial;
+    }
+}
+
+void Mixer::startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control)
+{
+    if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0)) {
+        tail = state;
+        tail.endAtSilence = true;
+        startFade(tail, 0.0f, kReleaseSeconds);
+    }
+    const SoundClip& clip = clips_[static_cast<size_t>(control.play.clip)];
+    state.clip = clip.empty() ? nullptr : &clip;
+    state.loop = control.play.loop;
+    state.endAtSilence = false;
+    state.position = 0;
+    if (state.clip != nullptr) {
+        const float pitch = std::clamp(control.play.pitch, kMinPitch, kMaxPitch);
+        const double step = static_cast<double>(clip.sampleRate) * pitch / sampleRate_;
+        state.step = std::max<uint64_t>(1, static_cast<uint64_t>(step * kFixedOne));
+    }
+    state.gain = control.fadeSeconds > 0.0f ? 0.0f : control.volume;
+    state.rampFrames = 0;
+    startFade(state, control.volume, control.fadeSeconds);
+}
+
+void Mixer::startFade(VoiceState& state, float volume, float seconds)
+{
+    state.target = volume;
+    state.rampFrames = static_cast<int>(std::lround(seconds * static_cast<float>(sampleRate_)));
+    if (state.rampFrames <= 0) {
+        state.gain = volume;
+        state.rampFrames = 0;
+        state.gainStep = 0.0f;
+        return;
+    }
+    state.gainStep = (volume - state.gain) / static_cast<float>(state.rampFrames);
+}
+
+void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
+{
+    const SoundClip& clip = *state.clip;
+    const uint64_t frames = static_cast<uint64_t>(clip.frameCount());
+    const uint64_t end = frames << 32;
+    // A silent voice that is not fading only moves on (or, released, ends).
+    if (state.gain == 0.0f && state.rampFrames == 0) {
+        if (state.endAtSilence) {
+            state.clip = nullptr;
+            return;
+        }
+        state.position += state.step * static_cast<uint64_t>(frameCount);
+        if (state.position >= end) {
+            if (state.loop)
+                state.position %= end;
+            else
+                state.clip = nullptr;
+        }
+        return;
+    }
+    const int16_t* samples = clip.samples.data();
+    const uint64_t channels = static_cast<uint64_t>(clip.channels);
+    const uint64_t right = channels - 1; // a mono clip plays the same on both sides
+    for (int i = 0; i < frameCount; ++i) {
+        if (state.position >= end) {
+            if (!state.loop) {
+                state.clip = nullptr;
+                return;
+            }
+            state.position %= end;
+        }
+        const uint64_t index = state.position >> 32;
+        const float fraction =
+            static_cast<float>(state.position & 0xFFFFFFFFu) * static_cast<float>(1.0 / kFixedOne);
+        const int16_t* a = samples + index * channels;
+        // The frame after the last is the first again in a loop, silence after a one-shot.
+        float nextLeft = 0.0f;
+        float nextRight = 0.0f;
+        if (index + 1 < frames || state.loop) {
+            const int16_t* b = index + 1 < frames ? a + channels : samples;
+            nextLeft = b[0];
+            nextRight = b[right];
+        }
+        const float left = a[0] + (nextLeft - a[0]) * fraction;
+        const float rightValue = a[right] + (nextRight - a[right]) * fraction;
+        if (state.rampFrames > 0) {
+            state.gain += state.gainStep;
+            if (--state.rampFrames == 0)
+                state.gain = state.target;
+        }
+        mix[2 * i] += left * state.gain;
+        mix[2 * i + 1] += rightValue * state.gain;
+        state.position += state.step;
+    }
+}
+
+void Mixer::render(int16_t* out, int frameCount)
+{
+    takeRequests();
+    const float masterTarget = muted() ? 0.0f : 1.0f;
+    const float masterStep = 1.0f / (kMuteRampSeconds * static_cast<float>(sampleRate_));
+    float mix[2 * kChunkFrames];
+    while (frameCount > 0) {
+        const int frames = std::min(frameCount, kChunkFrames);
+        std::fill(mix, mix + 2 * frames, 0.0f);
+        for (VoiceState& state : voices_)
+            if (state.clip != nullptr)
+                mixVoice(state, mix, frames);
+        for (VoiceState& tail : tails_)
+            if (tail.clip != nullptr)
+                mixVoice(tail, mix, frames);
+        for (int i = 0; i < frames; ++i) {
+            if (masterGain_ < masterTarget)
+                masterGain_ = std::min(masterTarget, masterGain_ + masterStep);
+            else if (masterGain_ > masterTarget)
+                masterGain_ = std::max(masterTarget, masterGain_ - masterStep);
+            out[2 * i] = saturate(mix[2 * i] * masterGain_);
+            out[2 * i + 1] = saturate(mix[2 * i + 1] * masterGain_);
+        }
+        out += 2 * frames;
+        frameCount -= frames;
+    }
+}

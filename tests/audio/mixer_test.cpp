@@ -1,0 +1,255 @@
+#include "audio/mixer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 48000;
+
+SoundClip constantClip(std::vector<int16_t> frame, int frames, int rate = kRate)
+{
+    SoundClip clip;
+    clip.sampleRate = rate;
+    clip.channels = static_cast<int>(frame.size());
+    for (int i = 0; i < frames; ++i)
+        clip.samples.insert(clip.samples.end(), frame.begin(), frame.end());
+    return clip;
+}
+
+SoundClip sineClip(double hertz, int frames, int rate, double amplitude = 10000.0)
+{
+    SoundClip clip;
+    clip.sampleRate = rate;
+    clip.channels = 1;
+    for (int i = 0; i < frames; ++i)
+        clip.samples.push_back(static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2.0 * std::numbers::pi * hertz * i / rate))));
+    return clip;
+}
+
+std::vector<int16_t> render(Mixer& mixer, int frames)
+{
+    std::vector<int16_t> out(2 * static_cast<size_t>(frames));
+    mixer.render(out.data(), frames);
+    return out;
+}
+
+// The left channel's frequency from its upward zero crossings, counted over whole periods.
+double frequency(const std::vector<int16_t>& stereo, int rate)
+{
+    int first = -1;
+    int last = -1;
+    int crossings = 0;
+    for (size_t i = 2; i < stereo.size(); i += 2) {
+        if (stereo[i - 2] < 0 && stereo[i] >= 0) {
+            const int frame = static_cast<int>(i / 2);
+            if (first < 0)
+                first = frame;
+            else
+                ++crossings;
+            last = frame;
+        }
+    }
+    return crossings == 0 ? 0.0 : crossings * static_cast<double>(rate) / (last - first);
+}
+
+// The largest change between two neighbouring frames of one channel: a click shows here.
+int largestStep(const std::vector<int16_t>& stereo)
+{
+    int step = 0;
+    for (size_t i = 2; i < stereo.size(); ++i)
+        step = std::max(step, std::abs(stereo[i] - stereo[i - 2]));
+    return step;
+}
+
+struct MixerTest : ::testing::Test {
+    Mixer mixer;
+    void SetUp() override { mixer.prepare(kRate); }
+};
+
+} // namespace
+
+TEST_F(MixerTest, SumsVoicesWithTheirVolumesAndPlaysMonoOnBothSides)
+{
+    ASSERT_TRUE(mixer.setClip(0, constantClip({1000}, 100)));
+    ASSERT_TRUE(mixer.setClip(1, constantClip({2000, -600}, 100)));
+    mixer.play(0, {.clip = 0});
+    mixer.play(3, {.clip = 1, .volume = 0.5f});
+    const std::vector<int16_t> out = render(mixer, 50);
+    for (size_t i = 0; i < out.size(); i += 2) {
+        EXPECT_EQ(out[i], 2000);
+        EXPECT_EQ(out[i + 1], 700);
+    }
+    // A slot is set once; the first clip stays.
+    EXPECT_FALSE(mixer.setClip(0, constantClip({5}, 1)));
+    EXPECT_FALSE(mixer.setClip(Mixer::kClipCount, constantClip({5}, 1)));
+    EXPECT_FALSE(mixer.hasClip(2));
+}
+
+TEST_F(MixerTest, SaturatesInsteadOfWrapping)
+{
+    mixer.setClip(0, constantClip({30000, -30000}, 100));
+    for (int voice = 0; voice < Mixer::kVoiceCount; ++voice)
+        mixer.play(voice, {.clip = 0});
+    const std::vector<int16_t> out = render(mixer, 10);
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[1], -32768);
+}
+
+TEST_F(MixerTest, OneShotEndsInSilenceAndCanBePlayedAgain)
+{
+    mixer.setClip(0, constantClip({1000}, 30));
+    mixer.play(0, {.clip = 0});
+    std::vector<int16_t> out = render(mixer, 40);
+    EXPECT_EQ(out[2 * 29], 1000);
+    EXPECT_EQ(out[2 * 30], 0);
+    EXPECT_EQ(out[2 * 39], 0);
+    // Requests to voices or slots that do not exist change nothing.
+    mixer.play(-1, {.clip = 0});
+    mixer.play(Mixer::kVoiceCount, {.clip = 0});
+    mixer.play(1, {.clip = 5});
+    EXPECT_EQ(render(mixer, 5), std::vector<int16_t>(10, 0));
+    mixer.play(0, {.clip = 0});
+    EXPECT_EQ(render(mixer, 1)[0], 1000);
+}
+
+TEST_F(MixerTest, RestartingASoundingVoiceFadesTheOldSoundOutInsteadOfCuttingIt)
+{
+    const SoundClip sine = sineClip(400.0, 4800, kRate);
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.setClip(1, sine);
+    mixer.play(0, {.clip = 0});
+    render(mixer, 100);
+    mixer.play(0, {.clip = 1});
+    const std::vector<int16_t> out = render(mixer, 480);
+    EXPECT_NEAR(out[0], 10000, 60);
+    EXPECT_LT(largestStep(out), 600);
+    const int released = static_cast<int>(Mixer::kReleaseSeconds * kRate);
+    for (int frame = released; frame < 480; ++frame)
+        ASSERT_EQ(out[2 * static_cast<size_t>(frame)], sine.samples[static_cast<size_t>(frame)]);
+}
+
+TEST_F(MixerTest, LoopRunsOnThroughItsSeamAsTheSameWave)
+{
+    // 480 frames hold exactly four periods of 400 Hz.
+    const SoundClip clip = sineClip(400.0, 480, kRate);
+    mixer.setClip(0, clip);
+    mixer.play(0, {.clip = 0, .loop = true});
+    const std::vector<int16_t> out = render(mixer, 480 * 3 + 17);
+    for (size_t frame = 0; frame < out.size() / 2; ++frame)
+        ASSERT_EQ(out[2 * frame], clip.samples[frame % 480]) << "frame " << frame;
+    EXPECT_LT(largestStep(out), 600); // 2 pi 400 / 48000 of 10000 is about 524
+}
+
+TEST_F(MixerTest, RenderingInPiecesGivesTheSameSound)
+{
+    Mixer whole;
+    whole.prepare(kRate);
+    for (Mixer* m : {&mixer, &whole}) {
+        m->setClip(0, sineClip(440.0, 1000, 22050));
+        m->play(0, {.clip = 0, .loop = true, .fadeInSeconds = 0.01f});
+    }
+    const std::vector<int16_t> expected = render(whole, 1510);
+    std::vector<int16_t> pieces;
+    for (int size : {1, 7, 255, 256, 257, 333, 401}) {
+        const std::vector<int16_t> part = render(mixer, size);
+        pieces.insert(pieces.end(), part.begin(), part.end());
+    }
+    EXPECT_EQ(pieces, expected);
+}
+
+TEST_F(MixerTest, FadesRampInAStraightLineAndALoopFadedOutKeepsItsPlace)
+{
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.play(0, {.clip = 0, .volume = 1.0f, .loop = true, .fadeInSeconds = 0.01f});
+    std::vector<int16_t> out = render(mixer, 960);
+    EXPECT_NEAR(out[2 * 0], 10000 / 480, 2);
+    EXPECT_NEAR(out[2 * 239], 5000, 30);
+    EXPECT_EQ(out[2 * 479], 10000);
+    EXPECT_EQ(out[2 * 959], 10000);
+
+    mixer.fade(0, 0.0f, 0.02f);
+    out = render(mixer, 1920);
+    EXPECT_NEAR(out[2 * 479], 5000, 30);
+    EXPECT_EQ(out[2 * 959], 0);
+    EXPECT_EQ(out[2 * 1919], 0);
+    EXPECT_LE(largestStep(out), 22);
+
+    // A changed mind mid-fade starts from where the volume is.
+    mixer.fade(0, 1.0f, 0.01f);
+    render(mixer, 240);
+    mixer.fade(0, 0.0f, 0.01f);
+    out = render(mixer, 480);
+    EXPECT_NEAR(out[0], 5000, 40);
+    EXPECT_EQ(out[2 * 479], 0);
+}
+
+TEST_F(MixerTest, PausedLoopComesBackWhereItStopped)
+{
+    // What pause does to a looping layer: faded to silence, it still moves on, so it comes
+    // back in the same wave rather than restarting it.
+    const SoundClip clip = sineClip(400.0, 480, kRate);
+    mixer.setClip(0, clip);
+    mixer.play(0, {.clip = 0, .loop = true});
+    render(mixer, 100);
+    mixer.fade(0, 0.0f, 0.0f);
+    EXPECT_EQ(render(mixer, 1000), std::vector<int16_t>(2000, 0));
+    mixer.fade(0, 1.0f, 0.0f);
+    const std::vector<int16_t> out = render(mixer, 10);
+    for (int frame = 0; frame < 10; ++frame)
+        EXPECT_EQ(out[2 * static_cast<size_t>(frame)], clip.samples[(1100 + frame) % 480]);
+}
+
+TEST_F(MixerTest, MuteRampsTheWholeOutputToSilenceAndBack)
+{
+    mixer.setClip(0, constantClip({8000}, 48000));
+    mixer.play(0, {.clip = 0, .loop = true});
+    render(mixer, 100);
+    mixer.setMuted(true);
+    EXPECT_TRUE(mixer.muted());
+    std::vector<int16_t> out = render(mixer, 960);
+    EXPECT_GT(out[0], 7900);
+    EXPECT_EQ(out[2 * 480], 0);
+    EXPECT_EQ(out[2 * 959], 0);
+    EXPECT_LE(largestStep(out), 20);
+    mixer.setMuted(false);
+    out = render(mixer, 960);
+    EXPECT_EQ(out[2 * 959], 8000);
+    EXPECT_LE(largestStep(out), 20);
+
+    // Muted before the device starts: silent from the first frame.
+    Mixer quiet;
+    quiet.setMuted(true);
+    quiet.prepare(kRate);
+    quiet.setClip(0, constantClip({8000}, 100));
+    quiet.play(0, {.clip = 0});
+    EXPECT_EQ(render(quiet, 50), std::vector<int16_t>(100, 0));
+}
+
+TEST_F(MixerTest, ResamplesToTheDeviceRateAndPitchScalesTheFrequency)
+{
+    const struct {
+        int clipRate;
+        int deviceRate;
+        float pitch;
+        double hertz;
+    } cases[] = {
+        {22050, 48000, 1.0f, 440.0}, {44100, 48000, 1.0f, 440.0}, {48000, 44100, 1.0f, 1000.0},
+        {48000, 48000, 1.5f, 660.0}, {22050, 48000, 2.0f, 880.0},
+    };
+    for (const auto& c : cases) {
+        Mixer m;
+        m.prepare(c.deviceRate);
+        m.setClip(0, sineClip(c.hertz / c.pitch, c.clipRate, c.clipRate)); // one second
+        m.play(0, {.clip = 0, .pitch = c.pitch, .loop = true});
+        const std::vector<int16_t> out = render(m, c.deviceRate / 2);
+        EXPECT_NEAR(frequency(out, c.deviceRate), c.hertz, c.hertz * 0.002)
+            << c.clipRate << " -> " << c.deviceRate << " at pitch " << c.pitch;
+        EXPECT_LT(largestStep(out), 10000 * 2 * std::numbers::pi * c.hertz / c.deviceRate + 50);
+    }
+}

@@ -1,0 +1,225 @@
+// The browser edition's sound, heard through a tap: before the page's scripts run, every node
+// connected to the audio destination is also connected to an AnalyserNode, and every pull of
+// a script node is timed. With autoplay allowed the ambient plays at its quiet level and
+// Right brings the chime at its pitch; without, the context waits for the first key and the
+// page says so; M mutes and the page says that too.
+import { after, before, describe, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { launch, open, serve, sleep } from './browser.mjs';
+
+const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
+const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
+
+// Runs in the page before its own scripts.
+function installTap() {
+  const tap = { analysers: [], contexts: [], pulls: [], frames: [], keys: [] };
+  window.soundTap = tap;
+  const connect = AudioNode.prototype.connect;
+  AudioNode.prototype.connect = function (target, ...rest) {
+    const result = connect.call(this, target, ...rest);
+    if (target instanceof AudioDestinationNode) {
+      const analyser = this.context.createAnalyser();
+      analyser.fftSize = 16384;
+      analyser.smoothingTimeConstant = 0;
+      connect.call(this, analyser);
+      tap.analysers.push(analyser);
+      tap.contexts.push(this.context);
+    }
+    return result;
+  };
+  const createScriptProcessor = BaseAudioContext.prototype.createScriptProcessor;
+  BaseAudioContext.prototype.createScriptProcessor = function (...args) {
+    const node = createScriptProcessor.apply(this, args);
+    // Added before the page sets its handler, so it runs first: the time a pull begins.
+    node.addEventListener('audioprocess', () => tap.pulls.push(performance.now()));
+    return node;
+  };
+  window.addEventListener('keydown', () => tap.keys.push(performance.now()), true);
+  const frame = () => {
+    tap.frames.push(performance.now());
+    requestAnimationFrame(frame);
+  };
+  requestAnimationFrame(frame);
+}
+
+// The level in dBFS of the last analyser window, both channels mixed as the analyser mixes.
+const levelOf = (page) =>
+  page.evaluate(() => {
+    const analyser = window.soundTap.analysers[0];
+    const samples = new Float32Array(analyser.fftSize);
+    analyser.getFloatTimeDomainData(samples);
+    const rms = Math.sqrt(samples.reduce((sum, value) => sum + value * value, 0) / samples.length);
+    return 20 * Math.log10(Math.max(rms, 1e-9));
+  });
+
+// The loudest frequency between low and high Hz in the last analyser window, with its level.
+const peakOf = (page, low, high) =>
+  page.evaluate(
+    (from, to) => {
+      const analyser = window.soundTap.analysers[0];
+      const bins = new Float32Array(analyser.frequencyBinCount);
+      analyser.getFloatFrequencyData(bins);
+      const hertzPerBin = analyser.context.sampleRate / analyser.fftSize;
+      let best = Math.ceil(from / hertzPerBin);
+      for (let i = best; i <= Math.floor(to / hertzPerBin) && i < bins.length; ++i) if (bins[i] > bins[best]) best = i;
+      return { hertz: best * hertzPerBin, level: bins[best] };
+    },
+    low,
+    high,
+  );
+
+// The chime sounds on E5 raised by the multiplier (x1 E5, x2 a major third up, x3 a fifth up);
+// the band between holds little of the ambient's wind and none of its hum.
+const kChimePitches = [659.25, 824.06, 988.88];
+const kChimeLow = 600;
+const kChimeHigh = 1100;
+
+// Waits up to five seconds for what(page) to give want; returns the last answer.
+async function waitFor(page, what, want) {
+  let answer;
+  for (let tries = 0; tries < 100; ++tries) {
+    answer = await what(page);
+    if (JSON.stringify(answer) === JSON.stringify(want)) break;
+    await sleep(50);
+  }
+  return answer;
+}
+
+const contextStates = (page) => page.evaluate(() => window.soundTap.contexts.map((context) => context.state));
+const soundWord = async (page) => (await soundState(page)).state;
+
+async function hold(page, key, ms) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+}
+
+const soundState = (page) => page.$eval('#sound', (line) => ({ state: line.dataset.state, text: line.textContent }));
+
+describe('sound with autoplay allowed', () => {
+  let server;
+  let browser;
+  let page;
+
+  before(async () => {
+    server = await serve(dist);
+    browser = await launch(['--autoplay-policy=no-user-gesture-required']);
+    page = await open(browser, server.url, (page) => page.evaluateOnNewDocument(installTap));
+    await sleep(1500);
+  });
+  after(async () => {
+    await browser?.close();
+    server?.close();
+  });
+
+  test('one context plays from the start and the page says sound is on', async () => {
+    assert.deepEqual(await contextStates(page), ['running']);
+    assert.equal((await soundState(page)).state, 'on');
+    assert.ok((await page.evaluate(() => window.soundTap.pulls.length)) > 10, 'the script node is pulled');
+  });
+
+  test('the ambient plays quietly', async () => {
+    const level = await levelOf(page);
+    assert.ok(level > -32 && level < -12, `ambient at ${level.toFixed(1)} dBFS`);
+  });
+
+  test('crossing a zone with Right brings the chime', async () => {
+    const quiet = await peakOf(page, kChimeLow, kChimeHigh);
+    await page.keyboard.down('ArrowRight');
+    let loudest = { level: -Infinity };
+    for (let i = 0; i < 20; ++i) {
+      await sleep(50);
+      const peak = await peakOf(page, kChimeLow, kChimeHigh);
+      if (peak.level > loudest.level) loudest = peak;
+    }
+    await page.keyboard.up('ArrowRight');
+    assert.ok(loudest.level > quiet.level + 12, `chime ${loudest.level.toFixed(1)} dB against ${quiet.level.toFixed(1)} dB before`);
+    assert.ok(kChimePitches.some((hertz) => Math.abs(loudest.hertz - hertz) < 8), `chime at ${loudest.hertz.toFixed(1)} Hz`);
+  });
+
+  test('M mutes and the page says so; M again brings the sound back', async () => {
+    // Held until the page answers: the game reads the keys once a frame, and frames are slow
+    // on a busy machine with software rendering.
+    await page.keyboard.down('KeyM');
+    const muted = await waitFor(page, soundWord, 'muted');
+    await page.keyboard.up('KeyM');
+    assert.equal(muted, 'muted');
+    await sleep(400);
+    assert.ok((await levelOf(page)) < -80, 'silent while muted');
+    await page.keyboard.down('KeyM');
+    const unmuted = await waitFor(page, soundWord, 'on');
+    await page.keyboard.up('KeyM');
+    assert.equal(unmuted, 'on');
+    await sleep(400);
+    assert.ok((await levelOf(page)) > -32);
+  });
+
+  test('?mute starts muted and the page says so', async () => {
+    const muted = await open(browser, `${server.url}?mute`, (page) => page.evaluateOnNewDocument(installTap));
+    try {
+      assert.equal(await waitFor(muted, soundWord, 'muted'), 'muted');
+      await sleep(500);
+      assert.ok((await levelOf(muted)) < -80, 'silent');
+    } finally {
+      await muted.close();
+    }
+  });
+
+  test('latency: from a key to the first pull that can hold its sound', async () => {
+    const toFrame = [];
+    const toPull = [];
+    for (let i = 0; i < 10; ++i) {
+      await sleep(173);
+      const keys = await page.evaluate(() => window.soundTap.keys.length);
+      await hold(page, 'Space', 50);
+      // The game hands the sound to the mixer in its next frame; the next pull takes it.
+      const measure = () =>
+        page.evaluate((index) => {
+          const tap = window.soundTap;
+          const at = tap.keys[index];
+          const frame = at === undefined ? undefined : tap.frames.find((time) => time >= at);
+          const pull = frame === undefined ? undefined : tap.pulls.find((time) => time >= frame);
+          return pull === undefined ? null : [frame - at, pull - frame];
+        }, keys);
+      let parts = null;
+      for (let tries = 0; tries < 100 && parts === null; ++tries) {
+        await sleep(20);
+        parts = await measure();
+      }
+      assert.notEqual(parts, null, 'a pull followed the frame after the key');
+      toFrame.push(parts[0]);
+      toPull.push(parts[1]);
+    }
+    const median = (values) => [...values].sort((a, b) => a - b)[values.length >> 1].toFixed(1);
+    const worst = (values) => Math.max(...values).toFixed(1);
+    const total = toFrame.map((value, i) => value + toPull[i]);
+    console.log(
+      `browser sound latency, key to the first pull after the game's next frame: median ${median(total)} ms, ` +
+        `worst ${worst(total)} ms; of which key to frame median ${median(toFrame)} ms, frame to pull median ` +
+        `${median(toPull)} ms, worst ${worst(toPull)} ms (plus what the browser buffers after the script node)`,
+    );
+  });
+});
+
+describe('sound without a gesture', () => {
+  test('the context waits, the page says so, and the first key starts it', async () => {
+    const server = await serve(dist);
+    const browser = await launch(['--autoplay-policy=document-user-activation-required']);
+    try {
+      const page = await open(browser, server.url, (page) => page.evaluateOnNewDocument(installTap));
+      await sleep(1000);
+      assert.deepEqual(await contextStates(page), ['suspended']);
+      const waiting = await soundState(page);
+      assert.equal(waiting.state, 'waiting');
+      assert.match(waiting.text, /key or click/);
+      await page.keyboard.press('ShiftLeft');
+      assert.deepEqual(await waitFor(page, contextStates, ['running']), ['running']);
+      assert.equal(await waitFor(page, soundWord, 'on'), 'on');
+    } finally {
+      await browser.close();
+      server.close();
+    }
+  });
+});
