@@ -34,9 +34,18 @@ void sayFormatted(DiagStream stream, const char* format, va_list arguments)
     const int length = std::vsnprintf(text, sizeof text, format, arguments);
     if (length < 0)
         return;
-    const size_t kept = static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length)
-                                                                   : sizeof text - 1;
+    const size_t kept =
+        static_cast<size_t>(length) < sizeof text ? static_cast<size_t>(length) : sizeof text - 1;
     say(stream, std::string_view(text, kept));
+}
+
+void sayLines(DiagStream stream, std::string_view text)
+{
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        say(stream, text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
 }
 
 } // namespace
@@ -65,6 +74,16 @@ void diagErrf(const char* format, ...)
     va_start(arguments, format);
     sayFormatted(DiagStream::Err, format, arguments);
     va_end(arguments);
+}
+
+void diagOutLines(std::string_view text)
+{
+    sayLines(DiagStream::Out, text);
+}
+
+void diagErrLines(std::string_view text)
+{
+    sayLines(DiagStream::Err, text);
 }
 
 DiagHook setDiagHook(DiagHook hook, void* user, void** previousUser)

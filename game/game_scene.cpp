@@ -2,11 +2,11 @@
 
 #include "app/gl_dialect.h"
 #include "app/gl_functions.h"
+#include "diag/diagnostics.h"
 #include "game/fallback_mesh.h"
 #include "game/fallback_programs.h"
 #include "game/layout_random.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -217,12 +217,11 @@ void GameScene::loadPrograms()
         if (built)
             continue;
         if (entry.fallback != nullptr) {
-            std::fprintf(stderr, "%s, %s: the program does not build; drawing with a placeholder\n",
-                         vertex.c_str(), fragment.c_str());
+            diagErr(vertex + ", " + fragment +
+                    ": the program does not build; drawing with a placeholder");
             entry.fallback(*entry.program);
         } else {
-            std::fprintf(stderr, "%s, %s: the program does not build\n", vertex.c_str(),
-                         fragment.c_str());
+            diagErr(vertex + ", " + fragment + ": the program does not build");
         }
     }
 }

@@ -4,10 +4,10 @@
 #include "app/data_directory.h"
 #include "app/frame_driver.h"
 #include "app/game_window.h"
+#include "diag/diagnostics.h"
 #include "game/game_scene.h"
 #include "main/command_line.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -29,7 +29,7 @@ int runGame(int argc, char** argv)
         return answerCommandLine(commandLine);
     // Without its data the game would be drawn in placeholders only: stop before any window.
     if (const std::string problem = useDataDirectory(commandLine.dataDirectory); !problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
+        diagErr(problem);
         return 1;
     }
     // Shared with the frame driver, which on some platforms keeps running the passes after

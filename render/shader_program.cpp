@@ -2,10 +2,10 @@
 
 #include "app/gl_context.h"
 #include "app/gl_functions.h"
+#include "diag/diagnostics.h"
 #include "render/shader_locations.h"
 
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <memory>
 #include <new>
@@ -32,7 +32,7 @@ void compileShader(GLuint& shader, const char* label, GLenum type)
         log[0] = '\0';
         gl.glGetShaderInfoLog(shader, length, nullptr, log.get());
         log[static_cast<size_t>(length) - 1] = '\0';
-        std::cout << label << type << ":\n" << log.get() << std::endl;
+        diagOutLines(label + std::to_string(type) + ":\n" + log.get() + "\n");
     }
     gl.glDeleteShader(shader);
     shader = 0;
@@ -124,7 +124,7 @@ bool ShaderProgram::compileAndLink()
     GLint status = 1;
     gl.glGetProgramiv(program_, GL_LINK_STATUS, &status);
     if (status == 0)
-        std::cout << "programme non linke" << std::endl;
+        diagOut("programme non linke");
     return true;
 }
 
@@ -145,7 +145,7 @@ std::string readShaderFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        std::cerr << "Could not load shader: " << path << std::endl;
+        diagErr("Could not load shader: " + path);
         return {};
     }
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -1,8 +1,7 @@
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #include <windows.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -10,8 +9,7 @@ namespace {
 // at it) still leaves the report.
 void showBox(const char* caption, const char* text, UINT type)
 {
-    std::fprintf(stderr, "%s\n", text);
-    std::fflush(stderr);
+    diagErr(text);
     MessageBoxA(nullptr, text, caption, type);
 }
 

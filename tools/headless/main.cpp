@@ -8,6 +8,8 @@
 //   zorbel-headless --help
 #include "tools/headless/headless_game.h"
 
+#include "diag/diagnostics.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,11 +30,10 @@ struct Settings {
     std::string out = ".";
 };
 
-void usage(std::FILE* stream)
+// say: diagOutLines when asked for, diagErrLines after a mistake.
+void usage(void (*say)(std::string_view))
 {
-    std::fprintf(
-        stream,
-        "usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
+    say("usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
         "         [--keys SCRIPT] [--pause FIRST-LAST] [--capture LIST | --capture-every K]\n"
         "         [--out DIR] [--script playthrough]\n"
         "       zorbel-headless --help\n");
@@ -97,19 +98,19 @@ int main(int argc, char** argv)
     // Asking for help is not a mistake: the usage goes to standard output, exit code 0.
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
-            usage(stdout);
+            usage(diagOutLines);
             return 0;
         }
     }
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        usage(stderr);
+        usage(diagErrLines);
         return 2;
     }
     std::string error;
     const std::optional<KeyScript> script = KeyScript::parse(settings.keys, error);
     if (!script) {
-        std::fprintf(stderr, "--keys: %s\n", error.c_str());
+        diagErr("--keys: " + error);
         return 2;
     }
     // Paths given relative to where the tool was started stay valid after it finds data/.
