@@ -83,7 +83,8 @@ trees lean only beyond radius 16 | game/game_render.cpp | game | constexpr float
 collider radius read from x | collision/collider.cpp | collision | !read.number(*e, k, "radius", circleRadius_[k]) | !read.number(*e, k, "x", circleRadius_[k])
 decimal with its point first read as a number | json/json_reader_detail.h | json | fraction == 0 || at == 8 - m) | fraction == 0)
 one tree not drawn | game/game_render.cpp | game |         drawNear(tree, kGroundRadiusSquared); |         if (&tree != &trees_[0])\n            drawNear(tree, kGroundRadiusSquared);
-wall texture filtered smoothly | game/game_scene.cpp | game | wallTexture_.setSmoothFiltering(false); | wallTexture_.setSmoothFiltering(true);
+wall texture filtered smoothly | game/scene_textures.h | game | {SceneTexture::Wall, "data/wall.bmp", 2, TextureSetUp::SharpFiltering}, | {SceneTexture::Wall, "data/wall.bmp", 2, TextureSetUp::None},
+white pixel uploaded after the grass | game/scene_textures.h | game | "data/grass.bmp", 4, TextureSetUp::None},\n    {SceneTexture::WhitePixel, "data/whitepixel.bmp", 3, | "data/grass.bmp", 3, TextureSetUp::None},\n    {SceneTexture::WhitePixel, "data/whitepixel.bmp", 4,
 game-over program fails silently | game/game_scene.cpp | game |             diagErr(vertex + ", " + fragment + ": the program does not build"); |             ;
 centre zone bound | game/game_rules.cpp | game | constexpr double kCentreHigh = 0.84; | constexpr double kCentreHigh = 0.85;
 spinner follows player y | game/game_rules.cpp | game |     spinner_.x = player.x; |     spinner_.x = player.y;
