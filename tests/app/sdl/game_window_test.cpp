@@ -30,11 +30,7 @@ TEST(GameWindow, CreationMakesTheContextCurrentAndReportsTheSizeBeforeReturning)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     GameWindow window;
     SizeLog log;
-    window.setSizeListener(&log);
-    EXPECT_FALSE(window.running());
-    EXPECT_TRUE(window.active());
-    ASSERT_TRUE(window.create(1280, 720, 32, false));
-    expectReadyToDraw(window, log, 1280, 720);
+    ASSERT_NO_FATAL_FAILURE(createReadyToDraw(window, log, 1280, 720));
     EXPECT_EQ(log.sizes.size(), 1u);
 }
 
