@@ -134,14 +134,3 @@ int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStar
         },
         [&window, &scene] { return finishApplication(window, scene); });
 }
-
-// The same, windowed, on a loop that blocks until the window stops running.
-template <class Window, class Scene>
-int runApplication(Window& window, Scene& scene, FrameClock& clock, const GlStartup& glStartup)
-{
-    return runApplication(window, scene, clock, glStartup, false, [](auto pass, auto finish) {
-        while (pass()) {
-        }
-        return finish();
-    });
-}

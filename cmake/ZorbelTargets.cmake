@@ -1,18 +1,20 @@
 # One static library per subsystem folder: every .cpp in the folder is a source, plus every
-# .cpp in the backend folder named by BACKEND (for example app/sdl/ or render/libpng/), which
-# holds what that folder needs from the platform the build is for.
+# .cpp in each backend folder named by BACKEND (for example app/sdl/ or render/libpng/), which
+# holds what that folder needs from the platform the build is for. A backend may name more
+# than one folder: one of its own and one it shares with its kin (app/desktop/, the frame
+# driver of SDL and Win32).
 # A folder that has no sources yet becomes an interface library so that its
 # dependants can already link it.
 function(zorbel_library name)
-  cmake_parse_arguments(ARG "" "BACKEND" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "BACKEND;DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
-  if(ARG_BACKEND)
-    if(NOT IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_BACKEND}")
-      message(FATAL_ERROR "${name}: no backend folder ${ARG_BACKEND}/ for this platform")
+  foreach(backend IN LISTS ARG_BACKEND)
+    if(NOT IS_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}/${backend}")
+      message(FATAL_ERROR "${name}: no backend folder ${backend}/ for this platform")
     endif()
-    file(GLOB backend_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_BACKEND}/*.cpp")
+    file(GLOB backend_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${backend}/*.cpp")
     list(APPEND sources ${backend_sources})
-  endif()
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")

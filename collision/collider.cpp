@@ -1,11 +1,10 @@
 #include "collision/collider.h"
 
+#include "diag/diagnostics.h"
 #include "io/input_file.h"
 #include "json/json_node.h"
 
 #include <cmath>
-#include <cstdio>
-#include <iostream>
 #include <memory>
 
 namespace {
@@ -72,7 +71,7 @@ private:
 
 void report(const std::string& path, const std::string& problem)
 {
-    std::cerr << "Could not load collider \"" << path << "\": " << problem << std::endl;
+    diagErr("Could not load collider \"" + path + "\": " + problem);
 }
 
 } // namespace

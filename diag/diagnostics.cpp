@@ -39,6 +39,15 @@ void sayFormatted(DiagStream stream, const char* format, va_list arguments)
     say(stream, std::string_view(text, kept));
 }
 
+void sayLines(DiagStream stream, std::string_view text)
+{
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        say(stream, text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+}
+
 } // namespace
 
 void diagOut(std::string_view line)
@@ -65,6 +74,16 @@ void diagErrf(const char* format, ...)
     va_start(arguments, format);
     sayFormatted(DiagStream::Err, format, arguments);
     va_end(arguments);
+}
+
+void diagOutLines(std::string_view text)
+{
+    sayLines(DiagStream::Out, text);
+}
+
+void diagErrLines(std::string_view text)
+{
+    sayLines(DiagStream::Err, text);
 }
 
 DiagHook setDiagHook(DiagHook hook, void* user, void** previousUser)

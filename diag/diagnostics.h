@@ -25,6 +25,11 @@ void diagErr(std::string_view line);
 void diagOutf(const char* format, ...);
 void diagErrf(const char* format, ...);
 
+// Says a text of several lines (a usage text, a compiler's log), one line per newline; a
+// last line without a newline gets one, and an empty text says nothing.
+void diagOutLines(std::string_view text);
+void diagErrLines(std::string_view text);
+
 // Sends every line to hook instead of the streams, until it is removed with a null hook.
 // Returns the hook that was installed before (with its user pointer in previousUser), so a
 // nested recorder can put it back.

@@ -2,11 +2,11 @@
 
 #include "app/gl_dialect.h"
 #include "app/gl_functions.h"
+#include "diag/diagnostics.h"
 #include "game/fallback_mesh.h"
 #include "game/fallback_programs.h"
 #include "game/layout_random.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -32,9 +32,7 @@ GameScene::~GameScene() = default;
 
 const Texture& GameScene::textureByLoadOrder(int index) const
 {
-    const Texture* order[] = {&fontTexture_,  &roadTexture_,       &wallTexture_,
-                              &grassTexture_, &whitePixelTexture_, &starsTexture_};
-    return *order[index];
+    return textures_[static_cast<size_t>(index)];
 }
 
 TextLabel& GameScene::labelByCreationOrder(int index)
@@ -50,11 +48,12 @@ bool GameScene::init()
     loadMeshes();
     quadCollider_.loadFile("data/meshes/colliders/quadCollider.json");
 
-    background_.init(0.0f, 0.0f, -10.0f, &backgroundMesh_, &starsTexture_, &worldCamera_);
+    background_.init(0.0f, 0.0f, -10.0f, &backgroundMesh_, &texture(SceneTexture::Stars),
+                     &worldCamera_);
     background_.setScale(200.0f, 200.0f, 1.0f);
     background_.setAnchor(0.5f, 0.5f);
 
-    groundTile_.init(0.0f, 0.0f, -1.0f, &quadMesh_, &grassTexture_, &worldCamera_);
+    groundTile_.init(0.0f, 0.0f, -1.0f, &quadMesh_, &texture(SceneTexture::Grass), &worldCamera_);
     groundTile_.setScale(1.0f, 1.0f, 1.0f);
     groundTile_.setAnchor(0.5f, 0.5f);
 
@@ -75,20 +74,21 @@ bool GameScene::init()
 
 void GameScene::loadTextures()
 {
-    fontTexture_.load("data/font.bmp.fnt");
-    roadTexture_.load("data/road6.png");
-    wallTexture_.load("data/wall.bmp");
-    grassTexture_.load("data/grass.bmp");
-    whitePixelTexture_.load("data/whitepixel.bmp");
-    starsTexture_.load("data/sky/stars/stars.bmp");
-
-    for (Texture* texture : {&fontTexture_, &roadTexture_, &wallTexture_, &whitePixelTexture_,
-                             &grassTexture_, &starsTexture_}) {
-        texture->upload();
-        texture->freePixels();
+    for (const SceneTextureRow& row : kSceneTextures)
+        texture(row.id).load(row.path);
+    for (int position = 0; position < static_cast<int>(kSceneTextureCount); ++position) {
+        for (const SceneTextureRow& row : kSceneTextures) {
+            if (row.uploadPosition != position)
+                continue;
+            Texture& uploaded = texture(row.id);
+            uploaded.upload();
+            uploaded.freePixels();
+            if (row.setUp == TextureSetUp::RepeatWrap)
+                uploaded.setWrapMode(static_cast<int>(TextureWrapMode::Repeat));
+            else if (row.setUp == TextureSetUp::SharpFiltering)
+                uploaded.setSmoothFiltering(false);
+        }
     }
-    starsTexture_.setWrapMode(static_cast<int>(TextureWrapMode::Repeat));
-    wallTexture_.setSmoothFiltering(false);
 }
 
 void GameScene::loadMeshes()
@@ -112,11 +112,11 @@ void GameScene::loadMeshes()
 
 void GameScene::layOutLevel()
 {
-    player_.init(0.0f, 0.0f, -2.0f, &quadMesh_, &wallTexture_, &worldCamera_);
+    player_.init(0.0f, 0.0f, -2.0f, &quadMesh_, &texture(SceneTexture::Wall), &worldCamera_);
     player_.setScale(2.55f, 7.0f, 1.0f);
     player_.setAnchor(0.5f, 0.5f);
 
-    spinner_.init(0.0f, 0.0f, -1.0f, &quadMesh_, &wallTexture_, &worldCamera_);
+    spinner_.init(0.0f, 0.0f, -1.0f, &quadMesh_, &texture(SceneTexture::Wall), &worldCamera_);
     spinner_.setScale(0.5f, 13.0f, 1.0f);
     spinner_.setAnchor(0.5f, 0.5f);
     spinner_.setCollider(&quadCollider_);
@@ -125,7 +125,7 @@ void GameScene::layOutLevel()
     for (Sprite& tree : trees_) {
         const float x = static_cast<float>(random.next() % 40 - 20);
         const float y = static_cast<float>(random.next() % 40 - 20);
-        tree.init(x, y, -1.0f, &treeMesh_, &whitePixelTexture_, &worldCamera_);
+        tree.init(x, y, -1.0f, &treeMesh_, &texture(SceneTexture::WhitePixel), &worldCamera_);
         tree.setScale(1.0f, 1.0f, 1.0f);
         tree.setAnchor(0.5f, 0.5f);
         tree.setCollider(&quadCollider_);
@@ -156,7 +156,7 @@ void GameScene::layOutLevel()
             break;
         }
         Sprite& wall = walls_[static_cast<size_t>(i)];
-        wall.init(x, y, -1.0f, &wallMesh_, &wallTexture_, &worldCamera_);
+        wall.init(x, y, -1.0f, &wallMesh_, &texture(SceneTexture::Wall), &worldCamera_);
         wall.setScale(1.0f, 1.0f, 1.0f);
         wall.setAnchor(0.5f, 0.5f);
         wall.setCollider(&quadCollider_);
@@ -184,8 +184,8 @@ void GameScene::createLabels()
     };
     for (const auto& entry : labels) {
         const LabelLayout& s = entry.layout;
-        entry.label->create(s.text, s.x, s.y, s.z, s.size, s.r, s.g, s.b, &fontTexture_,
-                            &screenCamera_);
+        entry.label->create(s.text, s.x, s.y, s.z, s.size, s.r, s.g, s.b,
+                            &texture(SceneTexture::Font), &screenCamera_);
         if (s.rotated)
             entry.label->setRotation(s.rotation);
     }
@@ -218,12 +218,11 @@ void GameScene::loadPrograms()
         if (built)
             continue;
         if (entry.fallback != nullptr) {
-            std::fprintf(stderr, "%s, %s: the program does not build; drawing with a placeholder\n",
-                         vertex.c_str(), fragment.c_str());
+            diagErr(vertex + ", " + fragment +
+                    ": the program does not build; drawing with a placeholder");
             entry.fallback(*entry.program);
         } else {
-            std::fprintf(stderr, "%s, %s: the program does not build\n", vertex.c_str(),
-                         fragment.c_str());
+            diagErr(vertex + ", " + fragment + ": the program does not build");
         }
     }
 }
@@ -232,8 +231,7 @@ void GameScene::shutdown()
 {
     if (!initialised_)
         return;
-    for (Texture* texture : {&fontTexture_, &roadTexture_, &wallTexture_, &grassTexture_,
-                             &whitePixelTexture_, &starsTexture_})
-        texture->deleteTexture();
+    for (Texture& texture : textures_)
+        texture.deleteTexture();
     initialised_ = false;
 }

@@ -4,6 +4,7 @@
 #include "app/size_listener.h"
 #include "collision/collider.h"
 #include "game/game_sound.h"
+#include "game/scene_textures.h"
 #include "math/camera.h"
 #include "math/vec.h"
 #include "render/mesh.h"
@@ -81,9 +82,11 @@ private:
     void drawTilted(Sprite& sprite, float distanceSquared);
     void drawNear(Sprite& sprite, float radiusSquared);
 
+    // The texture of one row of kSceneTextures.
+    Texture& texture(SceneTexture id) { return textures_[static_cast<size_t>(id)]; }
+
     // Members in the order the scene builds them; destroyed in reverse.
-    Texture fontTexture_;
-    Texture roadTexture_;
+    std::array<Texture, kSceneTextureCount> textures_; // by row of kSceneTextures
     TextLabel positionLabel_;
     TextLabel multiplierLabel_;
     TextLabel scoreLabel_;
@@ -99,10 +102,6 @@ private:
     Sprite background_;
     Sprite groundTile_;
     Collider quadCollider_;
-    Texture wallTexture_;
-    Texture grassTexture_;
-    Texture whitePixelTexture_;
-    Texture starsTexture_;
     Mesh quadMesh_;
     Mesh treeMesh_;
     Mesh wallMesh_;

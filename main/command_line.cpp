@@ -1,6 +1,7 @@
 #include "main/command_line.h"
 
-#include <cstdio>
+#include "diag/diagnostics.h"
+
 #include <string_view>
 #include <utility>
 
@@ -82,10 +83,11 @@ std::string versionText()
 int answerCommandLine(const CommandLine& commandLine)
 {
     switch (commandLine.request) {
-    case CommandLine::Request::Help: std::fputs(usageText(), stdout); return 0;
-    case CommandLine::Request::Version: std::printf("%s\n", versionText().c_str()); return 0;
+    case CommandLine::Request::Help: diagOutLines(usageText()); return 0;
+    case CommandLine::Request::Version: diagOut(versionText()); return 0;
     case CommandLine::Request::Mistake:
-        std::fprintf(stderr, "zorbel: %s\n%s", commandLine.mistake.c_str(), usageText());
+        diagErr("zorbel: " + commandLine.mistake);
+        diagErrLines(usageText());
         return 2;
     case CommandLine::Request::Play: break;
     }

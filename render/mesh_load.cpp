@@ -6,6 +6,7 @@
 
 #include "render/mesh.h"
 
+#include "diag/diagnostics.h"
 #include "io/input_file.h"
 #include "json/json_node.h"
 #include "render/mesh_animation.h"
@@ -14,7 +15,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <limits>
 #include <memory>
 #include <span>
@@ -171,7 +171,7 @@ bool checkKeyframe(const JsonNode& keyframe, size_t vertices, const std::string&
 
 void report(const char* what, const std::string& path, const std::string& problem)
 {
-    std::cerr << "Could not load " << what << " \"" << path << "\": " << problem << std::endl;
+    diagErr(std::string("Could not load ") + what + " \"" + path + "\": " + problem);
 }
 
 uint32_t readLe32(const uint8_t* p)
@@ -391,9 +391,8 @@ bool Mesh::loadBinary(const std::string& path)
 
     // Two more bytes announce animations, which this format does not carry.
     uint8_t extra[2];
-    std::cout << (std::fread(extra, 1, sizeof extra, file.get()) == sizeof extra ? "des anims!"
-                                                                                 : "pas d'anim")
-              << std::endl;
+    diagOut(std::fread(extra, 1, sizeof extra, file.get()) == sizeof extra ? "des anims!"
+                                                                           : "pas d'anim");
     updateCounts();
     return true;
 }

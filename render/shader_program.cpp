@@ -2,10 +2,10 @@
 
 #include "app/gl_context.h"
 #include "app/gl_functions.h"
+#include "diag/diagnostics.h"
 #include "io/input_file.h"
 #include "render/shader_locations.h"
 
-#include <iostream>
 #include <memory>
 #include <new>
 #include <utility>
@@ -31,7 +31,7 @@ void compileShader(GLuint& shader, const char* label, GLenum type)
         log[0] = '\0';
         gl.glGetShaderInfoLog(shader, length, nullptr, log.get());
         log[static_cast<size_t>(length) - 1] = '\0';
-        std::cout << label << type << ":\n" << log.get() << std::endl;
+        diagOutLines(label + std::to_string(type) + ":\n" + log.get() + "\n");
     }
     gl.glDeleteShader(shader);
     shader = 0;
@@ -123,7 +123,7 @@ bool ShaderProgram::compileAndLink()
     GLint status = 1;
     gl.glGetProgramiv(program_, GL_LINK_STATUS, &status);
     if (status == 0)
-        std::cout << "programme non linke" << std::endl;
+        diagOut("programme non linke");
     return true;
 }
 
@@ -145,7 +145,7 @@ std::string readShaderFile(const std::string& path)
     // A folder or an unreadable file in the shader's place is reported as a missing one.
     std::string text;
     if (!readWholeFile(path, text)) {
-        std::cerr << "Could not load shader: " << path << std::endl;
+        diagErr("Could not load shader: " + path);
         return {};
     }
     // Text mode on the original platform turns CR LF into LF; do the same everywhere.

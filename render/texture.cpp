@@ -3,11 +3,12 @@
 #include "app/gl_context.h"
 #include "app/gl_dialect.h"
 #include "app/gl_functions.h"
+#include "diag/diagnostics.h"
 #include "render/image_decoders.h"
 #include "render/texture_es2.h"
 
 #include <cstring>
-#include <iostream>
+#include <string>
 #include <utility>
 
 namespace {
@@ -88,8 +89,8 @@ void Texture::load(const char* path)
     if (pixels)
         return;
 
-    std::cerr << "Could not load texture \"" << (path ? path : "") << "\": " << reason
-              << "; using a placeholder" << std::endl;
+    diagErr(std::string("Could not load texture \"") + (path ? path : "") + "\": " + reason +
+            "; using a placeholder");
     pixels = makePlaceholder();
     width = height = kPlaceholderSide;
     internalFormat = GL_RGBA;

@@ -47,7 +47,7 @@ no face culling | app/gl_startup.cpp | app | glEnable(GL_CULL_FACE); | glDisable
 clear colour alpha 0 | app/gl_startup.cpp | app | glClearColor(1.0f, 1.0f, 1.0f, 1.0f); | glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
 additive blending | app/gl_startup.cpp | app | glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); | glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 texture unit 1 | app/gl_startup.cpp | app | gl.glActiveTexture(GL_TEXTURE0); | gl.glActiveTexture(GL_TEXTURE1);
-GL table rows swapped | app/gl_functions.h | app | X(PFNGLUNIFORM3FPROC, glUniform3f, false)                        \\\n    X(PFNGLUNIFORM4FPROC, glUniform4f, false) | X(PFNGLUNIFORM4FPROC, glUniform4f, false)                        \\\n    X(PFNGLUNIFORM3FPROC, glUniform3f, false)
+GL table rows swapped | app/gl_functions.h | app | X(PFNGLUNIFORM3FPROC, glUniform3f, false)                              \\\n    X(PFNGLUNIFORM4FPROC, glUniform4f, false) | X(PFNGLUNIFORM4FPROC, glUniform4f, false)                              \\\n    X(PFNGLUNIFORM3FPROC, glUniform3f, false)
 GL table flag changed | app/gl_functions.h | app | X(PFNGLUNIFORM2FPROC, glUniform2f, true) | X(PFNGLUNIFORM2FPROC, glUniform2f, false)
 frame floor held once | app/application.h | app |             while (frameTime < kMinimumFrameSeconds) { |             if (frameTime < kMinimumFrameSeconds) {
 present only while active | app/application.h | app |         window_.present();\n        lastCounter_ = now; |         if (window_.active())\n            window_.present();\n        lastCounter_ = now;
@@ -87,14 +87,15 @@ trees lean only beyond radius 16 | game/game_render.cpp | game | constexpr float
 collider radius read from x | collision/collider.cpp | collision | !read.number(*e, k, "radius", circleRadius_[k]) | !read.number(*e, k, "x", circleRadius_[k])
 decimal with its point first read as a number | json/json_reader_detail.h | json | fraction == 0 || at == 8 - m) | fraction == 0)
 one tree not drawn | game/game_render.cpp | game |         drawNear(tree, kGroundRadiusSquared); |         if (&tree != &trees_[0])\n            drawNear(tree, kGroundRadiusSquared);
-wall texture filtered smoothly | game/game_scene.cpp | game | wallTexture_.setSmoothFiltering(false); | wallTexture_.setSmoothFiltering(true);
-game-over program fails silently | game/game_scene.cpp | game |             std::fprintf(stderr, "%s, %s: the program does not build\\n", vertex.c_str(), fragment.c_str()); |             ;
+wall texture filtered smoothly | game/scene_textures.h | game | {SceneTexture::Wall, "data/wall.bmp", 2, TextureSetUp::SharpFiltering}, | {SceneTexture::Wall, "data/wall.bmp", 2, TextureSetUp::None},
+white pixel uploaded after the grass | game/scene_textures.h | game | "data/grass.bmp", 4, TextureSetUp::None},\n    {SceneTexture::WhitePixel, "data/whitepixel.bmp", 3, | "data/grass.bmp", 3, TextureSetUp::None},\n    {SceneTexture::WhitePixel, "data/whitepixel.bmp", 4,
+game-over program fails silently | game/game_scene.cpp | game |             diagErr(vertex + ", " + fragment + ": the program does not build"); |             ;
 centre zone bound | game/game_rules.cpp | game | constexpr double kCentreHigh = 0.84; | constexpr double kCentreHigh = 0.85;
 spinner follows player y | game/game_rules.cpp | game |     spinner_.x = player.x; |     spinner_.x = player.y;
 tiles on the radius drawn | game/game_render.cpp | game | if (x * x + y * y < kGroundRadiusSquared) { | if (x * x + y * y <= kGroundRadiusSquared) {
 ground shading dropped | data/shaders/conveyor-map.frag | game | gl_FragColor = vec4(texel.rgb * colour, texel.a); | gl_FragColor = vec4(texel.rgb, texel.a);
-help exits 2 | tools/headless/main.cpp | tools |             usage(stdout);\n            return 0; |             usage(stdout);\n            return 2;
-help on standard error | tools/headless/main.cpp | tools |             usage(stdout); |             usage(stderr);
+help exits 2 | tools/headless/main.cpp | tools |             usage(diagOutLines);\n            return 0; |             usage(diagOutLines);\n            return 2;
+help on standard error | tools/headless/main.cpp | tools |             usage(diagOutLines); |             usage(diagErrLines);
 key script range end excluded | tools/headless/key_script.cpp | tools | if (frame >= hold.first && frame <= hold.last) | if (frame >= hold.first && frame < hold.last)
 FAULTS
 }

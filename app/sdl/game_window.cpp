@@ -1,12 +1,12 @@
 #include "app/game_window.h"
 
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #define SDL_MAIN_HANDLED
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -84,13 +84,13 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     if (offscreen_)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "Video start-up failed: %s\n", SDL_GetError());
+        diagErrf("Video start-up failed: %s", SDL_GetError());
         return false;
     }
     p.videoStarted = true;
     if (invisibleDriverNotRequested()) {
-        std::fprintf(stderr, "No display to show the window on (video driver \"%s\")\n",
-                     SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none");
+        diagErrf("No display to show the window on (video driver \"%s\")",
+                 SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none");
         destroy();
         return false;
     }
@@ -111,7 +111,7 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     if (p.window == nullptr)
         p.window = SDL_CreateWindow(kTitle, 0, 0, width, height, baseFlags | SDL_WINDOW_SHOWN);
     if (p.window == nullptr) {
-        std::fprintf(stderr, "Window creation failed: %s\n", SDL_GetError());
+        diagErrf("Window creation failed: %s", SDL_GetError());
         destroy();
         return false;
     }
@@ -120,15 +120,14 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     if (p.context == nullptr) {
         // No 3.0 context on this driver (the request is missing or refused): the legacy
         // context serves, as announced on the console.
-        std::printf("OpenGL 3.0 is not supported, falling back to GL 2.1\n");
-        std::fflush(stdout);
+        diagOut("OpenGL 3.0 is not supported, falling back to GL 2.1");
         SDL_GL_ResetAttributes();
         setPixelFormat(bitsPerPixel);
         p.context = SDL_GL_CreateContext(p.window);
         legacyContext_ = true;
     }
     if (p.context == nullptr) {
-        std::fprintf(stderr, "OpenGL context creation failed: %s\n", SDL_GetError());
+        diagErrf("OpenGL context creation failed: %s", SDL_GetError());
         destroy();
         return false;
     }

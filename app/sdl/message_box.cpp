@@ -1,16 +1,14 @@
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #include "diag/diagnostics.h"
 
 #define SDL_MAIN_HANDLED
 #include <SDL2/SDL.h>
 
-#include <cstdio>
-
 static void showBox(Uint32 flags, const char* caption, const char* text)
 {
-    std::fprintf(stderr, "%s\n", text);
-    std::fflush(stderr);
+    diagErr(text);
     // Without a display (or on the offscreen driver) the box cannot be shown; the line on
     // standard error is then the report.
     const char* driver = SDL_GetCurrentVideoDriver();

@@ -1,5 +1,7 @@
 #include "app/frame_driver.h"
 
+#include "diag/diagnostics.h"
+
 #include <emscripten/emscripten.h>
 
 #include <utility>
@@ -21,7 +23,7 @@ void onAnimationFrame(void* argument)
     emscripten_cancel_main_loop();
     const int code = driver->finish();
     delete driver;
-    emscripten_log(EM_LOG_CONSOLE, "The game has ended (exit code %d)", code);
+    diagOutf("The game has ended (exit code %d)", code);
 }
 
 } // namespace

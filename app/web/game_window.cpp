@@ -1,13 +1,13 @@
 #include "app/game_window.h"
 
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 // The window is the page's canvas (id "canvas") with a WebGL 1 context. The browser calls
@@ -141,8 +141,8 @@ bool GameWindow::create(int width, int height, int, bool fullScreen)
     attributes.minorVersion = 0;
     p.context = emscripten_webgl_create_context(kCanvas, &attributes);
     if (p.context <= 0) {
-        std::fprintf(stderr, "WebGL is not available on the canvas \"%s\" (error %d)\n", kCanvas,
-                     static_cast<int>(p.context));
+        diagErrf("WebGL is not available on the canvas \"%s\" (error %d)", kCanvas,
+                 static_cast<int>(p.context));
         p.context = 0;
         return false;
     }

@@ -1,8 +1,7 @@
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #include <emscripten/emscripten.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -10,8 +9,7 @@ namespace {
 // console gets it in any case.
 void showInPage(const char* caption, const char* text)
 {
-    std::fprintf(stderr, "%s\n", text);
-    std::fflush(stderr);
+    diagErr(text);
     // clang-format off
     EM_ASM({
         var box = document.getElementById('message');

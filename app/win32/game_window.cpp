@@ -5,13 +5,13 @@
 #include "app/game_window.h"
 
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #include <windows.h>
 #include <GL/gl.h>
 #include <GL/wglext.h>
 
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 
@@ -59,8 +59,7 @@ void setPixelFormat(HDC deviceContext, int bitsPerPixel)
 
 void printFallbackLine()
 {
-    std::printf("OpenGL 3.0 is not supported, falling back to GL 2.1\n");
-    std::fflush(stdout);
+    diagOut("OpenGL 3.0 is not supported, falling back to GL 2.1");
 }
 
 } // namespace
@@ -141,7 +140,7 @@ bool GameWindow::Platform::createContext(GameWindow& owner, HWND window)
         return false;
     // Leaves nothing behind: the context (when one was made) and the device context go.
     const auto giveUp = [&](const char* what, HGLRC context) {
-        std::fprintf(stderr, "%s (error %lu)\n", what, GetLastError());
+        diagErrf("%s (error %lu)", what, GetLastError());
         if (context != nullptr)
             wglDeleteContext(context);
         ReleaseDC(window, deviceContext);

@@ -1,8 +1,8 @@
 #include "app/message_box.h"
+#include "diag/diagnostics.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -23,8 +23,7 @@ std::wstring wide(const char* text)
 // at it) still leaves the report.
 void showBox(const wchar_t* caption, const char* text, UINT type)
 {
-    std::fprintf(stderr, "%s\n", text);
-    std::fflush(stderr);
+    diagErr(text);
     MessageBoxW(nullptr, wide(text).c_str(), caption, type);
 }
 

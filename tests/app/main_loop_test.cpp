@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/frame_driver.h"
 #include "app/size_listener.h"
 
 #include <gtest/gtest.h>
@@ -110,7 +111,8 @@ struct Harness {
     {
         return [this, milliseconds](ScriptedWindow&) { clock.now += milliseconds * 1000; };
     }
-    // The GL start-up reports the entry point named missing (none when empty).
+    // The GL start-up reports the entry point named missing (none when empty). The program's
+    // own entry drives the loop, through the desktop frame driver the tests are built with.
     int run(const std::string& missing = {})
     {
         const GlStartup startup{[this, missing] {
@@ -118,7 +120,7 @@ struct Harness {
                                     return missing;
                                 },
                                 [this] { recorder.note("render state"); }};
-        return runApplication(window, scene, clock, startup);
+        return runApplication(window, scene, clock, startup, false, runFrameLoop);
     }
 };
 

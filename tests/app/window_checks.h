@@ -35,3 +35,14 @@ inline void expectReadyToDraw(const GameWindow& window, const SizeLog& log, int 
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
     EXPECT_GE(depthBits, 16);
 }
+
+// A window neither running nor paused before create, then created windowed at the size with
+// log as its listener and ready to draw. Wrap in ASSERT_NO_FATAL_FAILURE.
+inline void createReadyToDraw(GameWindow& window, SizeLog& log, int width, int height)
+{
+    window.setSizeListener(&log);
+    EXPECT_FALSE(window.running());
+    EXPECT_TRUE(window.active());
+    ASSERT_TRUE(window.create(width, height, 32, false));
+    expectReadyToDraw(window, log, width, height);
+}

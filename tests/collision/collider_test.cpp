@@ -1,6 +1,7 @@
 #include "collision/collider.h"
 
 #include "tests/support/capture.h"
+#include "tests/support/recorded_lines.h"
 #include "tests/support/one_line_report.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ TEST(Collider, LoadsOnlyPathsWithJsonAfterTheFirstCharacter)
     EXPECT_EQ(c.segmentCount(), 4);
 
     // Other paths leave the collider as it was, without a word.
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     c.loadFile(dir.write("square.txt", collider("[]", "[]", "[]")));
     c.loadFile(dir.write("square.JSON", collider("[]", "[]", "[]")));
     const std::filesystem::path saved = std::filesystem::current_path();
@@ -82,7 +83,7 @@ TEST(Collider, LoadsOnlyPathsWithJsonAfterTheFirstCharacter)
     c.loadFile(".json");
     std::filesystem::current_path(saved);
     EXPECT_EQ(c.segmentCount(), 4);
-    EXPECT_EQ(err.text(), "");
+    EXPECT_EQ(said.err(), "");
 }
 
 TEST(Collider, DamagedFilesAreRefusedWithOneLineAndLeaveItEmpty)
@@ -126,20 +127,20 @@ TEST(Collider, DamagedFilesAreRefusedWithOneLineAndLeaveItEmpty)
         const std::string path = dir.write("bad.json", c.text);
         Collider collider;
         collider.loadFile(dir.write("square.json", kSquare));
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         collider.loadFile(path);
         EXPECT_TRUE(
-            isOneLineReport(err.text(), "Could not load collider \"" + path + "\": ", c.problem))
+            isOneLineReport(said.err(), "Could not load collider \"" + path + "\": ", c.problem))
             << c.what;
         EXPECT_EQ(collider.vertexCount() + collider.segmentCount() + collider.circleCount(), 0)
             << c.what;
     }
 
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     Collider collider;
     const std::string missing = (dir.path() / "missing.json").string();
     collider.loadFile(missing);
-    EXPECT_EQ(err.text(), "Could not load collider \"" + missing + "\": cannot open the file\n");
+    EXPECT_EQ(said.err(), "Could not load collider \"" + missing + "\": cannot open the file\n");
 }
 
 TEST(Collider, AccessorsNeverReadOutsideTheArrays)

@@ -50,3 +50,15 @@ TEST(Diagnostics, AFormattedLineLongerThanItsBufferIsCutNotOverrun)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], std::string(1023, 'x'));
 }
+
+TEST(Diagnostics, ATextOfSeveralLinesIsSaidLineByLineWithItsBlankLinesKept)
+{
+    RecordedLines said;
+    diagOutLines("usage:\n\n  --help\n");
+    diagErrLines("log ends without a newline");
+    diagErrLines("");
+    diagErrLines("\n");
+    EXPECT_EQ(said.out(), "usage:\n\n  --help\n");
+    EXPECT_EQ(said.lines(DiagStream::Err),
+              (std::vector<std::string>{"log ends without a newline", ""}));
+}

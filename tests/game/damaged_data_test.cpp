@@ -2,6 +2,7 @@
 // the world is drawn with visible (magenta) placeholders, and a broken sound stays silent.
 #include "tests/support/capture.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/recorded_lines.h"
 #include "tools/headless/headless_game.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ struct Outcome {
 Outcome playThreeFrames()
 {
     Outcome run;
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     {
         HeadlessGame game;
         run.started = game.start({.width = 320, .height = 180});
@@ -52,7 +53,7 @@ Outcome playThreeFrames()
         if (run.started)
             run.lastFrame = game.readFrame();
     }
-    run.errors = err.text();
+    run.errors = said.err();
     return run;
 }
 

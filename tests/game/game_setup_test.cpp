@@ -67,6 +67,22 @@ TEST_F(GameTest, InitLeavesTheDocumentedStartingStateAndTheFirstUpdateFillsTheLa
     EXPECT_EQ(labelText(scene.scoreLabel()), "0");
 }
 
+TEST_F(GameTest, OnlyTheWallIsSharpAndOnlyTheStarsRepeat)
+{
+    // Every texture uploads smooth and mirrored; set-up then changes the wall's filter and
+    // the stars' wrap, and nothing else.
+    GameScene& scene = game_->scene();
+    for (int i = 0; i < 6; ++i) {
+        scene.textureByLoadOrder(i).bind();
+        GLint filter = 0;
+        GLint wrap = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+        EXPECT_EQ(filter, i == 2 ? GL_NEAREST : GL_LINEAR) << "texture " << i;
+        EXPECT_EQ(wrap, i == 5 ? GL_REPEAT : GL_MIRRORED_REPEAT) << "texture " << i;
+    }
+}
+
 TEST_F(GameTest, TreesSitOnWholeNumbersAndTheFenceIsASquareOfThirtyAside)
 {
     GameScene& scene = game_->scene();

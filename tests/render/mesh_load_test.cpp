@@ -3,6 +3,7 @@
 #include "render/mesh_animation.h"
 #include "tests/render/mesh_counts.h"
 #include "tests/support/capture.h"
+#include "tests/support/recorded_lines.h"
 #include "tests/support/one_line_report.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
     TempDir dir;
     const std::string json = "{" + model() + "}";
     const std::string bin = binary(triangle());
-    CapturedStream out(CapturedStream::Out);
+    RecordedLines said;
     for (const auto& [name, bytes] : {std::pair{"quad.json", &json},
                                       {"quad.json.bak", &json},
                                       {"a.jsonx/m", &json},
@@ -106,7 +107,7 @@ TEST(MeshLoad, ChoosesTheJsonReaderWhenJsonOccursAfterTheFirstCharacter)
     EXPECT_TRUE(mesh.load(".json"));
     EXPECT_EQ(mesh.positionFloatCount, 9);
     std::filesystem::current_path(saved);
-    EXPECT_EQ(out.text(), "pas d'anim\npas d'anim\npas d'anim\npas d'anim\n");
+    EXPECT_EQ(said.out(), "pas d'anim\npas d'anim\npas d'anim\npas d'anim\n");
 }
 
 TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
@@ -187,10 +188,10 @@ TEST(MeshLoad, BinaryFileFillsTheArraysAndNotesTrailingBytes)
                           Case{"xy", "des anims!\n"}, Case{"xyz", "des anims!\n"}}) {
         BinaryMesh m = triangle();
         m.extra = c.extra;
-        CapturedStream out(CapturedStream::Out);
+        RecordedLines said;
         Mesh mesh;
         EXPECT_TRUE(mesh.loadBinary(dir.write("m.bin", binary(m))));
-        EXPECT_EQ(out.text(), c.line) << c.extra.size() << " extra bytes";
+        EXPECT_EQ(said.out(), c.line) << c.extra.size() << " extra bytes";
         EXPECT_EQ(mesh.animation, nullptr);
         EXPECT_EQ(countsOf(mesh), (MeshCounts{9, 9, 3, 6}));
         EXPECT_EQ(mesh.positions, std::vector<float>(m.floats.begin(), m.floats.begin() + 9));
@@ -264,14 +265,13 @@ TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
     };
     for (const Case& c : cases) {
         const std::string path = dir.write(c.name, c.bytes);
-        CapturedStream out(CapturedStream::Out);
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         Mesh mesh;
         EXPECT_FALSE(mesh.load(path)) << c.what;
         EXPECT_TRUE(
-            isOneLineReport(err.text(), "Could not load mesh \"" + path + "\": ", c.problem))
+            isOneLineReport(said.err(), "Could not load mesh \"" + path + "\": ", c.problem))
             << c.what;
-        EXPECT_EQ(out.text(), "") << c.what;
+        EXPECT_EQ(said.out(), "") << c.what;
         EXPECT_TRUE(mesh.positions.empty() && mesh.colors.empty() && mesh.uvs.empty() &&
                     mesh.indices.empty())
             << c.what;
@@ -279,11 +279,11 @@ TEST(MeshLoad, DamagedMeshesAreRefusedWithOneLineAndLeftEmpty)
         EXPECT_EQ(mesh.animation, nullptr) << c.what;
     }
 
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     Mesh mesh;
     const std::string missing = (dir.path() / "missing.json").string();
     EXPECT_FALSE(mesh.load(missing));
-    EXPECT_EQ(err.text(), "Could not load mesh \"" + missing + "\": cannot open the file\n");
+    EXPECT_EQ(said.err(), "Could not load mesh \"" + missing + "\": cannot open the file\n");
 }
 
 TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
@@ -328,11 +328,11 @@ TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
     for (const Case& c : cases) {
         const std::string path =
             dir.write("anim.json", "{" + model() + ", \"animations\": " + c.animations + "}");
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         Mesh mesh;
         EXPECT_TRUE(mesh.loadJson(path)) << c.what;
         EXPECT_TRUE(isOneLineReport(
-            err.text(), "Could not load the animations of mesh \"" + path + "\": ", c.problem))
+            said.err(), "Could not load the animations of mesh \"" + path + "\": ", c.problem))
             << c.what;
         EXPECT_EQ(mesh.animation, nullptr) << c.what;
         EXPECT_EQ(mesh.indexCount, 3) << c.what;

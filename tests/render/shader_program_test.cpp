@@ -5,6 +5,7 @@
 #include "math/mat4.h"
 #include "tests/render/render_test_support.h"
 #include "tests/support/capture.h"
+#include "tests/support/recorded_lines.h"
 #include "tests/support/gl_call_log.h"
 #include "tests/support/gl_test_context.h"
 
@@ -57,11 +58,10 @@ TEST_F(ShaderProgramOnGl, SourcesThatCompileBuildSilentlyAndLink)
     for (const std::string& vertex : {shaders::kVertexWithMvMat, warned}) {
         ShaderProgram program;
         EXPECT_EQ(program.programName(), 0u);
-        CapturedStream out(CapturedStream::Out);
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         buildProgram(program, dir_, vertex, shaders::kFragmentTextured);
-        EXPECT_EQ(out.text(), "") << vertex;
-        EXPECT_EQ(err.text(), "") << vertex;
+        EXPECT_EQ(said.out(), "") << vertex;
+        EXPECT_EQ(said.err(), "") << vertex;
         ASSERT_NE(program.programName(), 0u);
         ASSERT_NE(program.vertexShaderName(), 0u);
         EXPECT_NE(program.fragmentShaderName(), 0u);
@@ -82,13 +82,12 @@ TEST_F(ShaderProgramOnGl,
     const std::string fragment = dir_.write("good.frag", shaders::kFragmentColour);
 
     ShaderProgram program;
-    CapturedStream out(CapturedStream::Out);
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     EXPECT_TRUE(program.load(missing, fragment));
     const GLuint vertexShader = program.vertexShaderName();
     EXPECT_TRUE(program.compileAndLink());
-    const std::string report = out.text();
-    EXPECT_EQ(err.text(), "Could not load shader: " + missing + "\n");
+    const std::string report = said.out();
+    EXPECT_EQ(said.err(), "Could not load shader: " + missing + "\n");
 
     // The empty source compiles or fails as the driver sees fit; a failure with a log is
     // reported under the vertex label with the type value 35633, and the shader is dropped.
@@ -107,11 +106,11 @@ TEST_F(ShaderProgramOnGl,
 
     // With both files missing the vertex file is named first.
     const std::string alsoMissing = (dir_.path() / "nowhere.frag").string();
-    CapturedStream both(CapturedStream::Err);
+    RecordedLines both;
     ShaderProgram neither;
     neither.load(missing, alsoMissing);
-    EXPECT_EQ(both.text(), "Could not load shader: " + missing +
-                               "\nCould not load shader: " + alsoMissing + "\n");
+    EXPECT_EQ(both.err(), "Could not load shader: " + missing +
+                              "\nCould not load shader: " + alsoMissing + "\n");
 }
 
 // Read with no GL: a folder would end the process if its read were trusted.
@@ -129,9 +128,9 @@ TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
 {
     {
         ShaderProgram program;
-        CapturedStream out(CapturedStream::Out);
+        RecordedLines said;
         buildProgram(program, dir_, kBrokenVertex, shaders::kFragmentColour);
-        const std::string report = out.text();
+        const std::string report = said.out();
         const std::string head = "Could not compile vertexShader 35633:\n";
         ASSERT_EQ(report.rfind(head, 0), 0u) << report;
         // label, type value, colon, line break, the driver's log, one more line break. A
@@ -145,9 +144,9 @@ TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
     }
     {
         ShaderProgram program;
-        CapturedStream out(CapturedStream::Out);
+        RecordedLines said;
         buildProgram(program, dir_, shaders::kVertexPlain, kBrokenFragment);
-        const std::string report = out.text();
+        const std::string report = said.out();
         EXPECT_EQ(report.rfind("Could not compile fragmentShader 35632:\n", 0), 0u) << report;
         EXPECT_EQ(report.find("vertexShader"), std::string::npos) << report;
         EXPECT_NE(program.vertexShaderName(), 0u);
@@ -165,9 +164,9 @@ TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
                 *value = 0;
         };
         ShaderProgram program;
-        CapturedStream out(CapturedStream::Out);
+        RecordedLines said;
         buildProgram(program, dir_, kBrokenVertex, shaders::kFragmentColour);
-        EXPECT_EQ(out.text().find("Could not compile"), std::string::npos);
+        EXPECT_EQ(said.out().find("Could not compile"), std::string::npos);
         EXPECT_NE(program.vertexShaderName(), 0u);
         EXPECT_TRUE(log.callsTo("glDeleteShader").empty());
         EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), 2);
@@ -177,10 +176,10 @@ TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
 TEST_F(ShaderProgramOnGl, ALinkFailurePrintsOneLineAndLeavesABindableProgram)
 {
     ShaderProgram program;
-    CapturedStream out(CapturedStream::Out);
+    RecordedLines said;
     // Compiles, but a vertex stage without main cannot link.
     buildProgram(program, dir_, "#version 120\nvoid helper() {}\n", shaders::kFragmentColour);
-    EXPECT_EQ(out.text(), "programme non linke\n");
+    EXPECT_EQ(said.out(), "programme non linke\n");
     EXPECT_NE(program.vertexShaderName(), 0u);
     EXPECT_EQ(programInt(program.programName(), GL_ATTACHED_SHADERS), 2);
 

@@ -4,6 +4,7 @@
 #include "tests/render/image_test_files.h"
 #include "tests/render/render_test_support.h"
 #include "tests/support/one_line_report.h"
+#include "tests/support/recorded_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +51,10 @@ TEST_F(TextureOnGl, AFileThatCannotBeDecodedIsReportedOnceAndReplacedByAVisibleP
         {folder("grass.bmp"), "cannot read the file: it is a folder"},
     };
     for (const Case& c : cases) {
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         Texture t;
         t.load(c.path.c_str());
-        const std::string text = err.text();
+        const std::string text = said.err();
         EXPECT_TRUE(isOneLineReport(text, "Could not load texture \"" + c.path + "\": ", c.reason));
         EXPECT_TRUE(text.ends_with("; using a placeholder\n")) << text;
         ASSERT_NE(t.pixels, nullptr);
@@ -93,10 +94,10 @@ TEST_F(TextureOnGl, TheDecoderPickedByTheLastFourCharactersOfThePathUploadsWithT
         {"font.bmp.fnt", bmp, GL_RGBA, GL_BGRA, red},
     };
     for (const auto& c : cases) {
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         Texture t;
         t.load(dir_.write(c.name, c.bytes).c_str());
-        EXPECT_EQ(err.text(), "") << c.name;
+        EXPECT_EQ(said.err(), "") << c.name;
         ASSERT_NE(t.pixels, nullptr) << c.name;
         EXPECT_EQ(t.width, w);
         EXPECT_EQ(t.height, h);

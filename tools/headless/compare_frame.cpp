@@ -8,24 +8,26 @@
 // be read.
 #include "tools/headless/image_compare.h"
 
-#include <cstdio>
+#include "diag/diagnostics.h"
+
+#include <string>
 
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: zorbel-compare-frame ACTUAL.png GOLDEN.png\n");
+        diagErr("usage: zorbel-compare-frame ACTUAL.png GOLDEN.png");
         return 2;
     }
     RgbaImage actual;
     RgbaImage golden;
     for (auto [path, image] : {std::pair{argv[1], &actual}, std::pair{argv[2], &golden}}) {
         if (!readPng(path, *image)) {
-            std::fprintf(stderr, "%s: cannot read the image\n", path);
+            diagErrf("%s: cannot read the image", path);
             return 2;
         }
     }
     const ImageDifference difference = compareImages(actual, golden, kOtherRendererTolerance);
-    std::printf("%s: %s: %s\n", argv[1], difference.matches() ? "matches" : "DIFFERS",
-                difference.describe().c_str());
+    diagOutf("%s: %s: %s", argv[1], difference.matches() ? "matches" : "DIFFERS",
+             difference.describe().c_str());
     return difference.matches() ? 0 : 1;
 }

@@ -2,12 +2,12 @@
 
 #include "app/application.h"
 #include "app/data_directory.h"
+#include "diag/diagnostics.h"
 #include "input/input_device.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdio>
 
 HeadlessGame::HeadlessGame() = default;
 
@@ -24,7 +24,7 @@ bool HeadlessGame::start(const Options& options)
 {
     options_ = options;
     if (const std::string problem = useDataDirectory(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
+        diagErr(problem);
     window_ = std::make_unique<GameWindow>();
     window_->setOffscreen(true);
     scene_ = std::make_unique<GameScene>();
@@ -33,13 +33,13 @@ bool HeadlessGame::start(const Options& options)
     scene_->setMixer(&mixer_);
     window_->setSizeListener(scene_.get());
     if (!window_->create(options.width, options.height, 32, false)) {
-        std::fprintf(stderr, "Unable to create the offscreen OpenGL context\n");
+        diagErr("Unable to create the offscreen OpenGL context");
         return false;
     }
     const GlStartup startup = platformGlStartup();
     const std::string missing = startup.fetchEntryPoints();
     if (!missing.empty()) {
-        std::fprintf(stderr, "The GL driver lacks %s\n", missing.c_str());
+        diagErr("The GL driver lacks " + missing);
         return false;
     }
     startup.setRenderState();

@@ -10,6 +10,8 @@
 #include "audio/wav_writer.h"
 #include "tools/headless/headless_game.h"
 
+#include "diag/diagnostics.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,11 +33,10 @@ struct Settings {
     std::string sound; // empty: no sound file
 };
 
-void usage(std::FILE* stream)
+// say: diagOutLines when asked for, diagErrLines after a mistake.
+void usage(void (*say)(std::string_view))
 {
-    std::fprintf(
-        stream,
-        "usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
+    say("usage: zorbel-headless [--frames N] [--seed S] [--dt SECONDS] [--size WxH]\n"
         "         [--keys SCRIPT] [--pause FIRST-LAST] [--capture LIST | --capture-every K]\n"
         "         [--out DIR] [--sound FILE] [--script playthrough]\n"
         "       zorbel-headless --help\n");
@@ -102,19 +103,19 @@ int main(int argc, char** argv)
     // Asking for help is not a mistake: the usage goes to standard output, exit code 0.
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
-            usage(stdout);
+            usage(diagOutLines);
             return 0;
         }
     }
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        usage(stderr);
+        usage(diagErrLines);
         return 2;
     }
     std::string error;
     const std::optional<KeyScript> script = KeyScript::parse(settings.keys, error);
     if (!script) {
-        std::fprintf(stderr, "--keys: %s\n", error.c_str());
+        diagErr("--keys: " + error);
         return 2;
     }
     // Paths given relative to where the tool was started stay valid after it finds data/.
@@ -153,7 +154,7 @@ int main(int argc, char** argv)
         std::string reason;
         if (!writeWav(soundFile, sound.data(), sound.size() / 2, 2, HeadlessGame::kSoundRate,
                       reason)) {
-            std::fprintf(stderr, "%s: %s\n", soundFile.c_str(), reason.c_str());
+            diagErrf("%s: %s", soundFile.c_str(), reason.c_str());
             return 1;
         }
     }

@@ -1,7 +1,10 @@
 // The window on SDL's offscreen driver with Mesa's software rasteriser. Each test runs in a
 // process of its own (ctest), so environment settings made here reach the GL driver.
 #include "tests/app/window_checks.h"
+
+#include "app/message_box.h"
 #include "tests/support/capture.h"
+#include "tests/support/recorded_lines.h"
 
 #include <SDL2/SDL.h>
 
@@ -27,11 +30,7 @@ TEST(GameWindow, CreationMakesTheContextCurrentAndReportsTheSizeBeforeReturning)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     GameWindow window;
     SizeLog log;
-    window.setSizeListener(&log);
-    EXPECT_FALSE(window.running());
-    EXPECT_TRUE(window.active());
-    ASSERT_TRUE(window.create(1280, 720, 32, false));
-    expectReadyToDraw(window, log, 1280, 720);
+    ASSERT_NO_FATAL_FAILURE(createReadyToDraw(window, log, 1280, 720));
     EXPECT_EQ(log.sizes.size(), 1u);
 }
 
@@ -40,9 +39,9 @@ TEST(GameWindow, DriverWithoutGl30FallsBackToTheLegacyContextWithItsConsoleLine)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("MESA_GL_VERSION_OVERRIDE", "2.1", 1);
     GameWindow window;
-    CapturedStream out(CapturedStream::Out);
+    RecordedLines said;
     const bool created = window.create(320, 200, 32, false);
-    const std::string printed = out.text();
+    const std::string printed = said.out();
     ASSERT_TRUE(created);
     EXPECT_TRUE(window.legacyContext());
     EXPECT_EQ(printed, "OpenGL 3.0 is not supported, falling back to GL 2.1\n");
@@ -114,9 +113,21 @@ TEST(GameWindow, WithoutADisplayCreationFailsInsteadOfRunningInvisibly)
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     GameWindow window;
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     EXPECT_FALSE(window.create(1280, 720, 32, false));
-    EXPECT_NE(err.text().find("No display"), std::string::npos);
+    EXPECT_NE(said.err().find("No display"), std::string::npos);
     EXPECT_FALSE(window.running());
     EXPECT_FALSE(hasCurrentGlContext());
+}
+
+TEST(SdlShell, ErrorBoxesAlsoReportOnTheRealStandardErrorAndReturn)
+{
+    // On the offscreen driver no box is shown: the line on standard error is the report.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    GameWindow window;
+    ASSERT_TRUE(window.create(64, 64, 32, false));
+    CapturedStream err(CapturedStream::Err);
+    showErrorBox("Unable to create the OpenGL Window");
+    showNoticeBox("Display mode failed");
+    EXPECT_EQ(err.text(), "Unable to create the OpenGL Window\nDisplay mode failed\n");
 }

@@ -48,11 +48,7 @@ TEST(GameWindow, CreationMakesTheContextCurrentAndReportsTheClientSizeBeforeRetu
     GameWindow window;
     window.setOffscreen(true);
     SizeLog log;
-    window.setSizeListener(&log);
-    EXPECT_FALSE(window.running());
-    EXPECT_TRUE(window.active());
-    ASSERT_TRUE(window.create(1280, 720, 32, false));
-    expectReadyToDraw(window, log, 1280, 720);
+    ASSERT_NO_FATAL_FAILURE(createReadyToDraw(window, log, 1280, 720));
 
     // Class "GLClass", the title, and an outer size grown so the client area is as asked.
     const HWND handle = gameWindowHandle();

@@ -1,8 +1,8 @@
 #include "tools/headless/png_writer.h"
 
-#include <png.h>
+#include "diag/diagnostics.h"
 
-#include <cstdio>
+#include <png.h>
 
 bool writePng(const std::string& path, const RgbaImage& image)
 {
@@ -12,7 +12,7 @@ bool writePng(const std::string& path, const RgbaImage& image)
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGBA;
     if (!png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr)) {
-        std::fprintf(stderr, "%s: cannot write the PNG (%s)\n", path.c_str(), png.message);
+        diagErr(path + ": cannot write the PNG (" + png.message + ")");
         return false;
     }
     return true;

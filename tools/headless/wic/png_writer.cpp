@@ -2,6 +2,7 @@
 // read back with the game's own PNG decoder.
 #include "tools/headless/png_writer.h"
 
+#include "diag/diagnostics.h"
 #include "render/image_decoders.h"
 #include "render/wic/wic_session.h"
 
@@ -68,8 +69,7 @@ bool writePng(const std::string& path, const RgbaImage& image)
                                ? encode(wic.factory(), widePath(path.c_str()), image, step)
                                : wic.status();
     if (FAILED(result)) {
-        std::fprintf(stderr, "%s: cannot write the PNG (%s)\n", path.c_str(),
-                     wicFailure(step, result).c_str());
+        diagErr(path + ": cannot write the PNG (" + wicFailure(step, result) + ")");
         return false;
     }
     return true;
