@@ -29,6 +29,7 @@
 // text on standard error through diag/diagnostics.h
 //   void showErrorBox(const char* text)
 //   void showNoticeBox(const char* text)
+//   void reportProblemBeforeWindow(const char* text)   a start-up problem before any window
 //
 // Executable folder: app/data_directory.h (app/<platform>/executable_directory.cpp)
 //   std::filesystem::path executableDirectory()
@@ -40,9 +41,17 @@
 // Key source: input/key_source.h (input/<platform>/platform_keyboard.cpp)
 //   const KeySource& platformKeyboard()
 //
-// PNG decoder: render/image_decoders.h (render/libpng/, render/wic/, render/browser/, named
-// by ZORBEL_PNG_DECODER)
-//   uint8_t* loadPng(path, width, height, reason)
+// Game pads: input/pad_reading.h (input/<platform>/platform_pads.cpp)
+//   void readPlatformPads(PadSet& pads)   every connected pad, as the platform reports it
+//
+// Sound output: audio/audio_output.h (audio/<platform>/)
+//   struct AudioOutput::State; AudioOutput::AudioOutput(), ~AudioOutput()
+//   bool AudioOutput::open(AudioSource&, std::string& reason), bool poll(std::string& reason),
+//   void close(), bool isOpen() const, void showMuted(bool)
+//
+// PNG decoder: render/png_container.h (render/libpng/, render/wic/, render/browser/, named
+// by ZORBEL_PNG_DECODER); the portable loadPng reads the file and checks the container first
+//   uint8_t* decodeCheckedPng(path, file, header, reason)
 //
 // Entry function: main/main.cpp (main) or main/winmain.cpp (WinMain), named by
 // ZORBEL_ENTRY_SOURCE; either calls runGame from main/game_main.h.
@@ -50,10 +59,8 @@
 // Test support: tests/support/test_process.h (tests/support/<platform>/test_process.cpp)
 //   prepareTestProcess(), processId(), redirectDescriptor(), restoreDescriptor()
 //
-// Controllers and sound output arrive the same way: a portable core declares the seam and
-// each platform fills it in its own folder. Sound: audio/audio_output.h, whose AudioOutput
-// (open, poll, close, isOpen, with its State) audio/sdl/, audio/win32/ and audio/web/
-// define; controllers: the pad sources of the input/ backends, beside the key source.
+// Controllers and sound arrive the same way: a portable core (input/game_pads.h, audio/mixer.h)
+// and, per platform, only the calls listed above.
 
 #include "app/data_directory.h"
 #include "app/frame_clock.h"

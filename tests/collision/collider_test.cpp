@@ -168,9 +168,9 @@ TEST(Collider, AFolderInPlaceOfTheFileIsReportedAsUnreadableAndLeavesItEmpty)
     std::filesystem::create_directory(folder);
     Collider collider;
     collider.loadFile(dir.write("square.json", kSquare));
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     collider.loadFile(folder.string());
-    EXPECT_EQ(err.text(), "Could not load collider \"" + folder.string() +
+    EXPECT_EQ(said.err(), "Could not load collider \"" + folder.string() +
                               "\": cannot read the file: it is a folder\n");
     EXPECT_EQ(collider.vertexCount() + collider.segmentCount() + collider.circleCount(), 0);
 }

@@ -2,6 +2,7 @@
 
 #include "tests/render/image_test_files.h"
 #include "tests/support/capture.h"
+#include "tests/support/recorded_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -220,7 +221,7 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
 {
     TempDir dir;
     const std::string good = makeRgbaPng(16, 16);
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
 
     // Not a PNG at all: no buffer, no output written.
     Decoded d = decode(loadPng, dir.write("bmp.png", makeBmp24(2, 2)));
@@ -273,5 +274,5 @@ TEST(PngReader, RefusesDamagedFilesWithoutEndingTheProcess)
         EXPECT_EQ(d.width, 7) << reason;
     }
 
-    EXPECT_EQ(err.text(), "");
+    EXPECT_EQ(said.err(), "");
 }

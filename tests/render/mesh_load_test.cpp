@@ -345,10 +345,10 @@ TEST(MeshLoad, AFolderInPlaceOfEitherFormIsReportedAsUnreadableAndLeftEmpty)
     for (const char* name : {"quad.json", "tree.bin"}) {
         const std::filesystem::path folder = dir.path() / name;
         std::filesystem::create_directory(folder);
-        CapturedStream err(CapturedStream::Err);
+        RecordedLines said;
         Mesh mesh;
         EXPECT_FALSE(mesh.load(folder.string())) << name;
-        EXPECT_EQ(err.text(), "Could not load mesh \"" + folder.string() +
+        EXPECT_EQ(said.err(), "Could not load mesh \"" + folder.string() +
                                   "\": cannot read the file: it is a folder\n");
         EXPECT_EQ(countsOf(mesh), (MeshCounts{0, 0, 0, 0})) << name;
     }

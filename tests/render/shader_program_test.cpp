@@ -119,9 +119,9 @@ TEST(ShaderFile, AFolderInPlaceOfTheFileIsReportedAsAMissingOneIs)
     TempDir dir;
     const std::filesystem::path folder = dir.path() / "basic-fixed.frag";
     std::filesystem::create_directory(folder);
-    CapturedStream err(CapturedStream::Err);
+    RecordedLines said;
     EXPECT_EQ(readShaderFile(folder.string()), "");
-    EXPECT_EQ(err.text(), "Could not load shader: " + folder.string() + "\n");
+    EXPECT_EQ(said.err(), "Could not load shader: " + folder.string() + "\n");
 }
 
 TEST_F(ShaderProgramOnGl, CompileFailuresReportLabelTypeAndLogThenDropTheShader)
