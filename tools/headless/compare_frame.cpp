@@ -22,12 +22,13 @@ int main(int argc, char** argv)
     RgbaImage golden;
     for (auto [path, image] : {std::pair{argv[1], &actual}, std::pair{argv[2], &golden}}) {
         if (!readPng(path, *image)) {
-            diagErrf("%s: cannot read the image", path);
+            diagErr(std::string(path) + ": cannot read the image");
             return 2;
         }
     }
     const ImageDifference difference = compareImages(actual, golden, kOtherRendererTolerance);
-    diagOutf("%s: %s: %s", argv[1], difference.matches() ? "matches" : "DIFFERS",
-             difference.describe().c_str());
+    // Whole, however long the path: a formatted line would be cut at 1 KiB.
+    diagOut(std::string(argv[1]) + ": " + (difference.matches() ? "matches" : "DIFFERS") + ": " +
+            difference.describe());
     return difference.matches() ? 0 : 1;
 }
