@@ -70,6 +70,10 @@ export async function open(browser, url, prepare = null) {
   return page;
 }
 
+// The page's console lines less the browser's own notices (Chromium warns once that the sound's
+// ScriptProcessorNode is deprecated): what the game and the page said.
+export const gameLines = (page) => page.lines.filter((line) => !/ is deprecated\./.test(line.text));
+
 // Waits until the page's console has a line matching `pattern`.
 export async function waitForLine(page, pattern, timeout = 20000) {
   const start = Date.now();

@@ -6,7 +6,7 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { canvasPicture, installTestPad, launch, open, samePicture, serve, sleep } from './browser.mjs';
+import { canvasPicture, gameLines, installTestPad, launch, open, samePicture, serve, sleep } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
@@ -34,7 +34,7 @@ describe('a pad in the page', () => {
 
   test('with no pad the controls say so and the console stays quiet', async () => {
     assert.match(await padLine(page), /No pad connected/);
-    assert.deepEqual(page.lines, []);
+    assert.deepEqual(gameLines(page), []);
   });
 
   test('a pad plugged in is named in the controls, and unplugged is gone again', async () => {
