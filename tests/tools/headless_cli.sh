@@ -22,7 +22,12 @@ check "a wrong option prints the usage on standard error" grep -q '^usage: zorbe
 # One second of play at 60 frames per second is 48000 stereo frames at 48 kHz: 44 bytes of
 # header and 192000 of samples.
 sound=$(mktemp -d)
-"${tool[@]}" --frames 60 --size 64x36 --out "$sound" --sound "$sound/play.wav" >/dev/null 2>&1; code=$?
+# The tool makes a GL context and SDL unloads the driver when it closes, so under
+# LeakSanitizer the driver's own one-off allocations have no module name to suppress by; the
+# same sound path runs leak-checked in the game suite (HeadlessGame, with the driver pinned).
+LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0" \
+  "${tool[@]}" --frames 60 --size 64x36 --out "$sound" --sound "$sound/play.wav" >/dev/null 2>&1
+code=$?
 check "--sound exits 0 (got $code)" test "$code" -eq 0
 check "--sound writes the play's sound as a WAV file" test "$(head -c 4 "$sound/play.wav" 2>/dev/null)" = RIFF
 check "the sound file holds one second" test "$(stat -c %s "$sound/play.wav" 2>/dev/null)" = 192044
