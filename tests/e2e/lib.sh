@@ -40,6 +40,21 @@ start_x() {
 }
 
 # start_game [working dir [option ...]]: starts the game, waits for its window, sets WID.
+# The Windows edition under Wine, for scripts that set EXE and WINE_RUN: builds the window
+# manager's close request (a program of this machine), makes start_game run the exe under the
+# build's Wine, starts the X server and Wine afresh on it (Wine takes the screen from the
+# display it starts on), and stops Wine when the script ends.
+start_x_for_wine() {
+  trap 'cleanup; "$WINE_RUN" --stop' EXIT
+  WM_CLOSE=$WORK/wm_close
+  cc -o "$WM_CLOSE" "$(dirname "${BASH_SOURCE[0]}")/wm_close.c" -lX11 || return 1
+  ZORBEL=$WORK/zorbel
+  printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$WINE_RUN" "$EXE" >"$ZORBEL"
+  chmod +x "$ZORBEL"
+  start_x || return 1
+  "$WINE_RUN" --stop
+}
+
 start_game() {
   local dir=${1:-$PWD}
   [ $# -gt 0 ] && shift

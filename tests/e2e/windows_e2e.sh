@@ -10,21 +10,8 @@ EXE=$(realpath "$1")
 WINE_RUN=$(realpath "$2")
 VERSION=$3
 source "$(dirname "$0")/lib.sh"
-# Wine must not stay up on this script's display once it is gone.
-trap 'cleanup; "$WINE_RUN" --stop' EXIT
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-
-# The window manager's close request comes from a program of this machine.
-WM_CLOSE=$WORK/wm_close
-cc -o "$WM_CLOSE" "$repo/tests/e2e/wm_close.c" -lX11 || exit 1
-# start_game runs one program: the exe under the build's Wine.
-ZORBEL=$WORK/zorbel
-printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$WINE_RUN" "$EXE" >"$ZORBEL"
-chmod +x "$ZORBEL"
-
-start_x || exit 1
-# Wine takes the screen from the display it starts on: start it afresh on this one.
-"$WINE_RUN" --stop
+start_x_for_wine || exit 1
 
 require "a window titled QUIX 5 Zorbel appears" start_game "$repo"
 # Without a window manager the X window is the client area.

@@ -9,17 +9,8 @@ EXE=$(realpath "$1")
 WINE_RUN=$(realpath "$2")
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/sound_lib.sh"
-trap 'cleanup; "$WINE_RUN" --stop' EXIT
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-
-WM_CLOSE=$WORK/wm_close
-cc -o "$WM_CLOSE" "$repo/tests/e2e/wm_close.c" -lX11 || exit 1
-ZORBEL=$WORK/zorbel
-printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$WINE_RUN" "$EXE" >"$ZORBEL"
-chmod +x "$ZORBEL"
-
-start_x || exit 1
-"$WINE_RUN" --stop
+start_x_for_wine || exit 1
 
 # No device: ALSA finds no card. Wine's own ALSA notes aside, the game says one line.
 require "no sound device: the window appears" start_game "$repo"
