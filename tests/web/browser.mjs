@@ -74,6 +74,16 @@ export async function open(browser, url, prepare = null) {
 // ScriptProcessorNode is deprecated): what the game and the page said.
 export const gameLines = (page) => page.lines.filter((line) => !/ is deprecated\./.test(line.text));
 
+// The page's errors: console errors and uncaught exceptions.
+export const errorsOf = (page) => page.lines.filter((line) => line.type === 'error' || line.type === 'pageerror');
+
+// Holds a key down for `ms` milliseconds.
+export async function hold(page, key, ms) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+}
+
 // Waits until the page's console has a line matching `pattern`.
 export async function waitForLine(page, pattern, timeout = 20000) {
   const start = Date.now();

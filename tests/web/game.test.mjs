@@ -12,19 +12,12 @@ import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import {
-  canvasPicture, isDarkSky, isGreenGround, launch, open, samePicture, serve, sleep, waitForLine,
+  canvasPicture, errorsOf, hold, isDarkSky, isGreenGround, launch, open, samePicture, serve, sleep, waitForLine,
 } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
 
-const errorsOf = (page) => page.lines.filter((line) => line.type === 'error' || line.type === 'pageerror');
-
-async function hold(page, key, ms) {
-  await page.keyboard.down(key);
-  await sleep(ms);
-  await page.keyboard.up(key);
-}
 
 describe('the game in the browser', () => {
   let server;

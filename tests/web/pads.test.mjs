@@ -6,13 +6,14 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { canvasPicture, gameLines, installTestPad, launch, open, samePicture, serve, sleep } from './browser.mjs';
+import {
+  canvasPicture, errorsOf, gameLines, installTestPad, launch, open, samePicture, serve, sleep,
+} from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
 const frames = process.env.ZORBEL_WEB_FRAMES ?? join(repo, 'build/web/frames-page');
 
-const errorsOf = (page) => page.lines.filter((line) => line.type === 'error' || line.type === 'pageerror');
 const padLine = (page) => page.$eval('#pad', (line) => line.textContent);
 const pad = (page, script) => page.evaluate(script);
 

@@ -7,7 +7,7 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launch, open, serve, sleep } from './browser.mjs';
+import { hold, launch, open, serve, sleep } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
@@ -89,12 +89,6 @@ async function waitFor(page, what, want) {
 
 const contextStates = (page) => page.evaluate(() => window.soundTap.contexts.map((context) => context.state));
 const soundWord = async (page) => (await soundState(page)).state;
-
-async function hold(page, key, ms) {
-  await page.keyboard.down(key);
-  await sleep(ms);
-  await page.keyboard.up(key);
-}
 
 const soundState = (page) => page.$eval('#sound', (line) => ({ state: line.dataset.state, text: line.textContent }));
 
