@@ -54,7 +54,7 @@ present only while active | app/application.h | app |         window_.present();
 frame time overflows | app/frame_clock.cpp | app | ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency; | ticks * 1000000 / frequency;
 window title | app/sdl/game_window.cpp | e2e | constexpr const char* kTitle = "QUIX 5 Zorbel"; | constexpr const char* kTitle = "QUIX 5";
 secondary stick x not set | input/input_device.cpp | input | primary_.x = secondary_.x = pad_.x = x; | primary_.x = pad_.x = x;
-Space read from F1 | input/input_device.cpp | input | space_ = keys.isDown(Key::Space); | space_ = keys.isDown(Key::F1);
+Space read from F1 | input/input_device.cpp | input | space_ = down(Key::Space); | space_ = down(Key::F1);
 lengthSquared product | math/vec.cpp | math | return x * x + y * y; | return x * x + y * x;
 ortho writes 11 | math/camera.cpp | math |     p[14] = -(far + near) / (far - near); |     p[14] = -(far + near) / (far - near);\n    p[11] = 0.0f;
 ortho writes 15 | math/camera.cpp | math |     p[14] = -(far + near) / (far - near); |     p[14] = -(far + near) / (far - near);\n    p[15] = 1.0f;
