@@ -1,5 +1,6 @@
 #include "input/game_pads.h"
 #include "input/input_device.h"
+#include "tests/input/held_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,11 @@ void readScriptedPads(PadSet& pads)
         pads.add(pad);
 }
 
-std::set<Key> heldBy(const PadSet& pads)
-{
-    std::set<Key> held;
-    for (Key key : {Key::Space, Key::F1, Key::F2, Key::Left, Key::Right, Key::Up, Key::Down})
-        if (pads.holds(key))
-            held.insert(key);
-    return held;
-}
-
 std::set<Key> heldBy(const PadReading& pad)
 {
     PadSet pads;
     pads.add(pad);
-    return heldBy(pads);
+    return heldKeys(pads);
 }
 
 PadReading stick(float x, float y)
@@ -74,7 +66,7 @@ TEST(PadSet, DpadAndSouthHoldTheArrowsAndSpaceAndStartNoKey)
     other.dpadRight = other.dpadUp = other.start = true;
     PadSet pads;
     pads.add(other);
-    EXPECT_EQ(heldBy(pads), (std::set<Key>{Key::Right, Key::Up}));
+    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Right, Key::Up}));
     EXPECT_TRUE(pads.start());
 }
 
@@ -88,7 +80,7 @@ TEST(PadSet, AnyPadOfSeveralHoldsAKey)
     pads.add(stick(-1.0f, 0.0f));
     pads.add(south);
     EXPECT_EQ(pads.count(), 3);
-    EXPECT_EQ(heldBy(pads), (std::set<Key>{Key::Left, Key::Space}));
+    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Left, Key::Space}));
     EXPECT_FALSE(pads.start());
 }
 

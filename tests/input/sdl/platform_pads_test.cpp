@@ -1,6 +1,7 @@
 // SDL's pads read through virtual game controllers, which SDL announces, maps and removes
 // as it does real ones; the state is read after an event pump, as the window reads it.
 #include "input/game_pads.h"
+#include "tests/input/held_keys.h"
 #include "tests/support/sdl/virtual_pad.h"
 
 #include <SDL2/SDL.h>
@@ -21,15 +22,6 @@ PadSet pumpAndRead()
     return pads;
 }
 
-std::set<Key> held(const PadSet& pads)
-{
-    std::set<Key> keys;
-    for (Key key : {Key::Space, Key::F1, Key::F2, Key::Left, Key::Right, Key::Up, Key::Down})
-        if (pads.holds(key))
-            keys.insert(key);
-    return keys;
-}
-
 // The reader starts SDL's controller subsystem on its own on the first read.
 class SdlPads : public ::testing::Test {
 protected:
@@ -42,7 +34,7 @@ TEST_F(SdlPads, NoPadReadsNothing)
 {
     const PadSet pads = pumpAndRead();
     EXPECT_EQ(pads.count(), 0);
-    EXPECT_EQ(held(pads), std::set<Key>{});
+    EXPECT_EQ(heldKeys(pads), std::set<Key>{});
     EXPECT_FALSE(pads.start());
 }
 
@@ -55,17 +47,17 @@ TEST_F(SdlPads, StickAcrossTheDeadZoneAndUpIsUp)
 
     pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -7000);
     pad.axis(SDL_CONTROLLER_AXIS_LEFTY, 7000);
-    EXPECT_EQ(held(pumpAndRead()), std::set<Key>{}) << "inside the dead zone";
+    EXPECT_EQ(heldKeys(pumpAndRead()), std::set<Key>{}) << "inside the dead zone";
 
     pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -9000);
-    EXPECT_EQ(held(pumpAndRead()), std::set<Key>{Key::Left});
+    EXPECT_EQ(heldKeys(pumpAndRead()), std::set<Key>{Key::Left});
     // SDL's y points down: the stick pushed away from the player is Up in the game.
     pad.axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
     pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
-    EXPECT_EQ(held(pumpAndRead()), (std::set<Key>{Key::Right, Key::Up}));
+    EXPECT_EQ(heldKeys(pumpAndRead()), (std::set<Key>{Key::Right, Key::Up}));
     pad.axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
     pad.axis(SDL_CONTROLLER_AXIS_LEFTY, 20000);
-    EXPECT_EQ(held(pumpAndRead()), std::set<Key>{Key::Down});
+    EXPECT_EQ(heldKeys(pumpAndRead()), std::set<Key>{Key::Down});
 }
 
 TEST_F(SdlPads, DpadSouthAndStart)
@@ -75,7 +67,7 @@ TEST_F(SdlPads, DpadSouthAndStart)
     pad.button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
     pad.button(SDL_CONTROLLER_BUTTON_A, true);
     PadSet pads = pumpAndRead();
-    EXPECT_EQ(held(pads), (std::set<Key>{Key::Left, Key::Up, Key::Space}));
+    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Left, Key::Up, Key::Space}));
     EXPECT_FALSE(pads.start());
 
     pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
@@ -88,7 +80,7 @@ TEST_F(SdlPads, DpadSouthAndStart)
     pad.button(SDL_CONTROLLER_BUTTON_B, true);
     pad.button(SDL_CONTROLLER_BUTTON_BACK, true);
     pads = pumpAndRead();
-    EXPECT_EQ(held(pads), (std::set<Key>{Key::Right, Key::Down}));
+    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Right, Key::Down}));
     EXPECT_TRUE(pads.start());
 }
 
@@ -125,10 +117,10 @@ TEST_F(SdlPads, EitherOfTwoPadsPlays)
     second.button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
     PadSet pads = pumpAndRead();
     EXPECT_EQ(pads.count(), 2);
-    EXPECT_EQ(held(pads), std::set<Key>{Key::Right});
+    EXPECT_EQ(heldKeys(pads), std::set<Key>{Key::Right});
     second.unplug();
     first.button(SDL_CONTROLLER_BUTTON_A, true);
     pads = pumpAndRead();
     EXPECT_EQ(pads.count(), 1);
-    EXPECT_EQ(held(pads), std::set<Key>{Key::Space});
+    EXPECT_EQ(heldKeys(pads), std::set<Key>{Key::Space});
 }

@@ -1,6 +1,7 @@
 // The XInput backend on a scripted XInputGetState and clock, and once on the real function of
 // the system's XInput with no pad attached.
 #include "input/game_pads.h"
+#include "tests/input/held_keys.h"
 #include "input/win32/xinput_pads.h"
 
 #include <gtest/gtest.h>
@@ -35,20 +36,11 @@ uint64_t scriptedClock()
     return nowMs;
 }
 
-std::set<Key> held(const PadSet& pads)
-{
-    std::set<Key> keys;
-    for (Key key : {Key::Space, Key::F1, Key::F2, Key::Left, Key::Right, Key::Up, Key::Down})
-        if (pads.holds(key))
-            keys.insert(key);
-    return keys;
-}
-
 std::set<Key> heldBy(const XINPUT_GAMEPAD& pad)
 {
     PadSet pads;
     pads.add(readingOf(pad));
-    return held(pads);
+    return heldKeys(pads);
 }
 
 PadSet readAll(XInputPads& xinput)
@@ -104,7 +96,7 @@ TEST(XInputPads, EmptySlotsAreAskedAboutOnceASecondAndPadsEveryRead)
     nowMs += XInputPads::kEmptySlotRecheckMs;
     PadSet pads = readAll(xinput);
     EXPECT_EQ(pads.count(), 1);
-    EXPECT_EQ(held(pads), std::set<Key>{Key::Left});
+    EXPECT_EQ(heldKeys(pads), std::set<Key>{Key::Left});
     nowMs += 16;
     readAll(xinput);
     readAll(xinput);
@@ -114,14 +106,14 @@ TEST(XInputPads, EmptySlotsAreAskedAboutOnceASecondAndPadsEveryRead)
     slots.connected[0] = true;
     slots.pads[0].wButtons = XINPUT_GAMEPAD_A;
     nowMs += XInputPads::kEmptySlotRecheckMs;
-    EXPECT_EQ(held(readAll(xinput)), (std::set<Key>{Key::Left, Key::Space}));
+    EXPECT_EQ(heldKeys(readAll(xinput)), (std::set<Key>{Key::Left, Key::Space}));
 
     // Unplugged while Left is held: nothing stays held.
     slots.connected[2] = false;
     nowMs += 16;
     pads = readAll(xinput);
     EXPECT_EQ(pads.count(), 1);
-    EXPECT_EQ(held(pads), std::set<Key>{Key::Space});
+    EXPECT_EQ(heldKeys(pads), std::set<Key>{Key::Space});
 }
 
 TEST(XInputPads, WithoutXInputThereIsNoPad)
