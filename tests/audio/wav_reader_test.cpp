@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -183,14 +184,19 @@ TEST(WavReader, AMissingOrDamagedFileIsOneLineNamingItAndSilence)
     const std::string goodPath = dir.write("good.wav", std::string(good.begin(), good.end()));
     const std::string cutPath = dir.write("cut.wav", std::string(good.begin(), good.begin() + 30));
     const std::string missingPath = (dir.path() / "missing.wav").string();
+    const std::string folderPath = (dir.path() / "folder.wav").string();
+    std::filesystem::create_directory(folderPath);
 
     RecordedLines said;
     EXPECT_EQ(loadSound(goodPath.c_str()).samples, kStereo);
     EXPECT_TRUE(loadSound(cutPath.c_str()).empty());
     EXPECT_TRUE(loadSound(missingPath.c_str()).empty());
+    EXPECT_TRUE(loadSound(folderPath.c_str()).empty());
     const std::vector<std::string> lines = said.lines(DiagStream::Err);
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind(cutPath + ": ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1], missingPath + ": cannot open the file; the sound stays silent");
+    EXPECT_EQ(lines[2],
+              folderPath + ": cannot read the file: it is a folder; the sound stays silent");
     EXPECT_TRUE(said.out().empty());
 }
