@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -63,7 +64,10 @@ const std::vector<int16_t> kStereo = {0, -1, 32767, -32768, 1000, -1000};
 
 Bytes goodStereo()
 {
-    return encodeWav(kStereo.data(), 3, 2, 22050);
+    Bytes bytes;
+    std::string reason;
+    EXPECT_TRUE(encodeWav(kStereo.data(), 3, 2, 22050, bytes, reason)) << reason;
+    return bytes;
 }
 
 struct Decoded {
@@ -199,4 +203,28 @@ TEST(WavReader, AMissingOrDamagedFileIsOneLineNamingItAndSilence)
     EXPECT_EQ(lines[2],
               folderPath + ": cannot read the file: it is a folder; the sound stays silent");
     EXPECT_TRUE(said.out().empty());
+}
+
+TEST(WavWriter, RefusesWhatAWavFileCannotHoldBeforeAllocatingOrWriting)
+{
+    // The RIFF size counts the header's last 36 bytes and the samples in 32 bits.
+    constexpr uint64_t kMostStereo = (uint64_t{UINT32_MAX} - 36) / 4;
+    EXPECT_EQ(wavSizeProblem(kMostStereo, 2, 48000), "");
+    EXPECT_EQ(wavSizeProblem(kMostStereo + 1, 2, 48000),
+              "1073741815 sample frames are more than a WAV file holds (1073741814 of 2 "
+              "channels, 22369 s at 48000 Hz)");
+    EXPECT_NE(wavSizeProblem(1, 2, INT32_MAX), "") << "the byte rate overflows 32 bits";
+
+    // The samples are never read: 2^30 + 1 stereo frames are 2^32 + 4 bytes, which a 32-bit
+    // size wraps to 4.
+    const int16_t samples[4] = {};
+    std::vector<uint8_t> bytes(8, 1);
+    std::string reason;
+    EXPECT_FALSE(encodeWav(samples, (size_t{1} << 30) + 1, 2, 48000, bytes, reason));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(reason.find("more than a WAV file holds"), std::string::npos) << reason;
+    TempDir dir;
+    const std::string path = (dir.path() / "long.wav").string();
+    EXPECT_FALSE(writeWav(path, samples, kMostStereo + 1, 2, 48000, reason));
+    EXPECT_FALSE(std::filesystem::exists(path)) << "no file is made";
 }

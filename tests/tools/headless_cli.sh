@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The headless driver's command line: asking for help is not a mistake, a wrong option is;
-# the sound of a play goes to the file --sound names.
+# the sound of a play goes to the file --sound names; a play whose sound no WAV file can hold
+# fails in one line and writes nothing.
 # Usage: headless_cli.sh [EMULATOR] TOOL (a cross build runs the tool through its emulator)
 set -u
 tool=("$@")
@@ -32,6 +33,15 @@ check "--sound exits 0 (got $code)" test "$code" -eq 0
 check "--sound writes the play's sound as a WAV file" test "$(head -c 4 "$sound/play.wav" 2>/dev/null)" = RIFF
 check "the sound file holds one second" test "$(stat -c %s "$sound/play.wav" 2>/dev/null)" = 192044
 rm -rf "$sound"
+
+empty=$(mktemp -d)
+# 22370 s of stereo at 48 kHz is more than the 4 GiB a WAV file's 32-bit sizes count.
+err=$(cd "$empty" && "${tool[@]}" --frames 1 --dt 22370 --sound big.wav 2>&1 >/dev/null)
+code=$?
+check "a sound too long for a WAV file exits 2 (got $code)" test "$code" -eq 2
+check "it is said in one line naming the file" test "$(grep -c '^big.wav: ' <<<"$err")/$(grep -c '' <<<"$err")" = 1/1
+check "it writes nothing" test -z "$(ls -A "$empty")"
+rm -rf "$empty"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
