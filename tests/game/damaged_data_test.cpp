@@ -173,9 +173,17 @@ TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
 
         const Outcome run =
             damage == Damage::NamedPipe ? playWatchingPipe(file) : playThreeFrames();
-        ZORBEL_REQUIRE_GL(run.started);
-        EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n"
-                                                            << run.errors;
+        if (file == "data/quad.json" && damage == Damage::Missing) {
+            // Without its marker file the folder is not the game's data: the start fails
+            // with the data folder's line, as the game's does.
+            EXPECT_FALSE(run.started);
+            EXPECT_NE(run.errors.find("No data folder found"), std::string::npos) << run.errors;
+            EXPECT_NE(run.errors.find("no quad.json"), std::string::npos) << run.errors;
+        } else {
+            ZORBEL_REQUIRE_GL(run.started);
+            EXPECT_NE(run.errors.find(file), std::string::npos) << file << " not named in:\n"
+                                                                << run.errors;
+        }
         fs::remove(file);
         copy.folder().write(file, original);
     }

@@ -27,8 +27,11 @@ HeadlessGame::~HeadlessGame()
 bool HeadlessGame::start(const Options& options)
 {
     options_ = options;
-    if (const std::string problem = useDataDirectory(); !problem.empty())
+    // A tool that rendered placeholders would report success without its data.
+    if (const std::string problem = useDataDirectory(); !problem.empty()) {
         diagErr(problem);
+        return false;
+    }
     window_ = std::make_unique<GameWindow>();
     window_->setOffscreen(true);
     scene_ = std::make_unique<GameScene>();

@@ -28,8 +28,9 @@ public:
     HeadlessGame();
     ~HeadlessGame();
 
-    // Opens the offscreen window and initialises the scene; false (with a message) if the
-    // context cannot be made.
+    // Finds the data folder, opens the offscreen window and initialises the scene; false (with
+    // a message) when no data folder serves (the data folder's one line) or the context cannot
+    // be made.
     bool start(const Options& options);
 
     void holdKeys(const std::set<Key>& keys) { keys_.down = keys; }

@@ -141,13 +141,13 @@ int main(int argc, char** argv)
     }
     // Paths given relative to where the tool was started stay valid after it finds data/.
     const std::filesystem::path out = std::filesystem::absolute(settings.out);
-    std::filesystem::create_directories(out);
     const std::string soundFile =
         settings.sound.empty() ? "" : std::filesystem::absolute(settings.sound).string();
 
     HeadlessGame game;
     if (!game.start(settings.options))
         return 1;
+    std::filesystem::create_directories(out);
     RgbaImage last;
     for (int frame = 0; frame < settings.frames; ++frame) {
         const bool paused = frame >= settings.pauseFirst && frame <= settings.pauseLast;
