@@ -46,7 +46,8 @@ public:
     bool hasClip(int slot) const;
 
     // Game thread. Starts clip on voice (0..kVoiceCount-1) from its beginning, replacing
-    // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices and slots without a clip are ignored.
+    // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices
+    // and slots without a clip are ignored.
     void play(int voice, const Play& request);
     // Game thread. Moves the voice's volume in a straight line from where it is to volume
     // over seconds (0: at once). A looping voice faded to 0 keeps its place, silent.

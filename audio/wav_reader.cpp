@@ -1,10 +1,9 @@
 #include "audio/wav_reader.h"
 
 #include "diag/diagnostics.h"
+#include "io/input_file.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <new>
 
 namespace {
@@ -12,11 +11,6 @@ namespace {
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint32_t kMinSampleRate = 1000;
 constexpr uint32_t kMaxSampleRate = 384000;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 uint16_t readU16(const uint8_t* p)
 {
@@ -164,24 +158,22 @@ bool loadWav(const char* path, SoundClip& clip, std::string& reason)
     clip = SoundClip{};
     if (path == nullptr)
         return fail(reason, "no file name given");
-    File file(std::fopen(path, "rb"));
+    InputFile file(path);
     if (!file)
-        return fail(reason, "cannot open the file");
-    if (std::fseek(file.get(), 0, SEEK_END) != 0)
-        return fail(reason, "cannot determine the file size");
-    const long endPosition = std::ftell(file.get());
-    if (endPosition < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
-        return fail(reason, "cannot determine the file size");
-    const uint64_t fileSize = static_cast<uint64_t>(endPosition);
-    if (fileSize > kMaxWavFileBytes)
-        return fail(reason, "file of " + std::to_string(fileSize) + " bytes is larger than " +
+        return fail(reason, file.problem());
+    const auto tooLarge = [&](uint64_t bytes) {
+        return fail(reason, "file of " + std::to_string(bytes) + " bytes is larger than " +
                                 std::to_string(kMaxWavFileBytes) + " bytes");
-    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[fileSize + 1]);
-    if (!bytes)
-        return fail(reason, "out of memory for " + std::to_string(fileSize) + " bytes");
-    if (fileSize > 0 && std::fread(bytes.get(), 1, fileSize, file.get()) != fileSize)
+    };
+    if (file.size() > kMaxWavFileBytes)
+        return tooLarge(file.size());
+    std::string bytes;
+    if (!file.readToEnd(bytes))
         return fail(reason, "cannot read the file");
-    return decodeWav(bytes.get(), static_cast<size_t>(fileSize), clip, reason);
+    // The file may have grown since it was opened.
+    if (bytes.size() > kMaxWavFileBytes)
+        return tooLarge(bytes.size());
+    return decodeWav(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), clip, reason);
 }
 
 SoundClip loadSound(const char* path)

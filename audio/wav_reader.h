@@ -19,8 +19,9 @@ inline constexpr uint64_t kMaxWavFileBytes = uint64_t{16} << 20;
 // WAV file this reader takes; clip is then left empty.
 bool decodeWav(const uint8_t* data, size_t size, SoundClip& clip, std::string& reason);
 
-// Reads and decodes the file at path; false with the reason as decodeWav, or when the file
-// cannot be opened or read. Prints nothing.
+// Reads the file at path through the one data-file type (io/input_file.h), so anything but a
+// regular file is refused with InputFile's reason before it is opened, and decodes it; false
+// with the reason as decodeWav, or when the file cannot be opened or read. Prints nothing.
 bool loadWav(const char* path, SoundClip& clip, std::string& reason);
 
 // The game's loading of a sound: loadWav, and on failure one line on standard error naming

@@ -18,15 +18,18 @@ InputFile::InputFile(const char* path)
         problem_ = "cannot open the file";
         return;
     }
-    // A name the file system cannot look up falls through to fopen, which gives the reason.
+    // Only a regular file is opened: opening a named pipe waits for a writer, a device may
+    // never end, and a folder opens on some systems. A kind that cannot be told is not opened.
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!error && std::filesystem::is_directory(status)) {
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type == std::filesystem::file_type::directory) {
         problem_ = "cannot read the file: it is a folder";
         return;
     }
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        problem_ = "cannot read the file: it is not a regular file";
+    if (type != std::filesystem::file_type::regular) {
+        const bool other = !error && type != std::filesystem::file_type::not_found;
+        problem_ =
+            other ? "cannot read the file: it is not a regular file" : "cannot open the file";
         return;
     }
     file_ = std::fopen(path, "rb");

@@ -1,14 +1,16 @@
 #pragma once
 
-// The one way the program reads its data files (meshes, colliders, shader sources, images).
+// The one way the program reads its data files (meshes, colliders, shader sources, images,
+// sounds).
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 // A data file open for reading bytes, closed when the object goes. Only a regular file opens:
-// a folder (or a device) standing where a data file belongs is refused before anything is
-// read, since on some systems a folder opens, reports an absurd size and then fails to read.
+// a folder, a named pipe or a device standing where a data file belongs is refused before it
+// is opened, since opening a pipe waits for a writer (start-up would hang), a device may never
+// end, and on some systems a folder opens, reports an absurd size and then fails to read.
 // Not copyable; moving leaves the source closed.
 class InputFile {
 public:
@@ -48,7 +50,7 @@ private:
     const char* problem_ = "";
 };
 
-// Reads the whole file at `path` into `bytes`, replacing what it held. False when it cannot be opened or read, with
-// the reason in *problem when problem is not null ("cannot open the file", "cannot read the
-// file: it is a folder", "cannot read the file").
+// Reads the whole file at `path` into `bytes`, replacing what it held. False when it cannot
+// be opened or read, with the reason in *problem when problem is not null ("cannot open the
+// file", "cannot read the file: it is a folder", "cannot read the file").
 bool readWholeFile(const std::string& path, std::string& bytes, std::string* problem = nullptr);

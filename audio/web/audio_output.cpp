@@ -69,7 +69,8 @@ EM_JS(int, zorbelAudioOpen, (int bufferFrames), {
     // The page hears one word: off, muted (the player's choice comes first), on or waiting.
     audio.tell = function() {
         var state = audio.context.state;
-        state = state == 'closed' ? 'off' : audio.muted ? 'muted' : state == 'running' ? 'on' : 'waiting';
+        state = state == 'closed' ? 'off' : audio.muted ? 'muted'
+              : state == 'running' ? 'on' : 'waiting';
         if (Module.onSoundState) Module.onSoundState(state);
     };
     // A user gesture is what lets a suspended context start; capture sees it before the
@@ -94,7 +95,9 @@ EM_JS(int, zorbelAudioAlive, (), {
 EM_JS(void, zorbelAudioClose, (), {
     var audio = Module.zorbelAudio;
     if (!audio) return;
-    audio.gestures.forEach(function(name) { window.removeEventListener(name, audio.resume, true); });
+    audio.gestures.forEach(function(name) {
+        window.removeEventListener(name, audio.resume, true);
+    });
     audio.node.onaudioprocess = null;
     audio.node.disconnect();
     audio.context.onstatechange = null;

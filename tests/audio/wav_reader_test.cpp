@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -62,7 +64,10 @@ const std::vector<int16_t> kStereo = {0, -1, 32767, -32768, 1000, -1000};
 
 Bytes goodStereo()
 {
-    return encodeWav(kStereo.data(), 3, 2, 22050);
+    Bytes bytes;
+    std::string reason;
+    EXPECT_TRUE(encodeWav(kStereo.data(), 3, 2, 22050, bytes, reason)) << reason;
+    return bytes;
 }
 
 struct Decoded {
@@ -183,14 +188,43 @@ TEST(WavReader, AMissingOrDamagedFileIsOneLineNamingItAndSilence)
     const std::string goodPath = dir.write("good.wav", std::string(good.begin(), good.end()));
     const std::string cutPath = dir.write("cut.wav", std::string(good.begin(), good.begin() + 30));
     const std::string missingPath = (dir.path() / "missing.wav").string();
+    const std::string folderPath = (dir.path() / "folder.wav").string();
+    std::filesystem::create_directory(folderPath);
 
     RecordedLines said;
     EXPECT_EQ(loadSound(goodPath.c_str()).samples, kStereo);
     EXPECT_TRUE(loadSound(cutPath.c_str()).empty());
     EXPECT_TRUE(loadSound(missingPath.c_str()).empty());
+    EXPECT_TRUE(loadSound(folderPath.c_str()).empty());
     const std::vector<std::string> lines = said.lines(DiagStream::Err);
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind(cutPath + ": ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1], missingPath + ": cannot open the file; the sound stays silent");
+    EXPECT_EQ(lines[2],
+              folderPath + ": cannot read the file: it is a folder; the sound stays silent");
     EXPECT_TRUE(said.out().empty());
+}
+
+TEST(WavWriter, RefusesWhatAWavFileCannotHoldBeforeAllocatingOrWriting)
+{
+    // The RIFF size counts the header's last 36 bytes and the samples in 32 bits.
+    constexpr uint64_t kMostStereo = (uint64_t{UINT32_MAX} - 36) / 4;
+    EXPECT_EQ(wavSizeProblem(kMostStereo, 2, 48000), "");
+    EXPECT_EQ(wavSizeProblem(kMostStereo + 1, 2, 48000),
+              "1073741815 sample frames are more than a WAV file holds (1073741814 of 2 "
+              "channels, 22369 s at 48000 Hz)");
+    EXPECT_NE(wavSizeProblem(1, 2, INT32_MAX), "") << "the byte rate overflows 32 bits";
+
+    // The samples are never read: 2^30 + 1 stereo frames are 2^32 + 4 bytes, which a 32-bit
+    // size wraps to 4.
+    const int16_t samples[4] = {};
+    std::vector<uint8_t> bytes(8, 1);
+    std::string reason;
+    EXPECT_FALSE(encodeWav(samples, (size_t{1} << 30) + 1, 2, 48000, bytes, reason));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(reason.find("more than a WAV file holds"), std::string::npos) << reason;
+    TempDir dir;
+    const std::string path = (dir.path() / "long.wav").string();
+    EXPECT_FALSE(writeWav(path, samples, kMostStereo + 1, 2, 48000, reason));
+    EXPECT_FALSE(std::filesystem::exists(path)) << "no file is made";
 }

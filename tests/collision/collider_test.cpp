@@ -42,12 +42,12 @@ TEST(Collider, LoadsVerticesSegmentsAndCircles)
 
     // Lists written as objects read as their values in file order; extra names are ignored;
     // indices are truncated.
-    c.loadFile(dir.write(
-        "varied.json",
-        collider(
-            R"({"p": {"x": 2, "y": 3, "z": 9}, "q": {"name": "q", "y": 5, "x": 4}, "r": {"x": 6, "y": 7}})",
-            R"([{"a": 2.7, "b": 0.2, "name": "s"}])",
-            R"({"c": {"x": 1.5, "y": -2, "radius": 0.25, "z": 1}})")));
+    c.loadFile(
+        dir.write("varied.json",
+                  collider(R"({"p": {"x": 2, "y": 3, "z": 9}, "q": {"name": "q", "y": 5, "x": 4}, )"
+                           R"("r": {"x": 6, "y": 7}})",
+                           R"([{"a": 2.7, "b": 0.2, "name": "s"}])",
+                           R"({"c": {"x": 1.5, "y": -2, "radius": 0.25, "z": 1}})")));
     EXPECT_EQ(c.vertexCount(), 3);
     EXPECT_EQ(c.segmentCount(), 1);
     EXPECT_EQ(c.segment(0), (Quad{6, 7, 2, 3}));
@@ -60,7 +60,8 @@ TEST(Collider, LoadsVerticesSegmentsAndCircles)
     c.loadFile(dir.write(
         "two.json",
         R"({"collider": {"vertices": [], "indices": [], "circles": [{"x":1,"y":1,"radius":1}]},
-        "other": 5, "collider": {"vertices": [{"x": 9, "y": 9}], "indices": [{"a": 0, "b": 0}], "circles": []}})"));
+        "other": 5, "collider": {"vertices": [{"x": 9, "y": 9}], )"
+        R"("indices": [{"a": 0, "b": 0}], "circles": []}})"));
     EXPECT_EQ(c.vertexCount(), 1);
     EXPECT_EQ(c.segment(0), (Quad{9, 9, 9, 9}));
     EXPECT_EQ(c.circleCount(), 0);

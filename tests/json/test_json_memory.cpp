@@ -92,7 +92,8 @@ TEST(JsonMemory, EveryAllocationFailureLeavesNothingBehind)
 {
     const std::string wide(300, ' ');
     const std::vector<std::string> texts = {
-        R"({"model": {"vertices": [{"x": 1.5, "y": -2, "z": 0.25}, {"x": 3e2, "y": 1, "z": 0}], "name": "tree"}})",
+        R"({"model": {"vertices": [{"x": 1.5, "y": -2, "z": 0.25}, {"x": 3e2, "y": 1, "z": 0}], )"
+        R"("name": "tree"}})",
         R"({"a\"b": [1, "x\ty", {"c\\d": ["\u0041", 2]}], "e": [[[]], {}], "f": null, "g": true})",
         "[" + std::string(70000, '1') + ", {\"" + std::string(70000, 'k') + "\": [1]}, \"" + wide +
             "\"]",

@@ -90,7 +90,8 @@ TEST(JsonNode, ReadsConvertLikeTheCLibrary)
 {
     JsonNode root = JsonNode::parse(
         R"({"s": "2.5", "abc": "abc", "t": true, "f": false, "n": null, "up": 2.9, "down": -2.9,
-            "lead": "  7.5kg", "hex": 0x1F, "huge": 1e39, "nan": "nan", "list": [1], "obj": {"a": 1}})");
+            "lead": "  7.5kg", "hex": 0x1F, "huge": 1e39, "nan": "nan", "list": [1],
+            "obj": {"a": 1}})");
     EXPECT_EQ(member(root, "s").asFloat(), 2.5f);
     EXPECT_EQ(member(root, "s").type(), JsonType::String);
     EXPECT_EQ(member(root, "abc").asFloat(), 0.0f);

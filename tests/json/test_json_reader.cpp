@@ -259,7 +259,8 @@ namespace {
 std::vector<std::string> edgeTexts()
 {
     std::vector<std::string> texts = {
-        R"({"model": {"vertices": [{"x": 1, "y": 2}, {"x": 3}], "s": "a]b}c"}, "k": [[1, [2]], {}]})",
+        R"({"model": {"vertices": [{"x": 1, "y": 2}, {"x": 3}], "s": "a]b}c"}, )"
+        R"("k": [[1, [2]], {}]})",
         R"([[{]}, 1, {[}], 2, "[", [1, "\"]"], {"a": [}, ]})",
         "[[\"a\0b\", [1]], [2], {\"k\": \"\0\"}, 3]"s,
         "[[1, \"open], 2]",
@@ -271,7 +272,8 @@ std::vector<std::string> edgeTexts()
         "quote\" ] ,\n"
         "   \"b\" : { \"c\" : \"tab\there\" } // comment ] }\n , \"d\" : /* block */ [ [ ], { } ] "
         "}",
-        "[\"0123456789abcdef0123456789abcdef\", \"x\0yyyyyyyyyyyyyyyyyyyyyyyyy\", [1,2,3,4,5,6,7,8,9]]"s,
+        "[\"0123456789abcdef0123456789abcdef\", \"x\0yyyyyyyyyyyyyyyyyyyyyyyyy\", "
+        "[1,2,3,4,5,6,7,8,9]]"s,
         R"(["abcdefghijklmnop\\", "qrstuvwxyz012345678901234567890\"] ]]]]]]]]]]]]]]]]]]]]]])",
         R"({"a:b":"c,d","e":1:2,"f\"g":3})",
         R"([{"a":"b,c}])",
@@ -280,9 +282,12 @@ std::vector<std::string> edgeTexts()
         R"({:,:})",
         R"({"x":1,"y":"}","z":"{"})",
         R"({"\u0041b":1, "\\": [2], "a\"": {"b": 3}})",
-        R"(["\"a\nb", "\u0041", "\x41", "\101", "\u20AC", "\q\'\/\\", "\b\f\n\r\t\v", "\x4", "\12"])",
-        R"([1, -2.5, +3, .5, 5., 1e5, 1E-5, 0, -0, 012, -.5, 08, 00, 0X1F, 1e, 1.2.3, --1, 1e5.5, 0x1F, 0e+])",
-        R"([true, false, null, True, FALSE, Null, nul, truex, "x, ", "2.5", "abc", "  7.5kg", 1e39, "nan"])",
+        R"(["\"a\nb", "\u0041", "\x41", "\101", "\u20AC", "\q\'\/\\", "\b\f\n\r\t\v", )"
+        R"("\x4", "\12"])",
+        R"([1, -2.5, +3, .5, 5., 1e5, 1E-5, 0, -0, 012, -.5, 08, 00, 0X1F, 1e, 1.2.3, --1, )"
+        R"(1e5.5, 0x1F, 0e+])",
+        R"([true, false, null, True, FALSE, Null, nul, truex, "x, ", "2.5", "abc", "  7.5kg", )"
+        R"(1e39, "nan"])",
         R"([1,,2], [1,], [,], [1]2,3], {"a":1,"a":2}, ["])",
         "[[{]},1]",
         "[1]2,3]",

@@ -125,7 +125,8 @@ TEST(MeshLoad, JsonModelFillsTheArraysAndCounts)
     // stand, the first of two equal names counts, other names are ignored; a string
     // holding a number, a Boolean and null are numbers too; indices are kept modulo 65536.
     const std::string varied = model(
-        R"("vertices": {"p": {"z":3, "y":2, "x":1, "w":9}, "q": {"x":"2.5","y":true,"z":null}, "r": {"x":4,"x":5,"y":0,"z":0}})",
+        R"("vertices": {"p": {"z":3, "y":2, "x":1, "w":9}, "q": {"x":"2.5","y":true,"z":null}, )"
+        R"("r": {"x":4,"x":5,"y":0,"z":0}})",
         kUvs, kColors, R"("indices": [{"c":65538, "b":65537, "a":0}])");
     ASSERT_TRUE(mesh.loadJson(dir.write("varied.json", "{" + varied + "}")));
     EXPECT_EQ(mesh.positions, (std::vector<float>{1, 2, 3, 2.5f, 1, 0, 4, 0, 0}));
@@ -310,14 +311,17 @@ TEST(MeshLoad, DamagedAnimationsAreDroppedWithOneLineAndTheModelKept)
          "[" + animation({keyframe(0, 3, 1)}) + "," + animation({keyframe(0, 4, 1)}) + "]",
          "keyframe 0 of animation 1 has 4 vertices"},
         {"uvs disagree with vertices",
-         R"([{"k":[{"startTime":0,"vertices":[{"x":0,"y":0,"z":0}],"uvs":[],"colors":[{"r":0,"g":0,"b":0}]}]}])",
+         R"([{"k":[{"startTime":0,"vertices":[{"x":0,"y":0,"z":0}],"uvs":[],)"
+         R"("colors":[{"r":0,"g":0,"b":0}]}]}])",
          "has 0 uvs where the first keyframe has 1"},
         {"keyframes smaller than the model",
          "[" + animation({keyframe(0, 2, 1), keyframe(1, 2, 1)}) + "]",
          "keyframes have 2 vertices but the model has 3"},
         {"a vertex without z",
-         R"([{"k":[{"startTime":0,"vertices":[{"x":0,"y":0},{"x":0,"y":0,"z":0},{"x":0,"y":0,"z":0}],)"
-         R"("uvs":[{"u":0,"v":0},{"u":0,"v":0},{"u":0,"v":0}],"colors":[{"r":0,"g":0,"b":0},{"r":0,"g":0,"b":0},{"r":0,"g":0,"b":0}]}]}])",
+         R"([{"k":[{"startTime":0,)"
+         R"("vertices":[{"x":0,"y":0},{"x":0,"y":0,"z":0},{"x":0,"y":0,"z":0}],)"
+         R"("uvs":[{"u":0,"v":0},{"u":0,"v":0},{"u":0,"v":0}],)"
+         R"("colors":[{"r":0,"g":0,"b":0},{"r":0,"g":0,"b":0},{"r":0,"g":0,"b":0}]}]}])",
          "keyframe 0 of animation 0: element 0 of \"vertices\" has no \"z\""},
         {"infinite start time",
          "[" + animation({"{\"startTime\":1e40," + keyframe(0, 3, 1).substr(1)}) + "]",

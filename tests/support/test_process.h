@@ -14,3 +14,9 @@ int processId();
 // written) and returns a duplicate of its old target for restoreDescriptor.
 int redirectDescriptor(int descriptor, const std::filesystem::path& file);
 void restoreDescriptor(int descriptor, int saved);
+
+// Makes a named pipe (FIFO) at path; false where the file system holds none (Windows).
+bool makeNamedPipe(const std::filesystem::path& path);
+// Opens the named pipe's writing end and closes it again, which lets a reader waiting in its
+// open go on and find the end; true when a reader had the pipe open.
+bool releasePipeReader(const std::filesystem::path& path);

@@ -7,7 +7,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <stdexcept>
 
 HeadlessGame::HeadlessGame() = default;
 
@@ -23,8 +27,11 @@ HeadlessGame::~HeadlessGame()
 bool HeadlessGame::start(const Options& options)
 {
     options_ = options;
-    if (const std::string problem = useDataDirectory(); !problem.empty())
+    // A tool that rendered placeholders would report success without its data.
+    if (const std::string problem = useDataDirectory(); !problem.empty()) {
         diagErr(problem);
+        return false;
+    }
     window_ = std::make_unique<GameWindow>();
     window_->setOffscreen(true);
     scene_ = std::make_unique<GameScene>();
@@ -78,17 +85,32 @@ void HeadlessGame::pausedStep()
     renderFrameSound();
 }
 
+uint64_t HeadlessGame::soundFramesAfter(int64_t frames, float frameSeconds)
+{
+    const double exact = std::round(static_cast<double>(frames) * frameSeconds * kSoundRate);
+    // 2^64, exactly; the test is false for NaN too.
+    if (!(exact >= 0.0 && exact < 18446744073709551616.0))
+        return UINT64_MAX;
+    return static_cast<uint64_t>(exact);
+}
+
 void HeadlessGame::renderFrameSound()
 {
-    // Counted from the start, so frame times that are not whole samples do not drift.
     ++frames_;
-    const auto end = static_cast<size_t>(
-        std::llround(static_cast<double>(frames_) * options_.frameSeconds * kSoundRate));
+    const uint64_t end = soundFramesAfter(frames_, options_.frameSeconds);
     const size_t begin = sound_.size() / 2;
     if (end <= begin)
         return;
-    sound_.resize(2 * end);
-    mixer_.render(sound_.data() + 2 * begin, static_cast<int>(end - begin));
+    // A sound too long to keep throws here (std::length_error or std::bad_alloc).
+    if (end > sound_.max_size() / 2)
+        throw std::length_error("the play's sound is too long to keep");
+    sound_.resize(2 * static_cast<size_t>(end));
+    // The mixer renders an int's worth of frames at a time.
+    for (size_t at = begin; at < end;) {
+        const size_t count = std::min<size_t>(end - at, INT_MAX);
+        mixer_.render(sound_.data() + 2 * at, static_cast<int>(count));
+        at += count;
+    }
 }
 
 RgbaImage HeadlessGame::readFrame() const

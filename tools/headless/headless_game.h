@@ -6,14 +6,16 @@
 #include "tools/headless/key_script.h"
 #include "tools/headless/png_writer.h"
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <vector>
 
 // The real GameScene on an offscreen GL context, stepped by hand with a fixed frame time,
 // a fixed seed and scripted keys. Its sound goes through a mixer of its own, rendered in step
-// with the frames (each frame's share of samples at 48 kHz, stereo), paused frames included. The base of the golden images, the frame benchmark, the
-// play-through shown on machines without a display and animated at the top of the README.
+// with the frames (each frame's share of samples at 48 kHz, stereo), paused frames included.
+// The base of the golden images, the frame benchmark, the play-through shown on machines
+// without a display and animated at the top of the README.
 class HeadlessGame {
 public:
     struct Options {
@@ -26,8 +28,9 @@ public:
     HeadlessGame();
     ~HeadlessGame();
 
-    // Opens the offscreen window and initialises the scene; false (with a message) if the
-    // context cannot be made.
+    // Finds the data folder, opens the offscreen window and initialises the scene; false (with
+    // a message) when no data folder serves (the data folder's one line) or the context cannot
+    // be made.
     bool start(const Options& options);
 
     void holdKeys(const std::set<Key>& keys) { keys_.down = keys; }
@@ -48,6 +51,10 @@ public:
     // Everything the mixer played since start: interleaved 16-bit stereo at kSoundRate.
     const std::vector<int16_t>& sound() const { return sound_; }
     static constexpr int kSoundRate = 48000;
+    // The stereo frames of sound after `frames` frames of frameSeconds each, rounded to the
+    // nearest and counted from the start, so frame times that are not whole samples do not
+    // drift; UINT64_MAX when the count does not fit.
+    static uint64_t soundFramesAfter(int64_t frames, float frameSeconds);
 
 private:
     void renderFrameSound();

@@ -12,6 +12,9 @@
 
 #include "diag/diagnostics.h"
 
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -64,7 +67,11 @@ bool parse(int argc, char** argv, Settings& s)
                 return false;
             usePlaythrough(s);
         } else if (arg == "--frames" && (v = value())) {
-            s.frames = std::atoi(v);
+            char* end = nullptr;
+            const long frames = std::strtol(v, &end, 10);
+            if (end == v || *end != '\0' || frames < 1 || frames > INT_MAX)
+                return false;
+            s.frames = static_cast<int>(frames);
         } else if (arg == "--seed" && (v = value())) {
             s.options.seed = static_cast<unsigned>(std::strtoul(v, nullptr, 10));
         } else if (arg == "--dt" && (v = value())) {
@@ -93,7 +100,7 @@ bool parse(int argc, char** argv, Settings& s)
         }
     }
     return s.frames > 0 && s.options.width > 0 && s.options.height > 0 &&
-           s.options.frameSeconds > 0.0f;
+           s.options.frameSeconds > 0.0f && std::isfinite(s.options.frameSeconds);
 }
 
 } // namespace
@@ -118,15 +125,29 @@ int main(int argc, char** argv)
         diagErr("--keys: " + error);
         return 2;
     }
+    // The driver keeps the play's whole sound (for --sound) as a WAV file's samples: a play
+    // whose sound a WAV file cannot hold is refused before anything is made.
+    const uint64_t soundFrames =
+        HeadlessGame::soundFramesAfter(settings.frames, settings.options.frameSeconds);
+    if (const std::string problem = wavSizeProblem(soundFrames, 2, HeadlessGame::kSoundRate);
+        !problem.empty()) {
+        if (settings.sound.empty())
+            diagErrf("--frames %d --dt %g: the play's sound is too long to keep: %s",
+                     settings.frames, settings.options.frameSeconds, problem.c_str());
+        else
+            diagErrf("%s: the play's sound is too long for the file: %s", settings.sound.c_str(),
+                     problem.c_str());
+        return 2;
+    }
     // Paths given relative to where the tool was started stay valid after it finds data/.
     const std::filesystem::path out = std::filesystem::absolute(settings.out);
-    std::filesystem::create_directories(out);
     const std::string soundFile =
         settings.sound.empty() ? "" : std::filesystem::absolute(settings.sound).string();
 
     HeadlessGame game;
     if (!game.start(settings.options))
         return 1;
+    std::filesystem::create_directories(out);
     RgbaImage last;
     for (int frame = 0; frame < settings.frames; ++frame) {
         const bool paused = frame >= settings.pauseFirst && frame <= settings.pauseLast;

@@ -5,6 +5,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 void prepareTestProcess()
@@ -36,4 +37,19 @@ void restoreDescriptor(int descriptor, int saved)
 {
     dup2(saved, descriptor);
     close(saved);
+}
+
+bool makeNamedPipe(const std::filesystem::path& path)
+{
+    return mkfifo(path.c_str(), 0600) == 0;
+}
+
+bool releasePipeReader(const std::filesystem::path& path)
+{
+    // Without a reader a non-blocking open for writing fails (ENXIO).
+    const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer < 0)
+        return false;
+    close(writer);
+    return true;
 }

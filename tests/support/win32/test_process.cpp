@@ -56,3 +56,14 @@ void restoreDescriptor(int descriptor, int saved)
     _dup2(saved, descriptor);
     _close(saved);
 }
+
+// Windows' named pipes live in a namespace of their own, never in a folder.
+bool makeNamedPipe(const std::filesystem::path&)
+{
+    return false;
+}
+
+bool releasePipeReader(const std::filesystem::path&)
+{
+    return false;
+}
