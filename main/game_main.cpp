@@ -61,7 +61,7 @@ int runGame(int argc, char** argv)
     // Shared with the frame driver, which on some platforms keeps running the passes after
     // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
-    game->window.setPadPoll([] { return gamePads.poll(); });
+    game->window.setPadPoll([] { return gamePads.pollStartWentDown(); });
     // The scene hands the mixer its sounds at init; the mixer plays whether or not a device
     // takes its output.
     game->scene.setMixer(&game->mixer);

@@ -129,12 +129,12 @@ TEST(XInputPads, StartThroughThePlatformPathPressesOncePerPress)
     slots.pads[1].wButtons = XINPUT_GAMEPAD_START;
     useXInputGetState(scriptedGetState);
     GamePads pads;
-    EXPECT_EQ(pads.poll(), 1);
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_TRUE(pads.pollStartWentDown());
+    EXPECT_FALSE(pads.pollStartWentDown());
     slots.pads[1].wButtons = 0;
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_FALSE(pads.pollStartWentDown());
     slots.pads[1].wButtons = XINPUT_GAMEPAD_START;
-    EXPECT_EQ(pads.poll(), 1);
+    EXPECT_TRUE(pads.pollStartWentDown());
     useXInputGetState(nullptr);
 }
 
@@ -145,7 +145,7 @@ TEST(XInputPads, TheRealXInputWithNoPadReadsNeutral)
     useXInputGetState(nullptr);
     GamePads pads;
     for (int read = 0; read < 3; ++read) {
-        EXPECT_EQ(pads.poll(), 0);
+        EXPECT_FALSE(pads.pollStartWentDown());
         EXPECT_EQ(pads.connected(), 0);
         for (Key key : {Key::Space, Key::Left, Key::Right, Key::Up, Key::Down})
             EXPECT_FALSE(pads.isDown(key));
