@@ -9,14 +9,13 @@
 #include <thread>
 #include <vector>
 
-// waveOut on the wave mapper (the system's default output). Four buffers of about 20 ms
-// circulate: the driver signals an event when it has played one, and a thread of ours wakes,
-// refills every finished buffer from the source and queues it again. waveOut's own callback
-// is never used: its functions may not be called from there.
+// waveOut on the wave mapper (the system's default output). Four buffers of
+// kOutputBufferFrames circulate: the driver signals an event when it has played one, and a
+// thread of ours wakes, refills every finished buffer from the source and queues it again.
+// waveOut's own callback is never used: its functions may not be called from there.
 namespace {
 
 constexpr int kBufferCount = 4;
-constexpr int kBufferFrames = kPreferredSampleRate / 50;
 // The longest the refill thread sleeps without a signal before it looks at the stop flag.
 constexpr DWORD kWakeMilliseconds = 100;
 
@@ -47,7 +46,7 @@ struct AudioOutput::State {
     bool queue(WAVEHDR& header)
     {
         header.dwFlags &= ~WHDR_DONE;
-        source->render(reinterpret_cast<int16_t*>(header.lpData), kBufferFrames);
+        source->render(reinterpret_cast<int16_t*>(header.lpData), kOutputBufferFrames);
         const MMRESULT result = waveOutWrite(device, &header, sizeof header);
         if (result == MMSYSERR_NOERROR)
             return true;
@@ -106,13 +105,13 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
     }
     s.source = &source;
     source.prepare(kPreferredSampleRate);
-    s.samples.assign(static_cast<size_t>(kBufferCount) * kBufferFrames * 2, 0);
+    s.samples.assign(static_cast<size_t>(kBufferCount) * kOutputBufferFrames * 2, 0);
     for (int i = 0; i < kBufferCount; ++i) {
         WAVEHDR& header = s.headers[i];
         header = WAVEHDR{};
-        header.lpData =
-            reinterpret_cast<LPSTR>(s.samples.data() + static_cast<size_t>(i) * kBufferFrames * 2);
-        header.dwBufferLength = kBufferFrames * format.nBlockAlign;
+        header.lpData = reinterpret_cast<LPSTR>(s.samples.data() +
+                                                static_cast<size_t>(i) * kOutputBufferFrames * 2);
+        header.dwBufferLength = kOutputBufferFrames * format.nBlockAlign;
         const MMRESULT prepared = waveOutPrepareHeader(s.device, &header, sizeof header);
         if (prepared != MMSYSERR_NOERROR) {
             reason = waveOutText(prepared);

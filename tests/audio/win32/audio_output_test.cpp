@@ -58,12 +58,11 @@ TEST(Win32AudioOutput, PlaysFromItsOwnThreadOrSaysWhyNot)
     }
     EXPECT_TRUE(output.isOpen());
     EXPECT_EQ(tone.rate(), kPreferredSampleRate);
-    // Four buffers of 20 ms are queued before open returns; more follow, whole buffers, as
-    // the device plays them (the refill thread may already have woken).
-    constexpr int64_t kBufferFrames = kPreferredSampleRate / 50;
+    // Four buffers are queued before open returns; more follow, whole buffers, as the device
+    // plays them (the refill thread may already have woken).
     const int64_t queued = tone.framesRendered();
-    EXPECT_GE(queued, 4 * kBufferFrames);
-    EXPECT_EQ(queued % kBufferFrames, 0);
+    EXPECT_GE(queued, 4 * kOutputBufferFrames);
+    EXPECT_EQ(queued % kOutputBufferFrames, 0);
     for (int i = 0; i < 50 && tone.framesRendered() == queued; ++i)
         std::this_thread::sleep_for(20ms);
     EXPECT_GT(tone.framesRendered(), queued) << "the refill thread woke for a played buffer";
