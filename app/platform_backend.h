@@ -25,11 +25,13 @@
 //   int64_t SystemClock::counter(), int64_t SystemClock::frequency()
 //   void SystemClock::sleepOneMillisecond(), bool SystemClock::canSleep() const
 //
-// Message boxes: app/message_box.h (app/<platform>/message_box.cpp); each also says its
-// text on standard error through diag/diagnostics.h
+// Message boxes: app/message_box.h (app/<platform>/message_box.cpp); the first three also
+// say their text on standard error through diag/diagnostics.h
 //   void showErrorBox(const char* text)
 //   void showNoticeBox(const char* text)
 //   void reportProblemBeforeWindow(const char* text)   a start-up problem before any window
+//   bool showAnswerWithoutConsole(caption, text, mistake)   --help, --version or a mistake
+//                                      in a box where no console shows it (Windows)
 //
 // Executable folder: app/data_directory.h (app/<platform>/executable_directory.cpp)
 //   std::filesystem::path executableDirectory()
