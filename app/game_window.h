@@ -24,10 +24,10 @@ public:
     void setSizeListener(SizeListener* listener) { sizeListener_ = listener; }
     SizeListener* sizeListener() const { return sizeListener_; }
 
-    // Reads the game pads once per pump, after the window's events, and answers how many
-    // times Start went down since the last read; each press toggles the pause exactly as an
-    // Escape key-down does. Without it no pad is read.
-    void setPadPoll(std::function<int()> poll) { padPoll_ = std::move(poll); }
+    // Reads the game pads once per pump, after the window's events, and answers whether Start
+    // went down since the last read; a press toggles the pause exactly as an Escape key-down
+    // does. Without it no pad is read.
+    void setPadPoll(std::function<bool()> poll) { padPoll_ = std::move(poll); }
 
     // Tools and tests: make the window and its context without showing anything on a
     // display (SDL's offscreen driver, a Win32 window that is never shown). Before create().
@@ -63,7 +63,7 @@ private:
 
     // What every backend does with the events it translates.
     void toggleActive() { active_ = !active_; }
-    int padStartPresses() { return padPoll_ ? padPoll_() : 0; }
+    bool padStartWentDown() { return padPoll_ && padPoll_(); }
     void reportSize(int width, int height)
     {
         if (sizeListener_ != nullptr)
@@ -73,7 +73,7 @@ private:
 
     bool active_ = true;
     SizeListener* sizeListener_ = nullptr;
-    std::function<int()> padPoll_;
+    std::function<bool()> padPoll_;
     bool running_ = false;
     bool fullScreen_ = false;
     bool legacyContext_ = false;

@@ -25,11 +25,13 @@
 //   int64_t SystemClock::counter(), int64_t SystemClock::frequency()
 //   void SystemClock::sleepOneMillisecond(), bool SystemClock::canSleep() const
 //
-// Message boxes: app/message_box.h (app/<platform>/message_box.cpp); each also says its
-// text on standard error through diag/diagnostics.h
+// Message boxes: app/message_box.h (app/<platform>/message_box.cpp); the first three also
+// say their text on standard error through diag/diagnostics.h
 //   void showErrorBox(const char* text)
 //   void showNoticeBox(const char* text)
 //   void reportProblemBeforeWindow(const char* text)   a start-up problem before any window
+//   bool showAnswerWithoutConsole(caption, text, mistake)   --help, --version or a mistake
+//                                      in a box where no console shows it (Windows)
 //
 // Executable folder: app/data_directory.h (app/<platform>/executable_directory.cpp)
 //   std::filesystem::path executableDirectory()
@@ -39,15 +41,23 @@
 //   int runFrameLoop(std::function<bool()> pass, std::function<int()> finish)
 //
 // Key source: input/key_source.h (input/<platform>/platform_keyboard.cpp)
-//   const KeySource& platformKeyboard()
+//   const KeySource& platformKeyboard()   the keys of play by their place, the rows of
+//                                      kLetterKeys by their letter and only with the focus
 //
 // Game pads: input/pad_reading.h (input/<platform>/platform_pads.cpp)
 //   void readPlatformPads(PadSet& pads)   every connected pad, as the platform reports it
+//   (the backend's state in a class of its platform_pads.cpp)
 //
-// Sound output: audio/audio_output.h (audio/<platform>/)
-//   struct AudioOutput::State; AudioOutput::AudioOutput(), ~AudioOutput()
+// Sound output: audio/audio_output.h (audio/<platform>/audio_output.cpp)
+//   struct AudioOutput::State          every handle and buffer of the backend, no file globals
+//   AudioOutput::AudioOutput(), ~AudioOutput()
 //   bool AudioOutput::open(AudioSource&, std::string& reason), bool poll(std::string& reason),
 //   void close(), bool isOpen() const, void showMuted(bool)
+//   (buffers of kOutputBufferFrames)
+//
+// Where no virtual device exists (Windows' pads and sound under Wine), the backend takes its
+// system calls through a table that tests replace: input/win32/xinput_functions.h,
+// audio/win32/wave_out_functions.h.
 //
 // PNG decoder: render/png_container.h (render/libpng/, render/wic/, render/browser/, named
 // by ZORBEL_PNG_DECODER); the portable loadPng reads the file and checks the container first

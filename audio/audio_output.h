@@ -24,6 +24,11 @@ protected:
 // The rate asked of a device; it may give another, which prepare then receives.
 constexpr int kPreferredSampleRate = 48000;
 
+// The frames of one buffer the device pulls, about 21 ms at the preferred rate: short enough
+// for a sound to start within a frame or two, long enough that a busy machine does not starve
+// the device. A power of two, as SDL and the browser's script node ask.
+constexpr int kOutputBufferFrames = 1024;
+
 // The platform's default sound output, one per program. All calls come from the game thread.
 class AudioOutput {
 public:

@@ -58,7 +58,7 @@ int pressesSeen = 0;
 
 void run(const char* label, BenchPad* pad)
 {
-    const auto poll = [] { pressesSeen += gamePads.poll(); };
+    const auto poll = [] { pressesSeen += gamePads.pollStartWentDown(); };
     std::vector<double> alone = measure(pad, false, poll);
     std::vector<double> pumped = measure(pad, true, poll);
     char what[64];
@@ -73,14 +73,14 @@ void run(const char* label, BenchPad* pad)
 int main()
 {
     // The first poll starts the platform's pad library: outside the figures.
-    gamePads.poll();
+    gamePads.pollStartWentDown();
     run("no pad", nullptr);
     std::unique_ptr<BenchPad> pad = BenchPad::plugIn();
     if (!pad) {
         std::printf("one pad: the platform could not make one\n");
         return 0;
     }
-    gamePads.poll();
+    gamePads.pollStartWentDown();
     run("one pad", pad.get());
     std::printf("pads seen in the last poll: %d\n", gamePads.connected());
     pad.reset();

@@ -53,7 +53,7 @@ void GameScene::setPaused(bool paused)
         return;
     // The device keeps no history, so the poll changes nothing the next update reads.
     inputDevice.update();
-    sound_.followMuteKey(inputDevice.mutePressed());
+    sound_.followMuteKey(inputDevice.muteHeld());
 }
 
 void GameScene::update(float t)
@@ -62,7 +62,7 @@ void GameScene::update(float t)
     char text[32];
 
     inputDevice.update();
-    if (inputDevice.spacePressed())
+    if (inputDevice.spaceHeld())
         freeCamera_ = freeCamera_ == 0 ? 1 : 0;
 
     std::snprintf(text, sizeof text, "%d %d", truncateToInt(spinner_.x), truncateToInt(spinner_.y));
@@ -127,6 +127,6 @@ void GameScene::update(float t)
                        cameraEye_.x != eyeBefore.x || cameraEye_.y != eyeBefore.y;
     sound_.update({.moved = moved,
                    .multiplier = truncateToInt(multiplier_),
-                   .spaceDown = inputDevice.spacePressed(),
-                   .muteDown = inputDevice.mutePressed()});
+                   .spaceDown = inputDevice.spaceHeld(),
+                   .muteDown = inputDevice.muteHeld()});
 }

@@ -2,11 +2,11 @@
 
 GamePads gamePads;
 
-int GamePads::poll()
+bool GamePads::pollStartWentDown()
 {
     pads_ = PadSet();
     reader_(pads_);
-    const bool pressed = pads_.start() && !startHeld_;
+    const bool wentDown = pads_.start() && !startHeld_;
     startHeld_ = pads_.start();
-    return pressed ? 1 : 0;
+    return wentDown;
 }

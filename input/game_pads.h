@@ -12,10 +12,10 @@ public:
     // Reads the platform's pads unless a test gives another reader.
     void setReader(Reader reader) { reader_ = reader != nullptr ? reader : readPlatformPads; }
 
-    // Reads every pad once and keeps what they hold. Returns 1 when Start went down since the
-    // previous poll, else 0: a held Start presses once, and a pad that goes while Start is
-    // held leaves nothing pressed.
-    int poll();
+    // Reads every pad once and keeps what they hold. True when Start went down since the
+    // previous poll: a held Start presses once, and a pad that goes while Start is held
+    // leaves nothing pressed.
+    bool pollStartWentDown();
 
     bool isDown(Key key) const override { return pads_.holds(key); }
     // The pads of the last poll.

@@ -2,16 +2,16 @@
 
 #include "input/key_source.h"
 
-// The keyboard read as a game pad: three identical direction pairs with components -1, 0
-// or +1 (x to the right, y upwards), three held buttons and the mute key. No history: a
-// held key reads as pressed on every update. The game pads add to the keyboard: a key is
-// down when the keyboard or a pad holds it.
 // One direction pair.
 struct Direction {
     float x = 0.0f;
     float y = 0.0f;
 };
 
+// The keyboard read as a game pad: three identical direction pairs with components -1, 0
+// or +1 (x to the right, y upwards), three buttons and the mute key, each read as held or
+// not. No history: a held key reads as held on every update, and no press is counted. The
+// game pads add to the keyboard: a key is down when the keyboard or a pad holds it.
 class InputDevice {
 public:
     // Reads from the platform keyboard unless a test gives another source.
@@ -26,11 +26,12 @@ public:
     Direction primaryStick() const { return primary_; }
     Direction secondaryStick() const { return secondary_; }
     Direction directionPad() const { return pad_; }
-    bool spacePressed() const { return space_; }
-    bool f1Pressed() const { return f1_; }
-    bool f2Pressed() const { return f2_; }
-    // M, which mutes and unmutes the sound (on its key-down; the device keeps no history).
-    bool mutePressed() const { return mute_; }
+    bool spaceHeld() const { return space_; }
+    bool f1Held() const { return f1_; }
+    bool f2Held() const { return f2_; }
+    // M, which mutes and unmutes the sound (the scene acts on its key-down; the device keeps
+    // no history).
+    bool muteHeld() const { return mute_; }
 
 private:
     const KeySource* source_ = nullptr;

@@ -4,6 +4,26 @@
 enum class Key { Space, F1, F2, Left, Right, Up, Down, M };
 inline constexpr int kKeyCount = static_cast<int>(Key::M) + 1;
 
+// The keys of play (the arrows, Space, F1, F2) are read where they sit on the keyboard,
+// whatever its layout prints on them, and on Windows whichever window has the keyboard focus.
+// A key of our own is read by the letter printed on it in the player's layout, and only
+// while the game's window has the keyboard focus: typing into another program does nothing
+// to the game. Each has one row here; every platform keyboard reads them from this table.
+struct LetterKey {
+    Key key;
+    char letter; // lower case, a to z
+};
+inline constexpr LetterKey kLetterKeys[] = {{Key::M, 'm'}};
+
+// The letter of a key of our own; 0 for a key of play.
+constexpr char letterOf(Key key)
+{
+    for (const LetterKey& row : kLetterKeys)
+        if (row.key == key)
+            return row.letter;
+    return 0;
+}
+
 // Where the device reads the current down state of a key. The platform keyboard is one
 // source; tests script another.
 class KeySource {
@@ -14,6 +34,6 @@ protected:
     ~KeySource() = default;
 };
 
-// The keyboard as the platform backend reads it: the state of the last message pump (SDL) or
-// the state at the moment of the poll (Windows).
+// The keyboard as the platform backend reads it: the state of the last message pump (SDL), of
+// the page's last key events (a browser) or at the moment of the poll (Windows).
 const KeySource& platformKeyboard();

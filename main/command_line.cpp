@@ -1,7 +1,5 @@
 #include "main/command_line.h"
 
-#include "diag/diagnostics.h"
-
 #include <string_view>
 #include <utility>
 
@@ -80,16 +78,15 @@ std::string versionText()
     return std::string("zorbel ") + ZORBEL_VERSION;
 }
 
-int answerCommandLine(const CommandLine& commandLine)
+CommandLineAnswer answerTo(const CommandLine& commandLine)
 {
     switch (commandLine.request) {
-    case CommandLine::Request::Help: diagOutLines(usageText()); return 0;
-    case CommandLine::Request::Version: diagOut(versionText()); return 0;
+    case CommandLine::Request::Help: return {usageText(), false, "QUIX 5 Zorbel: help", 0};
+    case CommandLine::Request::Version: return {versionText(), false, "QUIX 5 Zorbel: version", 0};
     case CommandLine::Request::Mistake:
-        diagErr("zorbel: " + commandLine.mistake);
-        diagErrLines(usageText());
-        return 2;
+        return {"zorbel: " + commandLine.mistake + "\n" + usageText(), true, "An error occurred",
+                2};
     case CommandLine::Request::Play: break;
     }
-    return 0;
+    return {};
 }

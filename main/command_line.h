@@ -25,6 +25,11 @@ const char* usageText();
 // "zorbel " and the project's version.
 std::string versionText();
 
-// Answers a request that is not Play: the text on the right stream, and the exit code
-// (0 for --help and --version, 2 after a mistake).
-int answerCommandLine(const CommandLine& commandLine);
+// The answer to a request that is not Play.
+struct CommandLineAnswer {
+    std::string text;         // several lines
+    bool mistake = false;     // said on standard error (else standard output), or an error box
+    const char* caption = ""; // of the box it shows in where no console shows it
+    int exitCode = 0;         // 0 for --help and --version, 2 after a mistake
+};
+CommandLineAnswer answerTo(const CommandLine& commandLine);

@@ -45,13 +45,26 @@ void pollSound(Game& game)
     game.sound.showMuted(game.mixer.muted());
 }
 
+// --help, --version or a mistake: said on the console, or shown in a box where there is none.
+int answer(const CommandLine& commandLine)
+{
+    const CommandLineAnswer reply = answerTo(commandLine);
+    if (!showAnswerWithoutConsole(reply.caption, reply.text.c_str(), reply.mistake)) {
+        if (reply.mistake)
+            diagErrLines(reply.text);
+        else
+            diagOutLines(reply.text);
+    }
+    return reply.exitCode;
+}
+
 } // namespace
 
 int runGame(int argc, char** argv)
 {
     const CommandLine commandLine = parseCommandLine(argc, argv);
     if (commandLine.request != CommandLine::Request::Play)
-        return answerCommandLine(commandLine);
+        return answer(commandLine);
     // Without its data the game would be drawn in placeholders only: stop before any window.
     if (const std::string problem = useDataDirectory(pathFromUtf8(commandLine.dataDirectory));
         !problem.empty()) {
@@ -61,7 +74,7 @@ int runGame(int argc, char** argv)
     // Shared with the frame driver, which on some platforms keeps running the passes after
     // this function has returned: the passes keep the game alive.
     auto game = std::make_shared<Game>();
-    game->window.setPadPoll([] { return gamePads.poll(); });
+    game->window.setPadPoll([] { return gamePads.pollStartWentDown(); });
     // The scene hands the mixer its sounds at init; the mixer plays whether or not a device
     // takes its output.
     game->scene.setMixer(&game->mixer);

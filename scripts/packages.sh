@@ -13,11 +13,12 @@ PACKAGE_PACKAGES=(dpkg-dev)
 
 # The tests on top of building: the second compiler and its sanitizer and fuzzer runtimes,
 # GoogleTest, an X server to drive the real game in (and a window manager, which grants full
-# screen), the tools that read its pictures and its sound, and lintian, which holds the .deb to
-# Debian's rules.
+# screen; setxkbmap, which gives it another keyboard layout), the tools that read its pictures
+# and its sound, and lintian, which holds the .deb to Debian's rules.
 TEST_PACKAGES=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick sox locales clang-format openbox lintian
+  xvfb xauth xfonts-base xdotool x11-xkb-utils x11-utils imagemagick sox locales clang-format
+  openbox lintian
   "${PACKAGE_PACKAGES[@]}"
 )
 

@@ -178,7 +178,7 @@ void GameWindow::pumpMessages()
         }
     }
     // After the events: SDL has brought the pads' state up to date while pumping them.
-    for (int presses = padStartPresses(); presses > 0; --presses)
+    if (padStartWentDown())
         toggleActive();
 }
 

@@ -27,6 +27,12 @@ void showNoticeBox(const char* text)
     showBox(SDL_MESSAGEBOX_INFORMATION, "", text);
 }
 
+// A Linux program always has its standard streams: a terminal, a file, or the desktop's log.
+bool showAnswerWithoutConsole(const char*, const char*, bool)
+{
+    return false;
+}
+
 void reportProblemBeforeWindow(const char* text)
 {
     // Started from a desktop menu or a terminal alike, the line on standard error is the

@@ -158,7 +158,8 @@ void GameWindow::pumpMessages()
 {
     Platform& p = *platform_;
     // A pad's Start goes the way of Escape, ending a pause for a hidden tab too.
-    p.escapePresses += padStartPresses();
+    if (padStartWentDown())
+        ++p.escapePresses;
     for (; p.escapePresses > 0; --p.escapePresses) {
         // The player decides from here: no automatic resume after a hidden tab.
         p.pausedForHiding = false;

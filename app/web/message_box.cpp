@@ -34,6 +34,12 @@ void showNoticeBox(const char* text)
     showInPage("", text);
 }
 
+// The page passes no command line; the browser's console takes whatever is said.
+bool showAnswerWithoutConsole(const char*, const char*, bool)
+{
+    return false;
+}
+
 void reportProblemBeforeWindow(const char* text)
 {
     showErrorBox(text);

@@ -267,7 +267,7 @@ void GameWindow::pumpMessages()
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    for (int presses = padStartPresses(); presses > 0; --presses)
+    if (padStartWentDown())
         toggleActive();
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -27,7 +28,31 @@ void showBox(const wchar_t* caption, const char* text, UINT type)
     MessageBoxW(nullptr, wide(text).c_str(), caption, type);
 }
 
+// Whether a standard stream leads somewhere: a file, a pipe or a console the program was given
+// (a windowed program started from Explorer or a shortcut has none).
+bool leadsSomewhere(DWORD stream)
+{
+    HANDLE handle = GetStdHandle(stream);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+           GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
 } // namespace
+
+bool showAnswerWithoutConsole(const char* caption, const char* text, bool mistake)
+{
+    const DWORD stream = mistake ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    if (leadsSomewhere(stream))
+        return false;
+    // Started from a command prompt: its console, which the C stream then writes to. The
+    // prompt does not wait for a windowed program, so the text follows its next prompt.
+    if (AttachConsole(ATTACH_PARENT_PROCESS) &&
+        std::freopen("CONOUT$", "w", mistake ? stderr : stdout) != nullptr)
+        return false;
+    MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(),
+                MB_OK | (mistake ? MB_ICONERROR : MB_ICONINFORMATION));
+    return true;
+}
 
 void showErrorBox(const char* text)
 {

@@ -3,27 +3,25 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
-// SDL2's audio with a callback: SDL's own thread pulls from the source, a buffer of about
-// 20 ms at a time. SDL converts to what the device takes, except the rate, which the device
-// may choose and the source is told.
+// SDL2's audio with a callback: SDL's own thread pulls from the source, one buffer of
+// kOutputBufferFrames at a time. SDL converts to what the device takes, except the rate, which
+// the device may choose and the source is told.
 struct AudioOutput::State {
     SDL_AudioDeviceID device = 0;
+    // Set before the device starts and cleared after it has closed, so the callback, which
+    // runs only in between, always finds it.
     AudioSource* source = nullptr;
     bool audioStarted = false;
+
+    // SDL's audio thread; user is the State.
+    static void SDLCALL fill(void* user, Uint8* stream, int length)
+    {
+        static_cast<State*>(user)->source->render(reinterpret_cast<int16_t*>(stream),
+                                                  length / static_cast<int>(2 * sizeof(int16_t)));
+    }
 };
 
 namespace {
-
-// About 21 ms at 48 kHz: short enough for a sound to start within a frame or two, long
-// enough that a busy machine does not starve the device.
-constexpr Uint16 kBufferFrames = 1024;
-
-void SDLCALL fill(void* user, Uint8* stream, int length)
-{
-    auto* source = static_cast<AudioSource*>(user);
-    source->render(reinterpret_cast<int16_t*>(stream),
-                   length / static_cast<int>(2 * sizeof(int16_t)));
-}
 
 // ALSA's library writes its own lines to standard error when a device cannot be opened
 // (several for a machine with no sound card), beside the one line SDL's reason makes. Once
@@ -65,9 +63,9 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
     wanted.freq = kPreferredSampleRate;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
-    wanted.samples = kBufferFrames;
-    wanted.callback = fill;
-    wanted.userdata = &source;
+    wanted.samples = kOutputBufferFrames;
+    wanted.callback = State::fill;
+    wanted.userdata = &s;
     SDL_AudioSpec obtained{};
     s.device =
         SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
@@ -76,7 +74,8 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
         close();
         return false;
     }
-    // The callback cannot run before the device is unpaused, so prepare comes first.
+    // The callback cannot run before the device is unpaused, so the source is set and
+    // prepared first.
     s.source = &source;
     source.prepare(obtained.freq);
     SDL_PauseAudioDevice(s.device, 0);

@@ -10,31 +10,33 @@
 // page hears of each change (waiting, on, off) through Module.onSoundState when it has one.
 namespace {
 
-// About 21 ms at 48 kHz, the smallest size a browser keeps fed without gaps.
-constexpr int kBufferFrames = 1024;
-
-// What the audio callback pulls from; the browser has one output per program.
+// What the node's callback pulls from, part of the output's State: the script is given its
+// address when the output opens.
 struct Pull {
     AudioSource* source = nullptr;
     std::vector<int16_t> samples;
 };
-Pull pull;
 
 } // namespace
 
+struct AudioOutput::State {
+    bool open = false;
+    Pull pull;
+};
+
 // Called by the node's callback: renders frames into the buffer the script then reads.
-extern "C" EMSCRIPTEN_KEEPALIVE int16_t* zorbelAudioPull(int frames)
+extern "C" EMSCRIPTEN_KEEPALIVE int16_t* zorbelAudioPull(Pull* pull, int frames)
 {
-    if (pull.source == nullptr || frames <= 0 || frames > kBufferFrames)
+    if (pull->source == nullptr || frames <= 0 || frames > kOutputBufferFrames)
         return nullptr;
-    pull.source->render(pull.samples.data(), frames);
-    return pull.samples.data();
+    pull->source->render(pull->samples.data(), frames);
+    return pull->samples.data();
 }
 
 // Returns the context's rate, or 0 when the browser has no Web Audio, -1 when it refused a
-// context.
+// context. pull is handed back to zorbelAudioPull on every callback.
 // clang-format off
-EM_JS(int, zorbelAudioOpen, (int bufferFrames), {
+EM_JS(int, zorbelAudioOpen, (int bufferFrames, Pull* pull), {
     var off = function(code) {
         if (Module.onSoundState) Module.onSoundState('off');
         return code;
@@ -53,7 +55,7 @@ EM_JS(int, zorbelAudioOpen, (int bufferFrames), {
         var left = output.getChannelData(0);
         var right = output.getChannelData(1);
         var frames = output.length;
-        var at = _zorbelAudioPull(frames);
+        var at = _zorbelAudioPull(pull, frames);
         if (!at) {
             left.fill(0);
             right.fill(0);
@@ -107,10 +109,6 @@ EM_JS(void, zorbelAudioClose, (), {
 });
 // clang-format on
 
-struct AudioOutput::State {
-    bool open = false;
-};
-
 AudioOutput::AudioOutput() : state_(std::make_unique<State>()) { }
 
 AudioOutput::~AudioOutput()
@@ -121,18 +119,19 @@ AudioOutput::~AudioOutput()
 bool AudioOutput::open(AudioSource& source, std::string& reason)
 {
     close();
-    pull.samples.assign(2 * kBufferFrames, 0);
-    const int rate = zorbelAudioOpen(kBufferFrames);
+    State& s = *state_;
+    s.pull.samples.assign(2 * kOutputBufferFrames, 0);
+    const int rate = zorbelAudioOpen(kOutputBufferFrames, &s.pull);
     if (rate <= 0) {
         reason =
             rate == 0 ? "this browser has no Web Audio" : "the browser refused an audio context";
-        pull.samples.clear();
+        s.pull.samples.clear();
         return false;
     }
     // The callback runs on this thread between frames, never during this call.
     source.prepare(rate);
-    pull.source = &source;
-    state_->open = true;
+    s.pull.source = &source;
+    s.open = true;
     return true;
 }
 
@@ -147,12 +146,13 @@ bool AudioOutput::poll(std::string& reason)
 
 void AudioOutput::close()
 {
-    if (!state_->open)
+    State& s = *state_;
+    if (!s.open)
         return;
     zorbelAudioClose();
-    pull.source = nullptr;
-    pull.samples.clear();
-    state_->open = false;
+    s.pull.source = nullptr;
+    s.pull.samples.clear();
+    s.open = false;
 }
 
 bool AudioOutput::isOpen() const

@@ -1,24 +1,33 @@
 #include "audio/audio_output.h"
 
-#include <windows.h>
-#include <mmsystem.h>
+#include "audio/win32/wave_out_functions.h"
 
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
-// waveOut on the wave mapper (the system's default output). Four buffers of about 20 ms
-// circulate: the driver signals an event when it has played one, and a thread of ours wakes,
-// refills every finished buffer from the source and queues it again. waveOut's own callback
-// is never used: its functions may not be called from there.
+// waveOut on the wave mapper (the system's default output). Four buffers of
+// kOutputBufferFrames circulate: the driver signals an event when it has played one, and a
+// thread of ours wakes, refills every finished buffer from the source and queues it again.
+// waveOut's own callback is never used: its functions may not be called from there.
 namespace {
 
 constexpr int kBufferCount = 4;
-constexpr int kBufferFrames = kPreferredSampleRate / 50;
 // The longest the refill thread sleeps without a signal before it looks at the stop flag.
 constexpr DWORD kWakeMilliseconds = 100;
+// A device that has handed no buffer back for this long while four were queued (about 85 ms
+// of sound) has stopped playing. Counted in the thread's own waits that ended without a
+// signal, not by the clock, so that a machine waking from sleep does not read as a device
+// that stopped.
+constexpr DWORD kStalledMilliseconds = 1000;
+constexpr int kStalledWakes = kStalledMilliseconds / kWakeMilliseconds;
+
+const WaveOutFunctions kSystemWaveOut = {waveOutOpen,  waveOutPrepareHeader,   waveOutWrite,
+                                         waveOutReset, waveOutUnprepareHeader, waveOutClose};
+const WaveOutFunctions* waveOutInUse = &kSystemWaveOut;
 
 std::string waveOutText(MMRESULT result)
 {
@@ -30,7 +39,14 @@ std::string waveOutText(MMRESULT result)
 
 } // namespace
 
+void useWaveOutFunctions(const WaveOutFunctions* functions)
+{
+    waveOutInUse = functions != nullptr ? functions : &kSystemWaveOut;
+}
+
 struct AudioOutput::State {
+    // The calls of this device, fixed when it opens.
+    const WaveOutFunctions* waveOut = &kSystemWaveOut;
     HWAVEOUT device = nullptr;
     HANDLE bufferDone = nullptr;
     AudioSource* source = nullptr;
@@ -39,34 +55,53 @@ struct AudioOutput::State {
     std::thread refill;
     std::atomic<bool> stopping{false};
     std::atomic<bool> failed{false};
-    // The failure's text, written by the refill thread before it sets failed.
+    // Why the device failed, written by the refill thread before it sets failed.
     std::mutex failureLock;
     std::string failure;
 
-    // Fills one buffer from the source and queues it; false once the device refuses it.
-    bool queue(WAVEHDR& header)
+    void fail(std::string reason)
+    {
+        {
+            std::lock_guard<std::mutex> lock(failureLock);
+            failure = std::move(reason);
+        }
+        failed.store(true);
+    }
+
+    // Fills one buffer from the source and queues it. When the device refuses it, returns
+    // the device's reason; empty when queued.
+    std::string queue(WAVEHDR& header)
     {
         header.dwFlags &= ~WHDR_DONE;
-        source->render(reinterpret_cast<int16_t*>(header.lpData), kBufferFrames);
-        const MMRESULT result = waveOutWrite(device, &header, sizeof header);
-        if (result == MMSYSERR_NOERROR)
-            return true;
-        std::lock_guard<std::mutex> lock(failureLock);
-        failure = waveOutText(result);
-        return false;
+        source->render(reinterpret_cast<int16_t*>(header.lpData), kOutputBufferFrames);
+        const MMRESULT result = waveOut->write(device, &header, sizeof header);
+        return result == MMSYSERR_NOERROR ? std::string() : waveOutText(result);
     }
 
     void refillLoop()
     {
+        int quietWakes = 0;
         while (!stopping.load()) {
-            WaitForSingleObject(bufferDone, kWakeMilliseconds);
+            const bool signalled =
+                WaitForSingleObject(bufferDone, kWakeMilliseconds) == WAIT_OBJECT_0;
+            bool refilled = false;
             for (WAVEHDR& header : headers) {
                 if (stopping.load())
                     return;
-                if ((header.dwFlags & WHDR_DONE) != 0 && !queue(header)) {
-                    failed.store(true);
+                if ((header.dwFlags & WHDR_DONE) == 0)
+                    continue;
+                if (const std::string refused = queue(header); !refused.empty()) {
+                    fail("the sound device has gone (" + refused + ")");
                     return;
                 }
+                refilled = true;
+            }
+            if (refilled) {
+                quietWakes = 0;
+            } else if (!signalled && ++quietWakes >= kStalledWakes) {
+                fail("the sound device stopped playing (no buffer came back within " +
+                     std::to_string(kStalledMilliseconds / 1000) + " s)");
+                return;
             }
         }
     }
@@ -83,6 +118,7 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
 {
     close();
     State& s = *state_;
+    s.waveOut = waveOutInUse;
     s.bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (s.bufferDone == nullptr) {
         reason = "no event for the sound thread (error " + std::to_string(GetLastError()) + ")";
@@ -96,8 +132,8 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
     format.nBlockAlign = format.nChannels * format.wBitsPerSample / 8;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     const MMRESULT opened =
-        waveOutOpen(&s.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(s.bufferDone), 0,
-                    CALLBACK_EVENT);
+        s.waveOut->open(&s.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(s.bufferDone),
+                        0, CALLBACK_EVENT);
     if (opened != MMSYSERR_NOERROR) {
         reason = waveOutText(opened);
         s.device = nullptr;
@@ -106,14 +142,14 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
     }
     s.source = &source;
     source.prepare(kPreferredSampleRate);
-    s.samples.assign(static_cast<size_t>(kBufferCount) * kBufferFrames * 2, 0);
+    constexpr size_t kBufferSamples = static_cast<size_t>(kOutputBufferFrames) * 2;
+    s.samples.assign(kBufferCount * kBufferSamples, 0);
     for (int i = 0; i < kBufferCount; ++i) {
         WAVEHDR& header = s.headers[i];
         header = WAVEHDR{};
-        header.lpData =
-            reinterpret_cast<LPSTR>(s.samples.data() + static_cast<size_t>(i) * kBufferFrames * 2);
-        header.dwBufferLength = kBufferFrames * format.nBlockAlign;
-        const MMRESULT prepared = waveOutPrepareHeader(s.device, &header, sizeof header);
+        header.lpData = reinterpret_cast<LPSTR>(s.samples.data() + i * kBufferSamples);
+        header.dwBufferLength = kOutputBufferFrames * format.nBlockAlign;
+        const MMRESULT prepared = s.waveOut->prepareHeader(s.device, &header, sizeof header);
         if (prepared != MMSYSERR_NOERROR) {
             reason = waveOutText(prepared);
             close();
@@ -123,8 +159,8 @@ bool AudioOutput::open(AudioSource& source, std::string& reason)
         header.dwFlags |= WHDR_DONE;
     }
     for (WAVEHDR& header : s.headers) {
-        if (!s.queue(header)) {
-            reason = s.failure;
+        if (std::string refused = s.queue(header); !refused.empty()) {
+            reason = std::move(refused);
             close();
             return false;
         }
@@ -142,7 +178,7 @@ bool AudioOutput::poll(std::string& reason)
         return true;
     {
         std::lock_guard<std::mutex> lock(s.failureLock);
-        reason = "the sound device has gone (" + s.failure + ")";
+        reason = s.failure;
     }
     close();
     return false;
@@ -158,13 +194,13 @@ void AudioOutput::close()
     }
     if (s.device != nullptr) {
         // Returns every queued buffer to us, marked done, so each can be unprepared.
-        waveOutReset(s.device);
+        s.waveOut->reset(s.device);
         for (WAVEHDR& header : s.headers) {
             if ((header.dwFlags & WHDR_PREPARED) != 0)
-                waveOutUnprepareHeader(s.device, &header, sizeof header);
+                s.waveOut->unprepareHeader(s.device, &header, sizeof header);
             header = WAVEHDR{};
         }
-        waveOutClose(s.device);
+        s.waveOut->close(s.device);
         s.device = nullptr;
     }
     if (s.bufferDone != nullptr) {

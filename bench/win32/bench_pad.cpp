@@ -1,5 +1,5 @@
 #include "bench/bench_pad.h"
-#include "input/win32/xinput_pads.h"
+#include "input/win32/xinput_functions.h"
 
 #include <chrono>
 #include <cstdio>
@@ -17,12 +17,14 @@ DWORD WINAPI scriptedGetState(DWORD slot, XINPUT_STATE* state)
     return ERROR_SUCCESS;
 }
 
+const XInputFunctions kScriptedXInput = {scriptedGetState, GetTickCount64};
+
 // No pad can be attached under Wine: slot 0 answers from a script, the other three are empty
 // as the loaded XInput would say.
 class ScriptedBenchPad final : public BenchPad {
 public:
-    ScriptedBenchPad() { useXInputGetState(scriptedGetState); }
-    ~ScriptedBenchPad() override { useXInputGetState(nullptr); }
+    ScriptedBenchPad() { useXInputFunctions(&kScriptedXInput); }
+    ~ScriptedBenchPad() override { useXInputFunctions(nullptr); }
     void play(int frame) override
     {
         slotZero.sThumbLX = static_cast<SHORT>((frame * 997) % 65536 - 32768);

@@ -1,3 +1,5 @@
+// The keys as SDL's last event pump left them. SDL sees the keys only while one of its windows
+// has the keyboard focus, and forgets every key when its window loses it.
 #include "input/key_source.h"
 
 #include <SDL2/SDL_keyboard.h>
@@ -17,6 +19,8 @@ public:
 private:
     static SDL_Scancode scancode(Key key)
     {
+        if (const char letter = letterOf(key))
+            return printing(letter);
         switch (key) {
         case Key::Space: return SDL_SCANCODE_SPACE;
         case Key::F1: return SDL_SCANCODE_F1;
@@ -25,9 +29,19 @@ private:
         case Key::Right: return SDL_SCANCODE_RIGHT;
         case Key::Up: return SDL_SCANCODE_UP;
         case Key::Down: return SDL_SCANCODE_DOWN;
-        case Key::M: return SDL_SCANCODE_M;
+        default: return SDL_SCANCODE_UNKNOWN;
         }
-        return SDL_SCANCODE_UNKNOWN;
+    }
+
+    // The key that prints `letter` in the current layout (SDL follows a change of layout).
+    // Where none does (a layout of another script), the key in the letter's place on a US
+    // keyboard, which is where that layout's own key for it usually sits.
+    static SDL_Scancode printing(char letter)
+    {
+        const SDL_Scancode code = SDL_GetScancodeFromKey(static_cast<SDL_Keycode>(letter));
+        if (code != SDL_SCANCODE_UNKNOWN)
+            return code;
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (letter - 'a'));
     }
 };
 

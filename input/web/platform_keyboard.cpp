@@ -4,12 +4,13 @@
 
 #include <array>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 
-// The down state of the game's keys, kept by the page's key events (by physical key, so the
-// keyboard layout does not matter). The events arrive between frames, so the state read in
-// an update is the one at the start of that pass.
+// The down state of the game's keys, kept by the page's key events. The events arrive between
+// frames, so the state read in an update is the one at the start of that pass.
 class PlatformKeyboard final : public KeySource {
 public:
     PlatformKeyboard()
@@ -23,21 +24,76 @@ public:
     bool isDown(Key key) const override { return down_[static_cast<size_t>(key)]; }
 
 private:
-    // In the order of Key.
-    static constexpr std::array<const char*, 8> kCodes = {
-        "Space", "F1", "F2", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "KeyM"};
+    // The keys of play, by the place of the key (the event's code), whatever the layout.
+    static constexpr std::array<std::pair<Key, const char*>, 7> kPlayKeys = {{
+        {Key::Space, "Space"},
+        {Key::F1, "F1"},
+        {Key::F2, "F2"},
+        {Key::Left, "ArrowLeft"},
+        {Key::Right, "ArrowRight"},
+        {Key::Up, "ArrowUp"},
+        {Key::Down, "ArrowDown"},
+    }};
 
     // True for the game's keys, so the page neither scrolls nor opens its help on them.
     static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data)
     {
         auto* self = static_cast<PlatformKeyboard*>(data);
-        for (size_t i = 0; i < kCodes.size(); ++i) {
-            if (std::strcmp(event->code, kCodes[i]) == 0) {
-                self->down_[i] = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+        const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+        for (const auto& [key, code] : kPlayKeys) {
+            if (std::strcmp(event->code, code) == 0) {
+                self->down_[static_cast<size_t>(key)] = down;
                 return EM_TRUE;
             }
         }
-        return EM_FALSE;
+        return self->onLetterKey(*event, down) ? EM_TRUE : EM_FALSE;
+    }
+
+    // A key of our own goes down by the letter it prints (the event's key, either case) and up
+    // by the place that pressed it: a modifier pressed in between may change what it prints.
+    bool onLetterKey(const EmscriptenKeyboardEvent& event, bool down)
+    {
+        const char letter = printedLetter(event);
+        bool ours = false;
+        for (const LetterKey& row : kLetterKeys) {
+            const auto k = static_cast<size_t>(row.key);
+            const bool pressedHere = down_[k] && pressedBy_[k] == event.code;
+            if (row.letter != letter && !pressedHere)
+                continue;
+            ours = true;
+            if (down) {
+                down_[k] = true;
+                pressedBy_[k] = event.code;
+            } else if (pressedHere) {
+                down_[k] = false;
+            }
+        }
+        return ours;
+    }
+
+    // The letter a key prints, in lower case; 0 for none. A key that prints one letter of
+    // another script (a Cyrillic or Greek layout, which has no key printing the Latin one)
+    // counts as the letter in its place on a US keyboard, as its code names it ("KeyM").
+    static char printedLetter(const EmscriptenKeyboardEvent& event)
+    {
+        const auto* key = reinterpret_cast<const unsigned char*>(event.key);
+        if (key[0] != 0 && key[1] == 0) {
+            if (key[0] >= 'a' && key[0] <= 'z')
+                return static_cast<char>(key[0]);
+            if (key[0] >= 'A' && key[0] <= 'Z')
+                return static_cast<char>(key[0] - 'A' + 'a');
+            return 0;
+        }
+        // One character outside ASCII: a lead byte, then only continuation bytes.
+        if (key[0] < 0xC0)
+            return 0;
+        for (const unsigned char* at = key + 1; *at != 0; ++at)
+            if (*at < 0x80 || *at >= 0xC0)
+                return 0;
+        const char* code = event.code;
+        if (std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && code[4] == 0)
+            return static_cast<char>(code[3] - 'A' + 'a');
+        return 0;
     }
 
     static EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void* data)
@@ -46,7 +102,9 @@ private:
         return EM_FALSE;
     }
 
-    std::array<bool, kCodes.size()> down_{};
+    std::array<bool, kKeyCount> down_{};
+    // For a key of our own while it is down, the code of the key that pressed it.
+    std::array<std::string, kKeyCount> pressedBy_;
 };
 
 } // namespace

@@ -1,37 +1,68 @@
-#include "input/win32/xinput_pads.h"
+// The pads through XInput: the four slots, read through one XInputGetState.
+#include "input/pad_reading.h"
+#include "input/win32/xinput_functions.h"
 
-void XInputPads::read(PadSet& pads)
-{
-    if (getState_ == nullptr)
-        return;
-    const uint64_t now = clock_();
-    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
-        if (!connected_[slot] && anyTried_ && now < nextTry_[slot])
-            continue;
-        XINPUT_STATE state{};
-        connected_[slot] = getState_(slot, &state) == ERROR_SUCCESS;
-        if (connected_[slot])
-            pads.add(readingOf(state.Gamepad));
-        else
-            nextTry_[slot] = now + kEmptySlotRecheckMs;
+#include <array>
+
+namespace {
+
+class XInputPads {
+public:
+    explicit XInputPads(const XInputFunctions& functions) : functions_(functions) { }
+
+    void read(PadSet& pads)
+    {
+        if (functions_.getState == nullptr)
+            return;
+        const uint64_t now = functions_.milliseconds();
+        for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
+            if (!connected_[slot] && anyTried_ && now < nextTry_[slot])
+                continue;
+            XINPUT_STATE state{};
+            connected_[slot] = functions_.getState(slot, &state) == ERROR_SUCCESS;
+            if (connected_[slot])
+                pads.add(reading(state.Gamepad));
+            else
+                nextTry_[slot] = now + kEmptySlotRecheckMs;
+        }
+        anyTried_ = true;
     }
-    anyTried_ = true;
+
+private:
+    // XInput's y already points up.
+    static PadReading reading(const XINPUT_GAMEPAD& pad)
+    {
+        const auto button = [&pad](WORD mask) { return (pad.wButtons & mask) != 0; };
+        PadReading reading;
+        reading.stickX = axisFromInt16(pad.sThumbLX);
+        reading.stickY = axisFromInt16(pad.sThumbLY);
+        reading.dpadLeft = button(XINPUT_GAMEPAD_DPAD_LEFT);
+        reading.dpadRight = button(XINPUT_GAMEPAD_DPAD_RIGHT);
+        reading.dpadUp = button(XINPUT_GAMEPAD_DPAD_UP);
+        reading.dpadDown = button(XINPUT_GAMEPAD_DPAD_DOWN);
+        reading.south = button(XINPUT_GAMEPAD_A);
+        reading.start = button(XINPUT_GAMEPAD_START);
+        return reading;
+    }
+
+    XInputFunctions functions_;
+    std::array<bool, XUSER_MAX_COUNT> connected_{};
+    std::array<uint64_t, XUSER_MAX_COUNT> nextTry_{};
+    bool anyTried_ = false;
+};
+
+XInputFunctions systemXInput()
+{
+    return {loadXInputGetState(), GetTickCount64};
 }
 
-PadReading readingOf(const XINPUT_GAMEPAD& pad)
+XInputPads& platformXInput()
 {
-    const auto button = [&pad](WORD mask) { return (pad.wButtons & mask) != 0; };
-    PadReading reading;
-    reading.stickX = axisFromInt16(pad.sThumbLX);
-    reading.stickY = axisFromInt16(pad.sThumbLY);
-    reading.dpadLeft = button(XINPUT_GAMEPAD_DPAD_LEFT);
-    reading.dpadRight = button(XINPUT_GAMEPAD_DPAD_RIGHT);
-    reading.dpadUp = button(XINPUT_GAMEPAD_DPAD_UP);
-    reading.dpadDown = button(XINPUT_GAMEPAD_DPAD_DOWN);
-    reading.south = button(XINPUT_GAMEPAD_A);
-    reading.start = button(XINPUT_GAMEPAD_START);
-    return reading;
+    static XInputPads pads(systemXInput());
+    return pads;
 }
+
+} // namespace
 
 XInputGetStateFunction loadXInputGetState()
 {
@@ -46,25 +77,9 @@ XInputGetStateFunction loadXInputGetState()
     return nullptr;
 }
 
-namespace {
-
-uint64_t tickMilliseconds()
+void useXInputFunctions(const XInputFunctions* functions)
 {
-    return GetTickCount64();
-}
-
-XInputPads& platformXInput()
-{
-    static XInputPads pads(loadXInputGetState(), tickMilliseconds);
-    return pads;
-}
-
-} // namespace
-
-void useXInputGetState(XInputGetStateFunction getState)
-{
-    platformXInput() =
-        XInputPads(getState != nullptr ? getState : loadXInputGetState(), tickMilliseconds);
+    platformXInput() = XInputPads(functions != nullptr ? *functions : systemXInput());
 }
 
 void readPlatformPads(PadSet& pads)

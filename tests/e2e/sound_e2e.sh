@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The game's sound end to end: with SDL's disk driver the game writes what it plays to a file
 # in real time, which holds the quiet ambient and, once Right carries the player across a
-# zone, the chime; with no sound device (the default here), and with a device that goes away
-# while playing, the game says so in one line, plays on silent and closes with exit code 0.
+# zone, the chime; under a French layout the key that prints M mutes it and the key in M's
+# US place does not; with no sound device (the default here), and with a device that goes
+# away while playing, the game says so in one line, plays on silent and closes with exit
+# code 0.
 ZORBEL=$1
 WM_CLOSE=$2
 source "$(dirname "$0")/lib.sh"
@@ -37,6 +39,33 @@ before=$(tone_peak "$WORK/played.wav" 0 2.2)
 check "no chime before Right (band peak and its ratio to the mean: $before)" not is_chime "$before"
 after=$(tone_peak "$WORK/played.wav" 2.2)
 check "Right brings the chime (band peak and its ratio to the mean: $after)" is_chime "$after"
+
+# M by the letter on the key. Under a French (AZERTY) layout the key that prints M sits where
+# a US keyboard has its semicolon, and the key in M's US place prints a comma: the comma
+# leaves the sound on, M mutes it. played_at FILE: how far the device has played, in seconds.
+played_at() { awk -v bytes="$(stat -c %s "$1")" 'BEGIN {printf "%.2f", bytes / 192000}'; }
+setxkbmap fr
+export SDL_DISKAUDIOFILE=$WORK/layout.raw
+require "French layout: the window appears" start_game "$repo"
+timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
+sleep 2
+comma_at=$(played_at "$WORK/layout.raw")
+hold comma 0.2
+sleep 0.8
+m_at=$(played_at "$WORK/layout.raw")
+hold m 0.2
+sleep 1
+close_game
+setxkbmap us
+sox -t raw -r 48000 -e signed-integer -b 16 -c 2 "$WORK/layout.raw" "$WORK/layout.wav"
+# level_around SECONDS: the level of the 0.4 s that start there.
+level_around() { sound_stat "$WORK/layout.wav" "RMS lev dB" trim "$1" 0.4; }
+before_m=$(level_around "$(awk -v t="$m_at" 'BEGIN {print t - 0.5}')")
+what="French layout: the key in M's US place (a comma, at $comma_at s) leaves the sound on"
+check "$what ($before_m dB)" within "$before_m" -30 -10
+after_m=$(level_around "$(awk -v t="$m_at" 'BEGIN {print t + 0.5}')")
+check "French layout: the key that prints M (at $m_at s) mutes ($after_m dB)" \
+  test "$after_m" = "-inf"
 unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
 
 # No sound device: SDL's default driver finds no sound server (each is pointed at a socket

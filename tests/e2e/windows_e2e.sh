@@ -4,7 +4,8 @@
 # game with exit code 0, a driver without GL 3.0 gets the fallback line, the command line
 # arrives, full screen falls back to the window with its box, a missing texture is named
 # while the game runs on, --data takes a folder named outside the ANSI code page, and without
-# its data the program says so in a box before any window.
+# its data the program says so in a box before any window; --help and a mistake answer on the
+# redirected streams, and in a box when started from a shortcut.
 # Usage: windows_e2e.sh zorbel.exe WINE_RUN VERSION (WINE_RUN: the build's wine-run script)
 EXE=$(realpath "$1")
 WINE_RUN=$(realpath "$2")
@@ -35,9 +36,46 @@ close_game
 check "and closes with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
 unset MESA_GL_VERSION_OVERRIDE
 
-# The command line reaches the game through WinMain.
+# The command line reaches the game through WinMain; with its output redirected, the answer
+# goes there.
 version=$("$ZORBEL" --version 2>&1 | tr -d '\r')
 check "--version prints the version (got \"$version\")" test "$version" = "zorbel $VERSION"
+mistake=$("$ZORBEL" --fulscreen 2>&1 >/dev/null | tr -d '\r' | head -2)
+usage="usage: zorbel [--fullscreen] [--mute] [--data DIR]"
+check "a mistake goes to the redirected standard error (got \"$mistake\")" \
+  test "$mistake" = "zorbel: unknown option --fulscreen"$'\n'"$usage"
+
+# answered_box WHAT CAPTION CODE: waits up to 15 seconds for a box of the program started last
+# (GAME_PID) with that caption, checks that no game window came with it, answers it, and
+# checks that the program then ends with exit code CODE.
+answered_box() {
+  local what=$1 caption=$2 want=$3 box="" code
+  for _ in $(seq 150); do
+    box=$(xdotool search --name "^$caption\$" 2>/dev/null | head -1)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  check "$what: a box captioned \"$caption\"" test -n "$box"
+  check "$what: no game window" test -z "$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null)"
+  [ -n "$box" ] && xdotool windowfocus "$box" key Return
+  for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$GAME_PID" 2>/dev/null; then kill -9 "$GAME_PID"; fi
+  wait "$GAME_PID"
+  code=$?
+  GAME_PID=""
+  check "$what: after the box, exit code $want (got $code)" test "$code" -eq "$want"
+}
+
+# Started as Explorer or a shortcut starts it (Wine's start: no console, no stream to write
+# to), the program shows its answer to the command line in a box.
+from_a_shortcut() {
+  (cd "$WORK" && exec "$WINE_RUN" start /wait /unix "$EXE" "$@") >/dev/null 2>&1 &
+  GAME_PID=$!
+}
+from_a_shortcut --help
+answered_box "--help from a shortcut" "QUIX 5 Zorbel: help" 0
+from_a_shortcut --fulscreen
+answered_box "a mistake from a shortcut" "An error occurred" 2
 
 # Full screen on a display whose mode cannot be changed (Xvfb): the box says so, and once it
 # is answered the game plays in its window.
@@ -75,21 +113,7 @@ mkdir -p "$WORK/alone"
 cp "$EXE" "$WORK/alone/zorbel.exe"
 (cd "$WORK/alone" && exec "$WINE_RUN" ./zorbel.exe) >"$WORK/nodata.out" 2>"$WORK/nodata.err" &
 GAME_PID=$!
-box=""
-for _ in $(seq 150); do
-  box=$(xdotool search --name '^An error occurred$' 2>/dev/null | head -1)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-check "without its data: a box captioned \"An error occurred\"" test -n "$box"
-check "without its data: no game window" test -z "$(xdotool search --name '^QUIX 5 Zorbel$' 2>/dev/null)"
-[ -n "$box" ] && xdotool windowfocus "$box" key Return
-for _ in $(seq 100); do kill -0 "$GAME_PID" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$GAME_PID" 2>/dev/null; then kill -9 "$GAME_PID"; fi
-wait "$GAME_PID"
-code=$?
-GAME_PID=""
-check "without its data: after the box, exit code 1 (got $code)" test "$code" -eq 1
+answered_box "without its data" "An error occurred" 1
 folder=$(tr / '\\' <<<"Z:$WORK")
 expected="No data folder found; tried $folder\\alone\\data (not found), $folder\\share\\zorbel\\data (not found)"
 line=$(tr -d '\r' <"$WORK/nodata.err")

@@ -46,7 +46,7 @@ TEST(PadPlay, StickLeftMovesTheWorldAsLeftDoesAndStartPausesAndResumes)
 
     HeadlessGame game;
     ZORBEL_REQUIRE_GL(game.start(options));
-    game.window().setPadPoll([] { return gamePads.poll(); });
+    game.window().setPadPoll([] { return gamePads.pollStartWentDown(); });
     pass(game);
     const RgbaImage still = game.readFrame();
     std::unique_ptr<TestPad> pad = TestPad::plugIn();

@@ -103,27 +103,27 @@ TEST(GamePads, StartPressesOnceWhenItGoesDownNeverWhileHeldOrOnRelease)
     start.start = true;
 
     scriptedPads = {};
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_FALSE(pads.pollStartWentDown());
     EXPECT_EQ(pads.connected(), 0);
 
     scriptedPads = {start};
-    EXPECT_EQ(pads.poll(), 1);
-    EXPECT_EQ(pads.poll(), 0);
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_TRUE(pads.pollStartWentDown());
+    EXPECT_FALSE(pads.pollStartWentDown());
+    EXPECT_FALSE(pads.pollStartWentDown());
     scriptedPads = {PadReading{}};
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_FALSE(pads.pollStartWentDown());
     scriptedPads = {start};
-    EXPECT_EQ(pads.poll(), 1);
+    EXPECT_TRUE(pads.pollStartWentDown());
 
     // A second pad pressing Start while the first holds it is no new press.
     scriptedPads = {start, start};
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_FALSE(pads.pollStartWentDown());
 
     // The pad goes while Start is held: nothing stays pressed, and its return is a press.
     scriptedPads = {};
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_FALSE(pads.pollStartWentDown());
     scriptedPads = {start};
-    EXPECT_EQ(pads.poll(), 1);
+    EXPECT_TRUE(pads.pollStartWentDown());
     scriptedPads = {};
 }
 
@@ -132,11 +132,11 @@ TEST(GamePads, KeysOfThePadGoWithThePad)
     GamePads pads;
     pads.setReader(readScriptedPads);
     scriptedPads = {stick(-1.0f, 0.0f)};
-    pads.poll();
+    pads.pollStartWentDown();
     EXPECT_TRUE(pads.isDown(Key::Left));
     EXPECT_EQ(pads.connected(), 1);
     scriptedPads = {};
-    pads.poll();
+    pads.pollStartWentDown();
     EXPECT_FALSE(pads.isDown(Key::Left));
     EXPECT_EQ(pads.connected(), 0);
 }
@@ -155,28 +155,28 @@ TEST(InputDevice, KeyboardAndPadTogetherEitherHoldsAKey)
     pad.dpadRight = true;
     pad.south = true;
     scriptedPads = {pad};
-    pads.poll();
+    pads.pollStartWentDown();
     device.update();
     EXPECT_EQ(device.primaryStick().x, 1.0f);
     EXPECT_EQ(device.primaryStick().y, 1.0f);
     EXPECT_EQ(device.directionPad().x, 1.0f);
     EXPECT_EQ(device.secondaryStick().y, 1.0f);
-    EXPECT_TRUE(device.spacePressed());
-    EXPECT_FALSE(device.f1Pressed());
+    EXPECT_TRUE(device.spaceHeld());
+    EXPECT_FALSE(device.f1Held());
 
     // Keyboard Left with pad Right: Left wins as it does on the keyboard alone; keyboard F1
     // and pad Space both read.
     keys.down = {Key::Left, Key::F1};
     device.update();
     EXPECT_EQ(device.primaryStick().x, -1.0f);
-    EXPECT_TRUE(device.f1Pressed());
-    EXPECT_TRUE(device.spacePressed());
+    EXPECT_TRUE(device.f1Held());
+    EXPECT_TRUE(device.spaceHeld());
 
     // The pad released: the keyboard alone again.
     scriptedPads = {};
-    pads.poll();
+    pads.pollStartWentDown();
     device.update();
     EXPECT_EQ(device.primaryStick().x, -1.0f);
     EXPECT_EQ(device.primaryStick().y, 0.0f);
-    EXPECT_FALSE(device.spacePressed());
+    EXPECT_FALSE(device.spaceHeld());
 }

@@ -63,22 +63,22 @@ TEST(InputDevice, HeldButtonsReadOnEveryUpdateAndReleaseAtTheNext)
     ScriptedKeys keys;
     InputDevice device;
     device.setKeySource(&keys);
-    EXPECT_FALSE(device.spacePressed());
+    EXPECT_FALSE(device.spaceHeld());
     expectAllPairs(device, 0.0f, 0.0f);
 
     keys.down = {Key::Space, Key::F2, Key::M};
     for (int frame = 0; frame < 3; ++frame) {
         device.update();
-        EXPECT_TRUE(device.spacePressed());
-        EXPECT_FALSE(device.f1Pressed());
-        EXPECT_TRUE(device.f2Pressed());
-        EXPECT_TRUE(device.mutePressed());
+        EXPECT_TRUE(device.spaceHeld());
+        EXPECT_FALSE(device.f1Held());
+        EXPECT_TRUE(device.f2Held());
+        EXPECT_TRUE(device.muteHeld());
     }
     keys.down = {Key::F1};
     device.update();
-    EXPECT_FALSE(device.spacePressed());
-    EXPECT_TRUE(device.f1Pressed());
-    EXPECT_FALSE(device.f2Pressed());
-    EXPECT_FALSE(device.mutePressed());
+    EXPECT_FALSE(device.spaceHeld());
+    EXPECT_TRUE(device.f1Held());
+    EXPECT_FALSE(device.f2Held());
+    EXPECT_FALSE(device.muteHeld());
     expectAllPairs(device, 0.0f, 0.0f);
 }

@@ -35,7 +35,7 @@ EMSCRIPTEN_KEEPALIVE int zorbelStart(int width, int height, unsigned seed)
     options.seed = seed;
     if (!game->start(options))
         return 0;
-    game->window().setPadPoll([] { return gamePads.poll(); });
+    game->window().setPadPoll([] { return gamePads.pollStartWentDown(); });
     return 1;
 }
 
@@ -71,7 +71,7 @@ EMSCRIPTEN_KEEPALIVE double zorbelPollPads(int polls)
 {
     const double start = emscripten_get_now();
     for (int i = 0; i < polls; ++i)
-        gamePads.poll();
+        gamePads.pollStartWentDown();
     return emscripten_get_now() - start;
 }
 

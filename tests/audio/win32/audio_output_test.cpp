@@ -1,5 +1,6 @@
 #include "audio/audio_output.h"
 
+#include "audio/win32/wave_out_functions.h"
 #include "tests/audio/test_tone.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +8,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,12 +61,11 @@ TEST(Win32AudioOutput, PlaysFromItsOwnThreadOrSaysWhyNot)
     }
     EXPECT_TRUE(output.isOpen());
     EXPECT_EQ(tone.rate(), kPreferredSampleRate);
-    // Four buffers of 20 ms are queued before open returns; more follow, whole buffers, as
-    // the device plays them (the refill thread may already have woken).
-    constexpr int64_t kBufferFrames = kPreferredSampleRate / 50;
+    // Four buffers are queued before open returns; more follow, whole buffers, as the device
+    // plays them (the refill thread may already have woken).
     const int64_t queued = tone.framesRendered();
-    EXPECT_GE(queued, 4 * kBufferFrames);
-    EXPECT_EQ(queued % kBufferFrames, 0);
+    EXPECT_GE(queued, 4 * kOutputBufferFrames);
+    EXPECT_EQ(queued % kOutputBufferFrames, 0);
     for (int i = 0; i < 50 && tone.framesRendered() == queued; ++i)
         std::this_thread::sleep_for(20ms);
     EXPECT_GT(tone.framesRendered(), queued) << "the refill thread woke for a played buffer";
@@ -83,8 +85,110 @@ TEST(Win32AudioOutput, PlaysFromItsOwnThreadOrSaysWhyNot)
         EXPECT_NEAR(pitchOf(samples, kPreferredSampleRate), 440.0, 3.0);
     }
 
+    // Open again, and for longer than a device may keep every buffer before it counts as
+    // stopped: one that plays is never taken for one.
     ASSERT_TRUE(output.open(tone, reason)) << "opens again: " << reason;
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_TRUE(output.poll(reason)) << reason;
     output.close();
+}
+
+// A device of the test's own behind the waveOut calls: it keeps every buffer written to it
+// and hands one back (marked done, its event signalled) only when the test says so.
+struct ScriptedDevice {
+    std::mutex lock;
+    HANDLE bufferDone = nullptr;
+    std::deque<WAVEHDR*> queued;
+    int closed = 0;
+
+    void handBackOne()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (queued.empty())
+            return;
+        queued.front()->dwFlags |= WHDR_DONE;
+        queued.pop_front();
+        SetEvent(bufferDone);
+    }
+};
+ScriptedDevice scripted;
+
+MMRESULT WINAPI scriptedOpen(LPHWAVEOUT device, UINT, LPCWAVEFORMATEX, DWORD_PTR event, DWORD_PTR,
+                             DWORD)
+{
+    *device = reinterpret_cast<HWAVEOUT>(&scripted);
+    scripted.bufferDone = reinterpret_cast<HANDLE>(event);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI scriptedWrite(HWAVEOUT, LPWAVEHDR header, UINT)
+{
+    std::lock_guard<std::mutex> hold(scripted.lock);
+    scripted.queued.push_back(header);
+    return MMSYSERR_NOERROR;
+}
+
+// Preparing marks the header as real waveOut does; closing counts; a reset needs nothing
+// here, as the output unprepares every prepared header after it.
+const WaveOutFunctions kScriptedWaveOut = {scriptedOpen,
+                                           [](HWAVEOUT, LPWAVEHDR header, UINT) -> MMRESULT {
+                                               header->dwFlags |= WHDR_PREPARED;
+                                               return MMSYSERR_NOERROR;
+                                           },
+                                           scriptedWrite,
+                                           [](HWAVEOUT) -> MMRESULT { return MMSYSERR_NOERROR; },
+                                           [](HWAVEOUT, LPWAVEHDR header, UINT) -> MMRESULT {
+                                               header->dwFlags &= ~WHDR_PREPARED;
+                                               return MMSYSERR_NOERROR;
+                                           },
+                                           [](HWAVEOUT) -> MMRESULT {
+                                               ++scripted.closed;
+                                               return MMSYSERR_NOERROR;
+                                           }};
+
+// Outputs opened while it lives play on the scripted device.
+struct OnTheScriptedDevice {
+    OnTheScriptedDevice() { useWaveOutFunctions(&kScriptedWaveOut); }
+    ~OnTheScriptedDevice() { useWaveOutFunctions(nullptr); }
+};
+
+// A device that hands a buffer back now and then plays on; once it hands none back for a
+// second while playing, it has stopped: the output says so once, with its reason, and closes.
+TEST(Win32AudioOutputOnAScriptedDevice, ADeviceThatStopsHandingBuffersBackIsReportedOnce)
+{
+    const OnTheScriptedDevice scriptedDevice;
+    TestTone tone;
+    AudioOutput output;
+    std::string reason;
+    ASSERT_TRUE(output.open(tone, reason)) << reason;
+    EXPECT_EQ(tone.framesRendered(), 4 * kOutputBufferFrames);
+
+    // Slow, but within the bound each time: the quiet spells do not add up.
+    for (int i = 0; i < 5; ++i) {
+        std::this_thread::sleep_for(400ms);
+        scripted.handBackOne();
+        EXPECT_TRUE(output.poll(reason)) << "after " << i + 1 << " buffers back: " << reason;
+    }
+    for (int i = 0; i < 50 && tone.framesRendered() < 9 * kOutputBufferFrames; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(tone.framesRendered(), 9 * kOutputBufferFrames) << "each buffer back refilled";
+
+    // No buffer back any more.
+    const auto lastBack = std::chrono::steady_clock::now();
+    bool stopped = false;
+    for (int i = 0; i < 250 && !stopped; ++i) {
+        std::this_thread::sleep_for(20ms);
+        stopped = !output.poll(reason);
+    }
+    const auto waited = std::chrono::steady_clock::now() - lastBack;
+    ASSERT_TRUE(stopped) << "not reported within five seconds";
+    EXPECT_GE(waited, 900ms) << "reported before a second without a buffer had passed";
+    EXPECT_EQ(reason, "the sound device stopped playing (no buffer came back within 1 s)");
+    EXPECT_FALSE(output.isOpen());
+    EXPECT_EQ(scripted.closed, 1);
+    std::string again;
+    EXPECT_TRUE(output.poll(again)) << "reported once";
+    EXPECT_EQ(tone.framesRendered(), 9 * kOutputBufferFrames);
 }
 
 } // namespace

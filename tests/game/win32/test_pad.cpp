@@ -1,4 +1,4 @@
-#include "input/win32/xinput_pads.h"
+#include "input/win32/xinput_functions.h"
 #include "tests/game/test_pad.h"
 
 namespace {
@@ -15,14 +15,16 @@ DWORD WINAPI scriptedGetState(DWORD slot, XINPUT_STATE* state)
     return ERROR_SUCCESS;
 }
 
+const XInputFunctions kScriptedXInput = {scriptedGetState, GetTickCount64};
+
 class ScriptedTestPad final : public TestPad {
 public:
     ScriptedTestPad()
     {
         heldState = XINPUT_GAMEPAD{};
-        useXInputGetState(scriptedGetState);
+        useXInputFunctions(&kScriptedXInput);
     }
-    ~ScriptedTestPad() override { useXInputGetState(nullptr); }
+    ~ScriptedTestPad() override { useXInputFunctions(nullptr); }
     void holdStickLeft(bool held) override { heldState.sThumbLX = held ? -32768 : 0; }
     void holdStart(bool held) override { heldState.wButtons = held ? XINPUT_GAMEPAD_START : 0; }
 };

@@ -91,21 +91,21 @@ TEST_F(SdlPads, UnpluggedWhileHeldLeavesNothingHeldAndStartPressesOnce)
     pad->axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
     pad->button(SDL_CONTROLLER_BUTTON_START, true);
     SDL_PumpEvents();
-    EXPECT_EQ(gamePadsUnderTest.poll(), 1);
+    EXPECT_TRUE(gamePadsUnderTest.pollStartWentDown());
     EXPECT_TRUE(gamePadsUnderTest.isDown(Key::Left));
     SDL_PumpEvents();
-    EXPECT_EQ(gamePadsUnderTest.poll(), 0) << "a held Start is one press";
+    EXPECT_FALSE(gamePadsUnderTest.pollStartWentDown()) << "a held Start is one press";
 
     pad->unplug();
     SDL_PumpEvents();
-    EXPECT_EQ(gamePadsUnderTest.poll(), 0);
+    EXPECT_FALSE(gamePadsUnderTest.pollStartWentDown());
     EXPECT_FALSE(gamePadsUnderTest.isDown(Key::Left));
     EXPECT_EQ(gamePadsUnderTest.connected(), 0);
 
     // Plugged in again, a fresh pad reads at rest.
     pad = std::make_unique<VirtualPad>();
     SDL_PumpEvents();
-    EXPECT_EQ(gamePadsUnderTest.poll(), 0);
+    EXPECT_FALSE(gamePadsUnderTest.pollStartWentDown());
     EXPECT_EQ(gamePadsUnderTest.connected(), 1);
     EXPECT_FALSE(gamePadsUnderTest.isDown(Key::Left));
 }

@@ -1,8 +1,8 @@
 // The XInput backend on a scripted XInputGetState and clock, and once on the real function of
 // the system's XInput with no pad attached.
 #include "input/game_pads.h"
+#include "input/win32/xinput_functions.h"
 #include "tests/input/held_keys.h"
-#include "input/win32/xinput_pads.h"
 
 #include <gtest/gtest.h>
 
@@ -31,23 +31,38 @@ DWORD WINAPI scriptedGetState(DWORD slot, XINPUT_STATE* state)
     return ERROR_SUCCESS;
 }
 
-uint64_t scriptedClock()
+ULONGLONG WINAPI scriptedClock()
 {
     return nowMs;
 }
 
-std::set<Key> heldBy(const XINPUT_GAMEPAD& pad)
+const XInputFunctions kScriptedXInput = {scriptedGetState, scriptedClock};
+
+// The platform's pads read through the scripted slots, every slot asked afresh, while it
+// lives.
+struct OnScriptedSlots {
+    explicit OnScriptedSlots(const XInputFunctions& functions = kScriptedXInput)
+    {
+        useXInputFunctions(&functions);
+    }
+    ~OnScriptedSlots() { useXInputFunctions(nullptr); }
+};
+
+PadSet readAll()
 {
     PadSet pads;
-    pads.add(readingOf(pad));
-    return heldKeys(pads);
+    readPlatformPads(pads);
+    return pads;
 }
 
-PadSet readAll(XInputPads& xinput)
+// The pads one pad in slot 0 makes.
+PadSet readOne(const XINPUT_GAMEPAD& pad)
 {
-    PadSet pads;
-    xinput.read(pads);
-    return pads;
+    slots = {};
+    slots.connected[0] = true;
+    slots.pads[0] = pad;
+    const OnScriptedSlots scripted;
+    return readAll();
 }
 
 } // namespace
@@ -57,35 +72,35 @@ TEST(XInputPads, StickDpadSouthAndStartMapAsOnEveryPlatform)
     XINPUT_GAMEPAD pad{};
     pad.sThumbLX = -7849; // XInput's own resting limit: inside the dead zone
     pad.sThumbLY = 7849;
-    EXPECT_EQ(heldBy(pad), std::set<Key>{});
+    EXPECT_EQ(heldKeys(readOne(pad)), std::set<Key>{});
     pad.sThumbLX = -9000;
-    EXPECT_EQ(heldBy(pad), std::set<Key>{Key::Left});
+    EXPECT_EQ(heldKeys(readOne(pad)), std::set<Key>{Key::Left});
     // XInput's y points up already.
     pad.sThumbLX = 0;
     pad.sThumbLY = 32767;
-    EXPECT_EQ(heldBy(pad), std::set<Key>{Key::Up});
+    EXPECT_EQ(heldKeys(readOne(pad)), std::set<Key>{Key::Up});
     pad.sThumbLY = -32768;
-    EXPECT_EQ(heldBy(pad), std::set<Key>{Key::Down});
+    EXPECT_EQ(heldKeys(readOne(pad)), std::set<Key>{Key::Down});
 
     pad = XINPUT_GAMEPAD{};
     pad.wButtons = XINPUT_GAMEPAD_DPAD_RIGHT | XINPUT_GAMEPAD_DPAD_UP | XINPUT_GAMEPAD_A |
                    XINPUT_GAMEPAD_B | XINPUT_GAMEPAD_BACK;
-    EXPECT_EQ(heldBy(pad), (std::set<Key>{Key::Right, Key::Up, Key::Space}));
-    EXPECT_FALSE(readingOf(pad).start);
+    EXPECT_EQ(heldKeys(readOne(pad)), (std::set<Key>{Key::Right, Key::Up, Key::Space}));
+    EXPECT_FALSE(readOne(pad).start());
     pad.wButtons = XINPUT_GAMEPAD_DPAD_LEFT | XINPUT_GAMEPAD_DPAD_DOWN | XINPUT_GAMEPAD_START;
-    EXPECT_EQ(heldBy(pad), (std::set<Key>{Key::Left, Key::Down}));
-    EXPECT_TRUE(readingOf(pad).start);
+    EXPECT_EQ(heldKeys(readOne(pad)), (std::set<Key>{Key::Left, Key::Down}));
+    EXPECT_TRUE(readOne(pad).start());
 }
 
 TEST(XInputPads, EmptySlotsAreAskedAboutOnceASecondAndPadsEveryRead)
 {
     slots = {};
-    XInputPads xinput(scriptedGetState, scriptedClock);
-    EXPECT_EQ(readAll(xinput).count(), 0);
+    const OnScriptedSlots scripted;
+    EXPECT_EQ(readAll().count(), 0);
     EXPECT_EQ(slots.asked, (std::array<int, 4>{1, 1, 1, 1}));
     for (int read = 0; read < 10; ++read) {
         nowMs += 16;
-        readAll(xinput);
+        readAll();
     }
     EXPECT_EQ(slots.asked, (std::array<int, 4>{1, 1, 1, 1}))
         << "no empty slot asked within the second";
@@ -93,33 +108,37 @@ TEST(XInputPads, EmptySlotsAreAskedAboutOnceASecondAndPadsEveryRead)
     // Plugged in: seen at the next look at its slot, then read on every call.
     slots.connected[2] = true;
     slots.pads[2].wButtons = XINPUT_GAMEPAD_DPAD_LEFT;
-    nowMs += XInputPads::kEmptySlotRecheckMs;
-    PadSet pads = readAll(xinput);
+    nowMs += kEmptySlotRecheckMs;
+    PadSet pads = readAll();
     EXPECT_EQ(pads.count(), 1);
     EXPECT_EQ(heldKeys(pads), std::set<Key>{Key::Left});
     nowMs += 16;
-    readAll(xinput);
-    readAll(xinput);
+    readAll();
+    readAll();
     EXPECT_EQ(slots.asked, (std::array<int, 4>{2, 2, 4, 2}));
 
     // A second pad in slot 0: either plays.
     slots.connected[0] = true;
     slots.pads[0].wButtons = XINPUT_GAMEPAD_A;
-    nowMs += XInputPads::kEmptySlotRecheckMs;
-    EXPECT_EQ(heldKeys(readAll(xinput)), (std::set<Key>{Key::Left, Key::Space}));
+    nowMs += kEmptySlotRecheckMs;
+    EXPECT_EQ(heldKeys(readAll()), (std::set<Key>{Key::Left, Key::Space}));
 
     // Unplugged while Left is held: nothing stays held.
     slots.connected[2] = false;
     nowMs += 16;
-    pads = readAll(xinput);
+    pads = readAll();
     EXPECT_EQ(pads.count(), 1);
     EXPECT_EQ(heldKeys(pads), std::set<Key>{Key::Space});
 }
 
 TEST(XInputPads, WithoutXInputThereIsNoPad)
 {
-    XInputPads none(nullptr, scriptedClock);
-    EXPECT_EQ(readAll(none).count(), 0);
+    slots = {};
+    slots.connected[0] = true;
+    const XInputFunctions noXInput = {nullptr, scriptedClock};
+    const OnScriptedSlots scripted(noXInput);
+    EXPECT_EQ(readAll().count(), 0);
+    EXPECT_EQ(slots.asked[0], 0);
 }
 
 TEST(XInputPads, StartThroughThePlatformPathPressesOncePerPress)
@@ -127,25 +146,24 @@ TEST(XInputPads, StartThroughThePlatformPathPressesOncePerPress)
     slots = {};
     slots.connected[1] = true;
     slots.pads[1].wButtons = XINPUT_GAMEPAD_START;
-    useXInputGetState(scriptedGetState);
+    const OnScriptedSlots scripted;
     GamePads pads;
-    EXPECT_EQ(pads.poll(), 1);
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_TRUE(pads.pollStartWentDown());
+    EXPECT_FALSE(pads.pollStartWentDown());
     slots.pads[1].wButtons = 0;
-    EXPECT_EQ(pads.poll(), 0);
+    EXPECT_FALSE(pads.pollStartWentDown());
     slots.pads[1].wButtons = XINPUT_GAMEPAD_START;
-    EXPECT_EQ(pads.poll(), 1);
-    useXInputGetState(nullptr);
+    EXPECT_TRUE(pads.pollStartWentDown());
 }
 
 // The system's XInput (Wine's here) with nothing attached: found, and every slot at rest.
 TEST(XInputPads, TheRealXInputWithNoPadReadsNeutral)
 {
     EXPECT_NE(loadXInputGetState(), nullptr);
-    useXInputGetState(nullptr);
+    useXInputFunctions(nullptr);
     GamePads pads;
     for (int read = 0; read < 3; ++read) {
-        EXPECT_EQ(pads.poll(), 0);
+        EXPECT_FALSE(pads.pollStartWentDown());
         EXPECT_EQ(pads.connected(), 0);
         for (Key key : {Key::Space, Key::Left, Key::Right, Key::Up, Key::Down})
             EXPECT_FALSE(pads.isDown(key));
