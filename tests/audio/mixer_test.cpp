@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -89,16 +90,6 @@ TEST_F(MixerTest, SumsVoicesWithTheirVolumesAndPlaysMonoOnBothSides)
     EXPECT_FALSE(mixer.setClip(0, constantClip({5}, 1)));
     EXPECT_FALSE(mixer.setClip(Mixer::kClipCount, constantClip({5}, 1)));
     EXPECT_FALSE(mixer.hasClip(2));
-}
-
-TEST_F(MixerTest, SaturatesInsteadOfWrapping)
-{
-    mixer.setClip(0, constantClip({30000, -30000}, 100));
-    for (int voice = 0; voice < Mixer::kVoiceCount; ++voice)
-        mixer.play(voice, {.clip = 0});
-    const std::vector<int16_t> out = render(mixer, 10);
-    EXPECT_EQ(out[0], 32767);
-    EXPECT_EQ(out[1], -32768);
 }
 
 TEST_F(MixerTest, OneShotEndsInSilenceAndCanBePlayedAgain)
@@ -251,5 +242,49 @@ TEST_F(MixerTest, ResamplesToTheDeviceRateAndPitchScalesTheFrequency)
         EXPECT_NEAR(frequency(out, c.deviceRate), c.hertz, c.hertz * 0.002)
             << c.clipRate << " -> " << c.deviceRate << " at pitch " << c.pitch;
         EXPECT_LT(largestStep(out), 10000 * 2 * std::numbers::pi * c.hertz / c.deviceRate + 50);
+    }
+}
+
+TEST_F(MixerTest, SaturatesJustPastFullScaleOnBothSides)
+{
+    // The sum saturates instead of wrapping round. Left sums to one step past full scale,
+    // right to one step past its negative end; then to exactly both ends; then the second
+    // voice's volume takes them past by a fraction of a step.
+    mixer.setClip(0, constantClip({16384, -16384}, 1000));
+    mixer.setClip(1, constantClip({16384, -16385}, 1000));
+    mixer.setClip(2, constantClip({16383, -16384}, 1000));
+    mixer.play(0, {.clip = 0});
+    mixer.play(1, {.clip = 1});
+    std::vector<int16_t> out = render(mixer, 10);
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[1], -32768);
+    mixer.play(1, {.clip = 2});
+    out = render(mixer, 400);
+    EXPECT_EQ(out[2 * 399], 32767);      // exactly full scale
+    EXPECT_EQ(out[2 * 399 + 1], -32768); // exactly its negative end
+    mixer.play(1, {.clip = 2, .volume = 1.00004f});
+    out = render(mixer, 400);
+    EXPECT_EQ(out[2 * 399], 32767);      // 32767.66 would round past full scale
+    EXPECT_EQ(out[2 * 399 + 1], -32768); // and -32768.66 past its negative end
+}
+
+TEST_F(MixerTest, LoopPlayedAtAnotherRateRunsThroughItsSeamInPhase)
+{
+    // A 22050 Hz loop of exactly four periods of 200 Hz, starting at its crest, played at
+    // 48 kHz and half as fast again: every output frame is the 300 Hz wave, through each
+    // seam, within linear interpolation's error of about 4.
+    const int frames = 441;
+    SoundClip clip;
+    clip.sampleRate = 22050;
+    clip.channels = 1;
+    for (int i = 0; i < frames; ++i)
+        clip.samples.push_back(static_cast<int16_t>(
+            std::lround(10000.0 * std::cos(2.0 * std::numbers::pi * 4.0 * i / frames))));
+    mixer.setClip(0, clip);
+    mixer.play(0, {.clip = 0, .pitch = 1.5f, .loop = true});
+    const std::vector<int16_t> out = render(mixer, 4800); // seven seams
+    for (int frame = 0; frame < 4800; ++frame) {
+        const double expected = 10000.0 * std::cos(2.0 * std::numbers::pi * 300.0 * frame / kRate);
+        ASSERT_NEAR(out[2 * static_cast<size_t>(frame)], expected, 8.0) << "frame " << frame;
     }
 }
