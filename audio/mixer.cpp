@@ -11,6 +11,13 @@ constexpr double kFixedOne = 4294967296.0; // 1.0 in 32.32 fixed point
 constexpr float kMinPitch = 1.0f / 16.0f;
 constexpr float kMaxPitch = 16.0f;
 
+// The release's length in frames at a rate, up to what its buffer holds.
+int releaseFramesAt(int sampleRate)
+{
+    const long frames = std::lround(Mixer::kReleaseSeconds * static_cast<float>(sampleRate));
+    return static_cast<int>(std::min<long>(Mixer::kMaxReleaseFrames, frames));
+}
+
 int16_t saturate(float value)
 {
     if (value >= 32767.0f)
@@ -28,6 +35,8 @@ float nonNegative(float value)
 } // namespace
 
 Mixer::Mixer()
+    : releaseFrames_(releaseFramesAt(kPreferredSampleRate)),
+      releaseMix_(static_cast<size_t>(kVoiceCount) * 2 * kMaxReleaseFrames, 0.0f)
 {
     for (std::atomic<bool>& ready : clipReady_)
         ready.store(false, std::memory_order_relaxed);
@@ -99,6 +108,7 @@ void Mixer::prepare(int sampleRate)
 {
     if (sampleRate > 0)
         sampleRate_ = sampleRate;
+    releaseFrames_ = releaseFramesAt(sampleRate_);
     // Started muted (--mute): no ramp down from full at the first render.
     masterGain_ = muted() ? 0.0f : 1.0f;
 }
@@ -118,7 +128,7 @@ void Mixer::takeRequests()
     for (size_t i = 0; i < voices_.size(); ++i) {
         VoiceState& state = voices_[i];
         if (control[i].playSerial != state.playSerial)
-            startVoice(state, tails_[i], control[i]);
+            startVoice(i, control[i]);
         else if (control[i].fadeSerial != state.fadeSerial)
             startFade(state, control[i].volume, control[i].fadeSeconds);
         state.playSerial = control[i].playSerial;
@@ -126,17 +136,14 @@ void Mixer::takeRequests()
     }
 }
 
-void Mixer::startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control)
+void Mixer::startVoice(size_t voice, const VoiceControl& control)
 {
-    if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0)) {
-        tail = state;
-        tail.endAtSilence = true;
-        startFade(tail, 0.0f, kReleaseSeconds);
-    }
+    VoiceState& state = voices_[voice];
+    if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0))
+        release(voice);
     const SoundClip& clip = clips_[static_cast<size_t>(control.play.clip)];
     state.clip = clip.empty() ? nullptr : &clip;
     state.loop = control.play.loop;
-    state.endAtSilence = false;
     state.position = 0;
     if (state.clip != nullptr) {
         const float pitch = std::clamp(control.play.pitch, kMinPitch, kMaxPitch);
@@ -148,17 +155,40 @@ void Mixer::startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& 
     startFade(state, control.volume, control.fadeSeconds);
 }
 
+void Mixer::release(size_t voice)
+{
+    float* buffer = releaseMix_.data() + voice * 2 * kMaxReleaseFrames;
+    int& at = releaseAt_[voice];
+    int& left = releaseLeft_[voice];
+    // What earlier releases still have to play moves to the front; the rest is cleared.
+    if (at > 0)
+        std::copy(buffer + 2 * at, buffer + 2 * (at + left), buffer);
+    std::fill(buffer + 2 * left, buffer + 2 * kMaxReleaseFrames, 0.0f);
+    at = 0;
+    left = std::max(left, releaseFrames_);
+    // A copy of the voice as it is, faded to silence over the buffer's length.
+    VoiceState fading = voices_[voice];
+    startRamp(fading, 0.0f, releaseFrames_);
+    mixVoice(fading, buffer, releaseFrames_);
+}
+
 void Mixer::startFade(VoiceState& state, float volume, float seconds)
 {
+    startRamp(state, volume,
+              static_cast<int>(std::lround(seconds * static_cast<float>(sampleRate_))));
+}
+
+void Mixer::startRamp(VoiceState& state, float volume, int frames)
+{
     state.target = volume;
-    state.rampFrames = static_cast<int>(std::lround(seconds * static_cast<float>(sampleRate_)));
-    if (state.rampFrames <= 0) {
+    state.rampFrames = frames;
+    if (frames <= 0) {
         state.gain = volume;
         state.rampFrames = 0;
         state.gainStep = 0.0f;
         return;
     }
-    state.gainStep = (volume - state.gain) / static_cast<float>(state.rampFrames);
+    state.gainStep = (volume - state.gain) / static_cast<float>(frames);
 }
 
 void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
@@ -166,12 +196,8 @@ void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
     const SoundClip& clip = *state.clip;
     const uint64_t frames = static_cast<uint64_t>(clip.frameCount());
     const uint64_t end = frames << 32;
-    // A silent voice that is not fading only moves on (or, released, ends).
+    // A silent voice that is not fading only moves on.
     if (state.gain == 0.0f && state.rampFrames == 0) {
-        if (state.endAtSilence) {
-            state.clip = nullptr;
-            return;
-        }
         state.position += state.step * static_cast<uint64_t>(frameCount);
         if (state.position >= end) {
             if (state.loop)
@@ -217,6 +243,19 @@ void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
     }
 }
 
+void Mixer::mixReleases(float* mix, int frameCount)
+{
+    for (size_t voice = 0; voice < voices_.size(); ++voice) {
+        const int frames = std::min(frameCount, releaseLeft_[voice]);
+        const float* from = releaseMix_.data() + voice * 2 * kMaxReleaseFrames +
+                            2 * static_cast<size_t>(releaseAt_[voice]);
+        for (int i = 0; i < 2 * frames; ++i)
+            mix[i] += from[i];
+        releaseAt_[voice] += frames;
+        releaseLeft_[voice] -= frames;
+    }
+}
+
 void Mixer::render(int16_t* out, int frameCount)
 {
     takeRequests();
@@ -229,9 +268,7 @@ void Mixer::render(int16_t* out, int frameCount)
         for (VoiceState& state : voices_)
             if (state.clip != nullptr)
                 mixVoice(state, mix, frames);
-        for (VoiceState& tail : tails_)
-            if (tail.clip != nullptr)
-                mixVoice(tail, mix, frames);
+        mixReleases(mix, frames);
         for (int i = 0; i < frames; ++i) {
             if (masterGain_ < masterTarget)
                 masterGain_ = std::min(masterTarget, masterGain_ + masterStep);

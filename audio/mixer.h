@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 // The game's mixer: a fixed set of voices, each playing one of the mixer's clips once or in
 // a loop, with its own volume, linear fades and a playback-rate factor (pitch). It renders
@@ -26,8 +27,12 @@ public:
     // Muting and unmuting ramp the whole output over this long, so neither clicks.
     static constexpr float kMuteRampSeconds = 0.01f;
     // A voice started again while it sounds lets its old sound fade out over this long
-    // (beside the new one) instead of cutting it off with a click.
+    // (beside the new one) instead of cutting it off with a click, however quickly the
+    // restarts come.
     static constexpr float kReleaseSeconds = 0.005f;
+    // The release is mixed ahead into a buffer of this many frames per voice: kReleaseSeconds
+    // up to 204.8 kHz, shorter at higher rates.
+    static constexpr int kMaxReleaseFrames = 1024;
 
     struct Play {
         int clip = 0;               // a slot given to setClip
@@ -46,7 +51,8 @@ public:
     bool hasClip(int slot) const;
 
     // Game thread. Starts clip on voice (0..kVoiceCount-1) from its beginning, replacing
-    // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices and slots without a clip are ignored.
+    // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices
+    // and slots without a clip are ignored.
     void play(int voice, const Play& request);
     // Game thread. Moves the voice's volume in a straight line from where it is to volume
     // over seconds (0: at once). A looping voice faded to 0 keeps its place, silent.
@@ -80,7 +86,6 @@ private:
         float gainStep = 0.0f;
         int rampFrames = 0;
         float target = 0.0f;
-        bool endAtSilence = false; // a released sound: ends when its fade reaches 0
         uint32_t playSerial = 0;
         uint32_t fadeSerial = 0;
     };
@@ -88,9 +93,12 @@ private:
     void lock();
     void unlock();
     void takeRequests();
-    void startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control);
+    void startVoice(size_t voice, const VoiceControl& control);
+    void release(size_t voice);
     void startFade(VoiceState& state, float volume, float seconds);
+    void startRamp(VoiceState& state, float volume, int frames);
     void mixVoice(VoiceState& state, float* mix, int frameCount);
+    void mixReleases(float* mix, int frameCount);
 
     std::array<SoundClip, kClipCount> clips_;
     std::array<std::atomic<bool>, kClipCount> clipReady_;
@@ -103,6 +111,12 @@ private:
     int sampleRate_ = kPreferredSampleRate;
     float masterGain_ = 1.0f;
     std::array<VoiceState, kVoiceCount> voices_;
-    // The fading end of each voice's previous sound.
-    std::array<VoiceState, kVoiceCount> tails_;
+
+    // The fading ends of the sounds each voice was playing when it was started again, mixed
+    // ahead into a stereo buffer per voice at the moment of the restart (each restart adds
+    // its fade to what is still to come) and played out from there.
+    int releaseFrames_;
+    std::vector<float> releaseMix_; // kVoiceCount * 2 * kMaxReleaseFrames, allocated once
+    std::array<int, kVoiceCount> releaseAt_{};   // the next frame to play
+    std::array<int, kVoiceCount> releaseLeft_{}; // frames still to play
 };

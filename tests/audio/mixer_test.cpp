@@ -288,3 +288,30 @@ TEST_F(MixerTest, LoopPlayedAtAnotherRateRunsThroughItsSeamInPhase)
         ASSERT_NEAR(out[2 * static_cast<size_t>(frame)], expected, 8.0) << "frame " << frame;
     }
 }
+
+TEST_F(MixerTest, RestartsComingFasterThanTheReleaseFadeEveryEarlierSoundOut)
+{
+    // The second restart lands while the first sound is still fading: both fades run on to
+    // silence beside the newest sound, none is cut off. The sines start at zero, so every
+    // start is smooth and a cut would be the only step.
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.setClip(1, sineClip(400.0, 4800, kRate));
+    mixer.setClip(2, sineClip(300.0, 4800, kRate));
+    mixer.play(0, {.clip = 0});
+    std::vector<int16_t> out = render(mixer, 100);
+    const int released = static_cast<int>(Mixer::kReleaseSeconds * kRate);
+    for (int clip : {1, 2}) {
+        mixer.play(0, {.clip = clip});
+        const std::vector<int16_t> part = render(mixer, released / 5);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    const std::vector<int16_t> rest = render(mixer, 2 * released);
+    out.insert(out.end(), rest.begin(), rest.end());
+    EXPECT_LT(largestStep(out), 1200); // a release step of about 42 and two sine steps of 524
+    // One release after the second restart only the newest sound is left.
+    const SoundClip newest = sineClip(300.0, 4800, kRate);
+    const int second = 100 + released / 5;
+    for (int frame = second + released; frame < static_cast<int>(out.size() / 2); ++frame)
+        ASSERT_EQ(out[2 * static_cast<size_t>(frame)],
+                  newest.samples[static_cast<size_t>(frame - second)]);
+}
