@@ -78,10 +78,12 @@ void Mixer::play(int voice, const Play& request)
     lock();
     VoiceControl& control = control_[static_cast<size_t>(voice)];
     control.play = request;
+    control.play.volume = nonNegative(request.volume);
+    control.play.fadeInSeconds = nonNegative(request.fadeInSeconds);
     ++control.playSerial;
-    control.volume = nonNegative(request.volume);
-    control.fadeSeconds = nonNegative(request.fadeInSeconds);
-    ++control.fadeSerial;
+    control.volume = control.play.volume;
+    control.fadeSeconds = control.play.fadeInSeconds;
+    control.playFadeSerial = ++control.fadeSerial;
     pending_ = true;
     unlock();
 }
@@ -127,10 +129,14 @@ void Mixer::takeRequests()
 
     for (size_t i = 0; i < voices_.size(); ++i) {
         VoiceState& state = voices_[i];
-        if (control[i].playSerial != state.playSerial)
-            startVoice(i, control[i]);
-        else if (control[i].fadeSerial != state.fadeSerial)
-            startFade(state, control[i].volume, control[i].fadeSeconds);
+        const VoiceControl& asked = control[i];
+        if (asked.playSerial != state.playSerial) {
+            startVoice(i, asked);
+            if (asked.fadeSerial != asked.playFadeSerial)
+                startFade(state, asked.volume, asked.fadeSeconds);
+        } else if (asked.fadeSerial != state.fadeSerial) {
+            startFade(state, asked.volume, asked.fadeSeconds);
+        }
         state.playSerial = control[i].playSerial;
         state.fadeSerial = control[i].fadeSerial;
     }
@@ -150,9 +156,10 @@ void Mixer::startVoice(size_t voice, const VoiceControl& control)
         const double step = static_cast<double>(clip.sampleRate) * pitch / sampleRate_;
         state.step = std::max<uint64_t>(1, static_cast<uint64_t>(step * kFixedOne));
     }
-    state.gain = control.fadeSeconds > 0.0f ? 0.0f : control.volume;
+    const Play& play = control.play;
+    state.gain = play.fadeInSeconds > 0.0f ? 0.0f : play.volume;
     state.rampFrames = 0;
-    startFade(state, control.volume, control.fadeSeconds);
+    startFade(state, play.volume, play.fadeInSeconds);
 }
 
 void Mixer::release(size_t voice)

@@ -67,13 +67,16 @@ public:
     int sampleRate() const { return sampleRate_; }
 
 private:
-    // What the game thread last asked of a voice. A changed serial is a new request.
+    // What the game thread last asked of a voice. A changed serial is a new request. A play
+    // counts as a fade (to its volume, over its fade-in); a fade asked after it, before
+    // render took the play, moves on from there.
     struct VoiceControl {
         Play play;
         uint32_t playSerial = 0;
         float volume = 0.0f;
         float fadeSeconds = 0.0f;
         uint32_t fadeSerial = 0;
+        uint32_t playFadeSerial = 0; // fadeSerial as the last play left it
     };
 
     // A voice as render plays it; touched by the device thread only.

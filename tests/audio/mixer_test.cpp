@@ -315,3 +315,22 @@ TEST_F(MixerTest, RestartsComingFasterThanTheReleaseFadeEveryEarlierSoundOut)
         ASSERT_EQ(out[2 * static_cast<size_t>(frame)],
                   newest.samples[static_cast<size_t>(frame - second)]);
 }
+
+TEST_F(MixerTest, FadeAskedBeforeThePlayIsHeardStartsFromThePlaysVolume)
+{
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.play(0, {.clip = 0, .volume = 1.0f, .loop = true});
+    mixer.fade(0, 0.0f, 0.01f);
+    std::vector<int16_t> out = render(mixer, 960);
+    EXPECT_NEAR(out[0], 10000, 30);
+    EXPECT_NEAR(out[2 * 239], 5000, 30);
+    EXPECT_EQ(out[2 * 479], 0);
+
+    // From the end of the play's own fade-in: silence, rising to the fade's volume.
+    mixer.play(0, {.clip = 0, .volume = 1.0f, .loop = true, .fadeInSeconds = 1.0f});
+    mixer.fade(0, 0.5f, 0.01f);
+    out = render(mixer, 960);
+    EXPECT_LT(out[0], 30);
+    EXPECT_NEAR(out[2 * 239], 2500, 30);
+    EXPECT_EQ(out[2 * 959], 5000);
+}
