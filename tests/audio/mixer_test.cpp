@@ -334,3 +334,16 @@ TEST_F(MixerTest, FadeAskedBeforeThePlayIsHeardStartsFromThePlaysVolume)
     EXPECT_NEAR(out[2 * 239], 2500, 30);
     EXPECT_EQ(out[2 * 959], 5000);
 }
+
+TEST_F(MixerTest, ClipWithoutOneWholeFramePlaysAsSilenceEvenLooped)
+{
+    // A lone sample of a stereo clip: no frame to play, so no length to loop round.
+    SoundClip halfFrame;
+    halfFrame.sampleRate = kRate;
+    halfFrame.channels = 2;
+    halfFrame.samples = {1000};
+    EXPECT_TRUE(halfFrame.empty());
+    mixer.setClip(0, halfFrame);
+    mixer.play(0, {.clip = 0, .loop = true});
+    EXPECT_EQ(render(mixer, 300), std::vector<int16_t>(600, 0));
+}
