@@ -8,8 +8,15 @@ namespace {
 // Render mixes this many frames at a time in a buffer on its stack.
 constexpr int kChunkFrames = 256;
 constexpr double kFixedOne = 4294967296.0; // 1.0 in 32.32 fixed point
+// What a request may ask; beyond these it gets the nearest (and a pitch or a volume that
+// is not a number, 1 and silence; a time that is not a number, at once).
 constexpr float kMinPitch = 1.0f / 16.0f;
 constexpr float kMaxPitch = 16.0f;
+constexpr float kMaxVolume = 16.0f;
+constexpr float kMaxFadeSeconds = 3600.0f;
+// The most clip frames one output frame may step over (a tiny device rate against a clip's
+// huge one), so steps and positions stay far inside 64 bits.
+constexpr double kMaxStep = 1048576.0 * kFixedOne;
 
 // The release's length in frames at a rate, up to what its buffer holds.
 int releaseFramesAt(int sampleRate)
@@ -27,9 +34,19 @@ int16_t saturate(float value)
     return static_cast<int16_t>(std::lrint(value));
 }
 
-float nonNegative(float value)
+float volumeIn(float volume)
 {
-    return value > 0.0f ? value : 0.0f;
+    return volume > 0.0f ? std::min(volume, kMaxVolume) : 0.0f;
+}
+
+float secondsIn(float seconds)
+{
+    return seconds > 0.0f ? std::min(seconds, kMaxFadeSeconds) : 0.0f;
+}
+
+float pitchIn(float pitch)
+{
+    return std::isnan(pitch) ? 1.0f : std::clamp(pitch, kMinPitch, kMaxPitch);
 }
 
 } // namespace
@@ -78,8 +95,9 @@ void Mixer::play(int voice, const Play& request)
     lock();
     VoiceControl& control = control_[static_cast<size_t>(voice)];
     control.play = request;
-    control.play.volume = nonNegative(request.volume);
-    control.play.fadeInSeconds = nonNegative(request.fadeInSeconds);
+    control.play.volume = volumeIn(request.volume);
+    control.play.pitch = pitchIn(request.pitch);
+    control.play.fadeInSeconds = secondsIn(request.fadeInSeconds);
     ++control.playSerial;
     control.volume = control.play.volume;
     control.fadeSeconds = control.play.fadeInSeconds;
@@ -94,8 +112,8 @@ void Mixer::fade(int voice, float volume, float seconds)
         return;
     lock();
     VoiceControl& control = control_[static_cast<size_t>(voice)];
-    control.volume = nonNegative(volume);
-    control.fadeSeconds = nonNegative(seconds);
+    control.volume = volumeIn(volume);
+    control.fadeSeconds = secondsIn(seconds);
     ++control.fadeSerial;
     pending_ = true;
     unlock();
@@ -152,9 +170,9 @@ void Mixer::startVoice(size_t voice, const VoiceControl& control)
     state.loop = control.play.loop;
     state.position = 0;
     if (state.clip != nullptr) {
-        const float pitch = std::clamp(control.play.pitch, kMinPitch, kMaxPitch);
-        const double step = static_cast<double>(clip.sampleRate) * pitch / sampleRate_;
-        state.step = std::max<uint64_t>(1, static_cast<uint64_t>(step * kFixedOne));
+        const double step =
+            static_cast<double>(clip.sampleRate) * control.play.pitch / sampleRate_ * kFixedOne;
+        state.step = std::max<uint64_t>(1, static_cast<uint64_t>(std::min(step, kMaxStep)));
     }
     const Play& play = control.play;
     state.gain = play.fadeInSeconds > 0.0f ? 0.0f : play.volume;
@@ -181,8 +199,9 @@ void Mixer::release(size_t voice)
 
 void Mixer::startFade(VoiceState& state, float volume, float seconds)
 {
-    startRamp(state, volume,
-              static_cast<int>(std::lround(seconds * static_cast<float>(sampleRate_))));
+    // An hour's fade is 2e9 frames at 555 kHz; none is longer, so it fits an int.
+    const double frames = std::min(static_cast<double>(seconds) * sampleRate_, 2.0e9);
+    startRamp(state, volume, static_cast<int>(std::lround(frames)));
 }
 
 void Mixer::startRamp(VoiceState& state, float volume, int frames)

@@ -36,8 +36,8 @@ public:
 
     struct Play {
         int clip = 0;               // a slot given to setClip
-        float volume = 1.0f;        // 0..1 (higher values are allowed; the sum saturates)
-        float pitch = 1.0f;         // playback-rate factor: 2 is an octave up, and shorter
+        float volume = 1.0f;        // 0..1 (up to 16 is allowed; the sum saturates)
+        float pitch = 1.0f;         // playback-rate factor, 1/16..16: 2 is an octave up
         bool loop = false;          // a looping voice plays until faded out or replaced
         float fadeInSeconds = 0.0f; // from silence to volume; 0 starts at volume
     };
@@ -55,7 +55,8 @@ public:
     // and slots without a clip are ignored.
     void play(int voice, const Play& request);
     // Game thread. Moves the voice's volume in a straight line from where it is to volume
-    // over seconds (0: at once). A looping voice faded to 0 keeps its place, silent.
+    // over seconds (0: at once; at most an hour). A looping voice faded to 0 keeps its
+    // place, silent.
     void fade(int voice, float volume, float seconds);
     // Game thread. Mute silences the output (ramped); the voices keep playing underneath.
     void setMuted(bool muted);

@@ -347,3 +347,26 @@ TEST_F(MixerTest, ClipWithoutOneWholeFramePlaysAsSilenceEvenLooped)
     mixer.play(0, {.clip = 0, .loop = true});
     EXPECT_EQ(render(mixer, 300), std::vector<int16_t>(600, 0));
 }
+
+TEST_F(MixerTest, RequestsThatAreNotNumbersOrEndlessStayInRange)
+{
+    // A pitch that is not a number plays at the clip's own rate, an infinite one at the
+    // highest rate; a volume that is not a number is silence, an infinite one the loudest;
+    // a fade that is not a number is at once, an endless one very slow.
+    const SoundClip sine = sineClip(400.0, 4800, kRate);
+    mixer.setClip(1, sine);
+    mixer.play(1, {.clip = 1, .pitch = std::nanf(""), .loop = true});
+    std::vector<int16_t> out = render(mixer, 480);
+    for (int frame = 0; frame < 480; ++frame)
+        ASSERT_EQ(out[2 * static_cast<size_t>(frame)], sine.samples[static_cast<size_t>(frame)]);
+    mixer.play(1, {.clip = 1, .volume = std::nanf(""), .loop = true});
+    render(mixer, 480);
+    EXPECT_EQ(render(mixer, 100), std::vector<int16_t>(200, 0));
+    mixer.play(1, {.clip = 1, .volume = INFINITY, .pitch = INFINITY, .loop = true});
+    mixer.fade(1, 1.0f, INFINITY);
+    out = render(mixer, 4800);
+    EXPECT_EQ(*std::max_element(out.begin(), out.end()), 32767);
+    mixer.fade(1, 0.0f, std::nanf(""));
+    render(mixer, 480);
+    EXPECT_EQ(render(mixer, 100), std::vector<int16_t>(200, 0));
+}
