@@ -98,6 +98,7 @@ void Mixer::play(int voice, const Play& request)
     control.play.volume = volumeIn(request.volume);
     control.play.pitch = pitchIn(request.pitch);
     control.play.fadeInSeconds = secondsIn(request.fadeInSeconds);
+    control.silent = muted() && !request.loop;
     ++control.playSerial;
     control.volume = control.play.volume;
     control.fadeSeconds = control.play.fadeInSeconds;
@@ -166,7 +167,7 @@ void Mixer::startVoice(size_t voice, const VoiceControl& control)
     if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0))
         release(voice);
     const SoundClip& clip = clips_[static_cast<size_t>(control.play.clip)];
-    state.clip = clip.empty() ? nullptr : &clip;
+    state.clip = clip.empty() || control.silent ? nullptr : &clip;
     state.loop = control.play.loop;
     state.position = 0;
     if (state.clip != nullptr) {

@@ -25,7 +25,7 @@ public:
     static constexpr int kVoiceCount = 8;
     static constexpr int kClipCount = 16;
     // Muting and unmuting ramp the whole output over this long, so neither clicks.
-    static constexpr float kMuteRampSeconds = 0.01f;
+    static constexpr float kMuteRampSeconds = 0.03f;
     // A voice started again while it sounds lets its old sound fade out over this long
     // (beside the new one) instead of cutting it off with a click, however quickly the
     // restarts come.
@@ -52,7 +52,8 @@ public:
 
     // Game thread. Starts clip on voice (0..kVoiceCount-1) from its beginning, replacing
     // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices
-    // and slots without a clip are ignored.
+    // and slots without a clip are ignored. A one-shot asked for while muted stays silent
+    // (it is not heard mid-way after an unmute); a loop plays on, unheard until then.
     void play(int voice, const Play& request);
     // Game thread. Moves the voice's volume in a straight line from where it is to volume
     // over seconds (0: at once; at most an hour). A looping voice faded to 0 keeps its
@@ -78,6 +79,7 @@ private:
         float fadeSeconds = 0.0f;
         uint32_t fadeSerial = 0;
         uint32_t playFadeSerial = 0; // fadeSerial as the last play left it
+        bool silent = false;         // a one-shot asked for while muted
     };
 
     // A voice as render plays it; touched by the device thread only.

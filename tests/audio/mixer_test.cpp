@@ -198,20 +198,21 @@ TEST_F(MixerTest, PausedLoopComesBackWhereItStopped)
 
 TEST_F(MixerTest, MuteRampsTheWholeOutputToSilenceAndBack)
 {
+    const int ramp = static_cast<int>(Mixer::kMuteRampSeconds * kRate);
     mixer.setClip(0, constantClip({8000}, 48000));
     mixer.play(0, {.clip = 0, .loop = true});
     render(mixer, 100);
     mixer.setMuted(true);
     EXPECT_TRUE(mixer.muted());
-    std::vector<int16_t> out = render(mixer, 960);
-    EXPECT_GT(out[0], 7900);
-    EXPECT_EQ(out[2 * 480], 0);
-    EXPECT_EQ(out[2 * 959], 0);
-    EXPECT_LE(largestStep(out), 20);
+    std::vector<int16_t> out = render(mixer, 2 * ramp);
+    EXPECT_GT(out[0], 7990);
+    EXPECT_NEAR(out[2 * (ramp / 2)], 4000, 10);
+    EXPECT_EQ(out[2 * ramp], 0);
+    EXPECT_LE(largestStep(out), 8000 / ramp + 1);
     mixer.setMuted(false);
-    out = render(mixer, 960);
-    EXPECT_EQ(out[2 * 959], 8000);
-    EXPECT_LE(largestStep(out), 20);
+    out = render(mixer, 2 * ramp);
+    EXPECT_EQ(out[2 * ramp], 8000);
+    EXPECT_LE(largestStep(out), 8000 / ramp + 1);
 
     // Muted before the device starts: silent from the first frame.
     Mixer quiet;
@@ -220,6 +221,24 @@ TEST_F(MixerTest, MuteRampsTheWholeOutputToSilenceAndBack)
     quiet.setClip(0, constantClip({8000}, 100));
     quiet.play(0, {.clip = 0});
     EXPECT_EQ(render(quiet, 50), std::vector<int16_t>(100, 0));
+}
+
+TEST_F(MixerTest, OneShotStartedWhileMutedIsNotHeardAfterTheUnmute)
+{
+    // Asked for while muted, the one-shot stays silent for good; the loop asked for beside
+    // it sounds once the mute is lifted, from where it has got to.
+    mixer.setClip(0, constantClip({8000}, 48000));
+    mixer.setClip(1, constantClip({1000}, 48000));
+    mixer.setMuted(true);
+    mixer.play(0, {.clip = 0});
+    mixer.play(1, {.clip = 1, .loop = true});
+    render(mixer, 100);
+    mixer.setMuted(false);
+    const std::vector<int16_t> out = render(mixer, 4800);
+    EXPECT_EQ(out[2 * 4799], 1000);
+    // The voice plays again at the next request made while not muted.
+    mixer.play(0, {.clip = 0});
+    EXPECT_EQ(render(mixer, 1)[0], 9000);
 }
 
 TEST_F(MixerTest, ResamplesToTheDeviceRateAndPitchScalesTheFrequency)
