@@ -3,10 +3,10 @@
 Each generator returns (sample rate, list of floats in -1..1). `wav_bytes` quantises them
 (rounding, no dither, so two runs give the same bytes) into a canonical 44-byte-header WAV.
 
-Levels: nothing peaks above -3 dBFS, and the game plays them at volumes whose peaks sum to
-under full scale, so nothing clips when everything sounds at once. The two layers are loops:
-every periodic part has a whole number of periods in the loop, and the noise is filtered
-round the loop (the filters run a lap before the one kept), so the end runs into the start.
+Levels: the loops are made at -20 dBFS RMS and the one-shots to a -3 dBFS peak; the game's
+volumes set the balance of the mix (game/game_sound.h). The three layers are loops: every
+periodic part has a whole number of periods in the loop, and the noise is filtered round the
+loop (the filters run a lap before the one kept), so the end runs into the start.
 """
 
 import math
