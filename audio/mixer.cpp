@@ -8,8 +8,22 @@ namespace {
 // Render mixes this many frames at a time in a buffer on its stack.
 constexpr int kChunkFrames = 256;
 constexpr double kFixedOne = 4294967296.0; // 1.0 in 32.32 fixed point
+// What a request may ask; beyond these it gets the nearest (and a pitch or a volume that
+// is not a number, 1 and silence; a time that is not a number, at once).
 constexpr float kMinPitch = 1.0f / 16.0f;
 constexpr float kMaxPitch = 16.0f;
+constexpr float kMaxVolume = 16.0f;
+constexpr float kMaxFadeSeconds = 3600.0f;
+// The most clip frames one output frame may step over (a tiny device rate against a clip's
+// huge one), so steps and positions stay far inside 64 bits.
+constexpr double kMaxStep = 1048576.0 * kFixedOne;
+
+// The release's length in frames at a rate, up to what its buffer holds.
+int releaseFramesAt(int sampleRate)
+{
+    const long frames = std::lround(Mixer::kReleaseSeconds * static_cast<float>(sampleRate));
+    return static_cast<int>(std::min<long>(Mixer::kMaxReleaseFrames, frames));
+}
 
 int16_t saturate(float value)
 {
@@ -20,14 +34,26 @@ int16_t saturate(float value)
     return static_cast<int16_t>(std::lrint(value));
 }
 
-float nonNegative(float value)
+float volumeIn(float volume)
 {
-    return value > 0.0f ? value : 0.0f;
+    return volume > 0.0f ? std::min(volume, kMaxVolume) : 0.0f;
+}
+
+float secondsIn(float seconds)
+{
+    return seconds > 0.0f ? std::min(seconds, kMaxFadeSeconds) : 0.0f;
+}
+
+float pitchIn(float pitch)
+{
+    return std::isnan(pitch) ? 1.0f : std::clamp(pitch, kMinPitch, kMaxPitch);
 }
 
 } // namespace
 
 Mixer::Mixer()
+    : releaseFrames_(releaseFramesAt(kPreferredSampleRate)),
+      releaseMix_(static_cast<size_t>(kVoiceCount) * 2 * kMaxReleaseFrames, 0.0f)
 {
     for (std::atomic<bool>& ready : clipReady_)
         ready.store(false, std::memory_order_relaxed);
@@ -69,10 +95,14 @@ void Mixer::play(int voice, const Play& request)
     lock();
     VoiceControl& control = control_[static_cast<size_t>(voice)];
     control.play = request;
+    control.play.volume = volumeIn(request.volume);
+    control.play.pitch = pitchIn(request.pitch);
+    control.play.fadeInSeconds = secondsIn(request.fadeInSeconds);
+    control.silent = muted() && !request.loop;
     ++control.playSerial;
-    control.volume = nonNegative(request.volume);
-    control.fadeSeconds = nonNegative(request.fadeInSeconds);
-    ++control.fadeSerial;
+    control.volume = control.play.volume;
+    control.fadeSeconds = control.play.fadeInSeconds;
+    control.playFadeSerial = ++control.fadeSerial;
     pending_ = true;
     unlock();
 }
@@ -83,8 +113,8 @@ void Mixer::fade(int voice, float volume, float seconds)
         return;
     lock();
     VoiceControl& control = control_[static_cast<size_t>(voice)];
-    control.volume = nonNegative(volume);
-    control.fadeSeconds = nonNegative(seconds);
+    control.volume = volumeIn(volume);
+    control.fadeSeconds = secondsIn(seconds);
     ++control.fadeSerial;
     pending_ = true;
     unlock();
@@ -99,6 +129,7 @@ void Mixer::prepare(int sampleRate)
 {
     if (sampleRate > 0)
         sampleRate_ = sampleRate;
+    releaseFrames_ = releaseFramesAt(sampleRate_);
     // Started muted (--mute): no ramp down from full at the first render.
     masterGain_ = muted() ? 0.0f : 1.0f;
 }
@@ -117,48 +148,74 @@ void Mixer::takeRequests()
 
     for (size_t i = 0; i < voices_.size(); ++i) {
         VoiceState& state = voices_[i];
-        if (control[i].playSerial != state.playSerial)
-            startVoice(state, tails_[i], control[i]);
-        else if (control[i].fadeSerial != state.fadeSerial)
-            startFade(state, control[i].volume, control[i].fadeSeconds);
+        const VoiceControl& asked = control[i];
+        if (asked.playSerial != state.playSerial) {
+            startVoice(i, asked);
+            if (asked.fadeSerial != asked.playFadeSerial)
+                startFade(state, asked.volume, asked.fadeSeconds);
+        } else if (asked.fadeSerial != state.fadeSerial) {
+            startFade(state, asked.volume, asked.fadeSeconds);
+        }
         state.playSerial = control[i].playSerial;
         state.fadeSerial = control[i].fadeSerial;
     }
 }
 
-void Mixer::startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control)
+void Mixer::startVoice(size_t voice, const VoiceControl& control)
 {
-    if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0)) {
-        tail = state;
-        tail.endAtSilence = true;
-        startFade(tail, 0.0f, kReleaseSeconds);
-    }
+    VoiceState& state = voices_[voice];
+    if (state.clip != nullptr && (state.gain != 0.0f || state.rampFrames > 0))
+        release(voice);
     const SoundClip& clip = clips_[static_cast<size_t>(control.play.clip)];
-    state.clip = clip.empty() ? nullptr : &clip;
+    state.clip = clip.empty() || control.silent ? nullptr : &clip;
     state.loop = control.play.loop;
-    state.endAtSilence = false;
     state.position = 0;
     if (state.clip != nullptr) {
-        const float pitch = std::clamp(control.play.pitch, kMinPitch, kMaxPitch);
-        const double step = static_cast<double>(clip.sampleRate) * pitch / sampleRate_;
-        state.step = std::max<uint64_t>(1, static_cast<uint64_t>(step * kFixedOne));
+        const double step =
+            static_cast<double>(clip.sampleRate) * control.play.pitch / sampleRate_ * kFixedOne;
+        state.step = std::max<uint64_t>(1, static_cast<uint64_t>(std::min(step, kMaxStep)));
     }
-    state.gain = control.fadeSeconds > 0.0f ? 0.0f : control.volume;
+    const Play& play = control.play;
+    state.gain = play.fadeInSeconds > 0.0f ? 0.0f : play.volume;
     state.rampFrames = 0;
-    startFade(state, control.volume, control.fadeSeconds);
+    startFade(state, play.volume, play.fadeInSeconds);
+}
+
+void Mixer::release(size_t voice)
+{
+    float* buffer = releaseMix_.data() + voice * 2 * kMaxReleaseFrames;
+    int& at = releaseAt_[voice];
+    int& left = releaseLeft_[voice];
+    // What earlier releases still have to play moves to the front; the rest is cleared.
+    if (at > 0)
+        std::copy(buffer + 2 * at, buffer + 2 * (at + left), buffer);
+    std::fill(buffer + 2 * left, buffer + 2 * kMaxReleaseFrames, 0.0f);
+    at = 0;
+    left = std::max(left, releaseFrames_);
+    // A copy of the voice as it is, faded to silence over the buffer's length.
+    VoiceState fading = voices_[voice];
+    startRamp(fading, 0.0f, releaseFrames_);
+    mixVoice(fading, buffer, releaseFrames_);
 }
 
 void Mixer::startFade(VoiceState& state, float volume, float seconds)
 {
+    // An hour's fade is 2e9 frames at 555 kHz; none is longer, so it fits an int.
+    const double frames = std::min(static_cast<double>(seconds) * sampleRate_, 2.0e9);
+    startRamp(state, volume, static_cast<int>(std::lround(frames)));
+}
+
+void Mixer::startRamp(VoiceState& state, float volume, int frames)
+{
     state.target = volume;
-    state.rampFrames = static_cast<int>(std::lround(seconds * static_cast<float>(sampleRate_)));
-    if (state.rampFrames <= 0) {
+    state.rampFrames = frames;
+    if (frames <= 0) {
         state.gain = volume;
         state.rampFrames = 0;
         state.gainStep = 0.0f;
         return;
     }
-    state.gainStep = (volume - state.gain) / static_cast<float>(state.rampFrames);
+    state.gainStep = (volume - state.gain) / static_cast<float>(frames);
 }
 
 void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
@@ -166,12 +223,8 @@ void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
     const SoundClip& clip = *state.clip;
     const uint64_t frames = static_cast<uint64_t>(clip.frameCount());
     const uint64_t end = frames << 32;
-    // A silent voice that is not fading only moves on (or, released, ends).
+    // A silent voice that is not fading only moves on.
     if (state.gain == 0.0f && state.rampFrames == 0) {
-        if (state.endAtSilence) {
-            state.clip = nullptr;
-            return;
-        }
         state.position += state.step * static_cast<uint64_t>(frameCount);
         if (state.position >= end) {
             if (state.loop)
@@ -217,6 +270,19 @@ void Mixer::mixVoice(VoiceState& state, float* mix, int frameCount)
     }
 }
 
+void Mixer::mixReleases(float* mix, int frameCount)
+{
+    for (size_t voice = 0; voice < voices_.size(); ++voice) {
+        const int frames = std::min(frameCount, releaseLeft_[voice]);
+        const float* from = releaseMix_.data() + voice * 2 * kMaxReleaseFrames +
+                            2 * static_cast<size_t>(releaseAt_[voice]);
+        for (int i = 0; i < 2 * frames; ++i)
+            mix[i] += from[i];
+        releaseAt_[voice] += frames;
+        releaseLeft_[voice] -= frames;
+    }
+}
+
 void Mixer::render(int16_t* out, int frameCount)
 {
     takeRequests();
@@ -229,9 +295,7 @@ void Mixer::render(int16_t* out, int frameCount)
         for (VoiceState& state : voices_)
             if (state.clip != nullptr)
                 mixVoice(state, mix, frames);
-        for (VoiceState& tail : tails_)
-            if (tail.clip != nullptr)
-                mixVoice(tail, mix, frames);
+        mixReleases(mix, frames);
         for (int i = 0; i < frames; ++i) {
             if (masterGain_ < masterTarget)
                 masterGain_ = std::min(masterTarget, masterGain_ + masterStep);

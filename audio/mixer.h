@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 // The game's mixer: a fixed set of voices, each playing one of the mixer's clips once or in
 // a loop, with its own volume, linear fades and a playback-rate factor (pitch). It renders
@@ -24,15 +25,19 @@ public:
     static constexpr int kVoiceCount = 8;
     static constexpr int kClipCount = 16;
     // Muting and unmuting ramp the whole output over this long, so neither clicks.
-    static constexpr float kMuteRampSeconds = 0.01f;
+    static constexpr float kMuteRampSeconds = 0.03f;
     // A voice started again while it sounds lets its old sound fade out over this long
-    // (beside the new one) instead of cutting it off with a click.
+    // (beside the new one) instead of cutting it off with a click, however quickly the
+    // restarts come.
     static constexpr float kReleaseSeconds = 0.005f;
+    // The release is mixed ahead into a buffer of this many frames per voice: kReleaseSeconds
+    // up to 204.8 kHz, shorter at higher rates.
+    static constexpr int kMaxReleaseFrames = 1024;
 
     struct Play {
         int clip = 0;               // a slot given to setClip
-        float volume = 1.0f;        // 0..1 (higher values are allowed; the sum saturates)
-        float pitch = 1.0f;         // playback-rate factor: 2 is an octave up, and shorter
+        float volume = 1.0f;        // 0..1 (up to 16 is allowed; the sum saturates)
+        float pitch = 1.0f;         // playback-rate factor, 1/16..16: 2 is an octave up
         bool loop = false;          // a looping voice plays until faded out or replaced
         float fadeInSeconds = 0.0f; // from silence to volume; 0 starts at volume
     };
@@ -47,10 +52,12 @@ public:
 
     // Game thread. Starts clip on voice (0..kVoiceCount-1) from its beginning, replacing
     // whatever the voice played (which fades out over kReleaseSeconds). Out-of-range voices
-    // and slots without a clip are ignored.
+    // and slots without a clip are ignored. A one-shot asked for while muted stays silent
+    // (it is not heard mid-way after an unmute); a loop plays on, unheard until then.
     void play(int voice, const Play& request);
     // Game thread. Moves the voice's volume in a straight line from where it is to volume
-    // over seconds (0: at once). A looping voice faded to 0 keeps its place, silent.
+    // over seconds (0: at once; at most an hour). A looping voice faded to 0 keeps its
+    // place, silent.
     void fade(int voice, float volume, float seconds);
     // Game thread. Mute silences the output (ramped); the voices keep playing underneath.
     void setMuted(bool muted);
@@ -62,13 +69,17 @@ public:
     int sampleRate() const { return sampleRate_; }
 
 private:
-    // What the game thread last asked of a voice. A changed serial is a new request.
+    // What the game thread last asked of a voice. A changed serial is a new request. A play
+    // counts as a fade (to its volume, over its fade-in); a fade asked after it, before
+    // render took the play, moves on from there.
     struct VoiceControl {
         Play play;
         uint32_t playSerial = 0;
         float volume = 0.0f;
         float fadeSeconds = 0.0f;
         uint32_t fadeSerial = 0;
+        uint32_t playFadeSerial = 0; // fadeSerial as the last play left it
+        bool silent = false;         // a one-shot asked for while muted
     };
 
     // A voice as render plays it; touched by the device thread only.
@@ -81,7 +92,6 @@ private:
         float gainStep = 0.0f;
         int rampFrames = 0;
         float target = 0.0f;
-        bool endAtSilence = false; // a released sound: ends when its fade reaches 0
         uint32_t playSerial = 0;
         uint32_t fadeSerial = 0;
     };
@@ -89,9 +99,12 @@ private:
     void lock();
     void unlock();
     void takeRequests();
-    void startVoice(VoiceState& state, VoiceState& tail, const VoiceControl& control);
+    void startVoice(size_t voice, const VoiceControl& control);
+    void release(size_t voice);
     void startFade(VoiceState& state, float volume, float seconds);
+    void startRamp(VoiceState& state, float volume, int frames);
     void mixVoice(VoiceState& state, float* mix, int frameCount);
+    void mixReleases(float* mix, int frameCount);
 
     std::array<SoundClip, kClipCount> clips_;
     std::array<std::atomic<bool>, kClipCount> clipReady_;
@@ -104,6 +117,12 @@ private:
     int sampleRate_ = kPreferredSampleRate;
     float masterGain_ = 1.0f;
     std::array<VoiceState, kVoiceCount> voices_;
-    // The fading end of each voice's previous sound.
-    std::array<VoiceState, kVoiceCount> tails_;
+
+    // The fading ends of the sounds each voice was playing when it was started again, mixed
+    // ahead into a stereo buffer per voice at the moment of the restart (each restart adds
+    // its fade to what is still to come) and played out from there.
+    int releaseFrames_;
+    std::vector<float> releaseMix_; // kVoiceCount * 2 * kMaxReleaseFrames, allocated once
+    std::array<int, kVoiceCount> releaseAt_{};   // the next frame to play
+    std::array<int, kVoiceCount> releaseLeft_{}; // frames still to play
 };

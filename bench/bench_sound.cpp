@@ -90,7 +90,7 @@ int main()
         GameSound sound;
         sound.setMixer(&mixer);
         const Clock::time_point start = Clock::now();
-        sound.start(3);
+        sound.start(3, 1);
         const Clock::time_point loaded = Clock::now();
         if (!output.open(timed, reason)) {
             std::printf("Sound is off: %s (no figures without a device)\n", reason.c_str());

@@ -128,5 +128,6 @@ void GameScene::update(float t)
     sound_.update({.moved = moved,
                    .multiplier = truncateToInt(multiplier_),
                    .spaceDown = inputDevice.spaceHeld(),
-                   .muteDown = inputDevice.muteHeld()});
+                   .muteDown = inputDevice.muteHeld(),
+                   .seconds = t});
 }

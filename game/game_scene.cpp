@@ -67,7 +67,8 @@ bool GameScene::init()
     screenCamera_.resetView();
     freeCamera_ = 0;
     cameraEye_ = Vec2(0.0f, -30.0f);
-    sound_.start(static_cast<int>(multiplier_));
+    sound_.start(static_cast<int>(multiplier_),
+                 seed_ ? *seed_ : static_cast<unsigned>(std::time(nullptr)));
     initialised_ = true;
     return true;
 }

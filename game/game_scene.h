@@ -43,7 +43,8 @@ public:
     // While paused it reads the keys for M alone, so the player can mute a paused game.
     void setPaused(bool paused);
 
-    // Seeds the tree layout with a fixed value instead of the clock (tools and tests).
+    // Seeds the tree layout and the sound's gusts with a fixed value instead of the clock
+    // (tools and tests).
     void setRandomSeed(unsigned seed) { seed_ = seed; }
 
     bool init();

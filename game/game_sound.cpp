@@ -7,7 +7,20 @@
 
 namespace {
 
-enum Clip { kAmbientClip, kMovementClip, kChimeClip, kSwitchClip, kPauseClip, kResumeClip };
+enum Clip {
+    kAmbientClip,
+    kGustClip,
+    kMovementClip,
+    kChimeClip,
+    kSwitchClip,
+    kPauseClip,
+    kResumeClip
+};
+
+// Long before the game began: a chime voice that has never rung is free.
+constexpr double kNever = -1.0e9;
+// The gusts' level while the bed fades in, and when the first new gust is drawn.
+constexpr float kFirstGustLevel = 0.6f;
 
 } // namespace
 
@@ -22,13 +35,30 @@ float GameSound::chimePitch(int multiplier)
     }
 }
 
-void GameSound::start(int multiplier)
+float GameSound::random()
+{
+    // xorshift32: the same numbers from a seed on every platform.
+    random_ ^= random_ << 13;
+    random_ ^= random_ >> 17;
+    random_ ^= random_ << 5;
+    return static_cast<float>(random_ >> 8) / 16777216.0f;
+}
+
+void GameSound::start(int multiplier, unsigned seed)
 {
     multiplier_ = multiplier;
     moving_ = false;
     paused_ = false;
     spaceWasDown_ = false;
     muteWasDown_ = false;
+    clock_ = 0.0;
+    chimeStarted_[0] = chimeStarted_[1] = kNever;
+    // Spread the seed's bits so neighbouring seeds part at once; never 0, which xorshift keeps.
+    random_ = (seed ^ 0x9E3779B9u) * 0x85EBCA6Bu;
+    if (random_ == 0)
+        random_ = 1;
+    gustLevel_ = kFirstGustLevel;
+    gustEnds_ = kAmbientFadeInSeconds;
     if (mixer_ == nullptr)
         return;
     // A mixer keeps its clips for its life: a second start (a new scene on the same mixer)
@@ -40,8 +70,21 @@ void GameSound::start(int multiplier)
                                  .volume = kAmbientVolume,
                                  .loop = true,
                                  .fadeInSeconds = kAmbientFadeInSeconds});
+    mixer_->play(kGustVoice, {.clip = kGustClip,
+                              .volume = gustLevel_ * kGustVolume,
+                              .loop = true,
+                              .fadeInSeconds = kAmbientFadeInSeconds});
     mixer_->play(kMovementVoice, {.clip = kMovementClip, .volume = 0.0f, .loop = true});
     started_ = true;
+}
+
+void GameSound::nextGust()
+{
+    const float seconds =
+        kGustShortestSeconds + (kGustLongestSeconds - kGustShortestSeconds) * random();
+    gustLevel_ = kGustLowest + (1.0f - kGustLowest) * random();
+    mixer_->fade(kGustVoice, gustLevel_ * kGustVolume, seconds);
+    gustEnds_ = clock_ + seconds;
 }
 
 void GameSound::update(const Step& step)
@@ -53,16 +96,25 @@ void GameSound::update(const Step& step)
     multiplier_ = step.multiplier;
     if (!started_)
         return;
+    clock_ += step.seconds;
 
+    if (clock_ >= gustEnds_)
+        nextGust();
     if (step.moved != moving_) {
         moving_ = step.moved;
         mixer_->fade(kMovementVoice, moving_ ? kMovementVolume : 0.0f,
                      moving_ ? kMovementFadeInSeconds : kMovementFadeOutSeconds);
     }
-    if (zoneChanged)
-        mixer_->play(
-            kChimeVoice,
-            {.clip = kChimeClip, .volume = kChimeVolume, .pitch = chimePitch(step.multiplier)});
+    if (zoneChanged) {
+        // The voice whose chime started longer ago, once that chime has rung its time.
+        const int older = chimeStarted_[0] <= chimeStarted_[1] ? 0 : 1;
+        if (clock_ - chimeStarted_[older] >= kChimeRingSeconds) {
+            chimeStarted_[older] = clock_;
+            mixer_->play(
+                older == 0 ? kChimeVoice : kSecondChimeVoice,
+                {.clip = kChimeClip, .volume = kChimeVolume, .pitch = chimePitch(step.multiplier)});
+        }
+    }
     // Once per press: the camera flips on every update while Space is held.
     if (spacePressed)
         mixer_->play(kSwitchVoice, {.clip = kSwitchClip, .volume = kClickVolume});
@@ -85,12 +137,16 @@ void GameSound::setPaused(bool paused)
         return;
     if (paused) {
         mixer_->fade(kAmbientVoice, 0.0f, kPauseFadeSeconds);
+        mixer_->fade(kGustVoice, 0.0f, kPauseFadeSeconds);
         mixer_->fade(kMovementVoice, 0.0f, kPauseFadeSeconds);
-        mixer_->play(kTickVoice, {.clip = kPauseClip, .volume = kClickVolume});
+        mixer_->play(kTickVoice, {.clip = kPauseClip, .volume = kTickVolume});
     } else {
-        // The movement layer comes back with the next update that moves.
+        // The movement layer comes back with the next update that moves; the next gust is
+        // drawn once the bed is back.
         mixer_->fade(kAmbientVoice, kAmbientVolume, kPauseFadeSeconds);
+        mixer_->fade(kGustVoice, gustLevel_ * kGustVolume, kPauseFadeSeconds);
+        gustEnds_ = clock_ + kPauseFadeSeconds;
         moving_ = false;
-        mixer_->play(kTickVoice, {.clip = kResumeClip, .volume = kClickVolume});
+        mixer_->play(kTickVoice, {.clip = kResumeClip, .volume = kTickVolume});
     }
 }

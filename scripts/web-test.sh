@@ -3,8 +3,8 @@
 # builds dist/web and the page of the headless driver (scripts/web.sh --frames), installs what the
 # tests need (Debian's chromium; puppeteer-core and pngjs from npm, as locked in
 # tests/web/package-lock.json: no browser is downloaded), and runs tests/web/*.test.mjs.
-# The golden frames are compared by the native zorbel-compare-frame of the dev build, which
-# is built first when it is missing.
+# The golden frames are compared by the native zorbel-compare-frame of the dev build, and the
+# recorded sound measured by its zorbel-loudness; both are built first when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,10 +13,11 @@ scripts/deps.sh "${WEB_TEST_PACKAGES[@]}"
 command -v npm >/dev/null || scripts/deps.sh npm
 
 compare=build/dev/tools/headless/zorbel-compare-frame
-if [ ! -x "$compare" ]; then
+loudness=build/dev/tools/loudness/zorbel-loudness
+if [ ! -x "$compare" ] || [ ! -x "$loudness" ]; then
   scripts/deps.sh "${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
   cmake --preset dev >/dev/null
-  cmake --build --preset dev -j "$(nproc)" --target zorbel-compare-frame
+  cmake --build --preset dev -j "$(nproc)" --target zorbel-compare-frame zorbel-loudness
 fi
 
 bash scripts/web.sh --frames
@@ -24,4 +25,4 @@ bash scripts/web.sh --frames
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 # One file at a time: the pictures are timed, and two browsers would share the two cores.
 ZORBEL_WEB_DIST=$PWD/dist/web ZORBEL_WEB_FRAMES=$PWD/build/web/frames-page ZORBEL_COMPARE_FRAME=$PWD/$compare \
-  node --test --test-concurrency=1 tests/web/*.test.mjs
+  ZORBEL_LOUDNESS=$PWD/$loudness node --test --test-concurrency=1 tests/web/*.test.mjs

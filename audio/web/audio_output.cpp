@@ -50,6 +50,9 @@ EM_JS(int, zorbelAudioOpen, (int bufferFrames, Pull* pull), {
     } catch (e) {
         return off(-1);
     }
+    // The browser edition plays the desktop's mix 5 dB louder (about -18 LUFS, beside
+    // louder pages); the mix keeps its true peaks under -6 dBTP, so they stay under -1 here.
+    var scale = Math.pow(10, 5 / 20) / 32768;
     audio.node.onaudioprocess = function(event) {
         var output = event.outputBuffer;
         var left = output.getChannelData(0);
@@ -63,8 +66,8 @@ EM_JS(int, zorbelAudioOpen, (int bufferFrames, Pull* pull), {
         }
         var samples = HEAP16.subarray(at >> 1, (at >> 1) + 2 * frames);
         for (var i = 0; i < frames; ++i) {
-            left[i] = samples[2 * i] / 32768;
-            right[i] = samples[2 * i + 1] / 32768;
+            left[i] = samples[2 * i] * scale;
+            right[i] = samples[2 * i + 1] * scale;
         }
     };
     audio.node.connect(audio.context.destination);

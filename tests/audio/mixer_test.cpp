@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -89,16 +90,6 @@ TEST_F(MixerTest, SumsVoicesWithTheirVolumesAndPlaysMonoOnBothSides)
     EXPECT_FALSE(mixer.setClip(0, constantClip({5}, 1)));
     EXPECT_FALSE(mixer.setClip(Mixer::kClipCount, constantClip({5}, 1)));
     EXPECT_FALSE(mixer.hasClip(2));
-}
-
-TEST_F(MixerTest, SaturatesInsteadOfWrapping)
-{
-    mixer.setClip(0, constantClip({30000, -30000}, 100));
-    for (int voice = 0; voice < Mixer::kVoiceCount; ++voice)
-        mixer.play(voice, {.clip = 0});
-    const std::vector<int16_t> out = render(mixer, 10);
-    EXPECT_EQ(out[0], 32767);
-    EXPECT_EQ(out[1], -32768);
 }
 
 TEST_F(MixerTest, OneShotEndsInSilenceAndCanBePlayedAgain)
@@ -207,20 +198,21 @@ TEST_F(MixerTest, PausedLoopComesBackWhereItStopped)
 
 TEST_F(MixerTest, MuteRampsTheWholeOutputToSilenceAndBack)
 {
+    const int ramp = static_cast<int>(Mixer::kMuteRampSeconds * kRate);
     mixer.setClip(0, constantClip({8000}, 48000));
     mixer.play(0, {.clip = 0, .loop = true});
     render(mixer, 100);
     mixer.setMuted(true);
     EXPECT_TRUE(mixer.muted());
-    std::vector<int16_t> out = render(mixer, 960);
-    EXPECT_GT(out[0], 7900);
-    EXPECT_EQ(out[2 * 480], 0);
-    EXPECT_EQ(out[2 * 959], 0);
-    EXPECT_LE(largestStep(out), 20);
+    std::vector<int16_t> out = render(mixer, 2 * ramp);
+    EXPECT_GT(out[0], 7990);
+    EXPECT_NEAR(out[2 * (ramp / 2)], 4000, 10);
+    EXPECT_EQ(out[2 * ramp], 0);
+    EXPECT_LE(largestStep(out), 8000 / ramp + 1);
     mixer.setMuted(false);
-    out = render(mixer, 960);
-    EXPECT_EQ(out[2 * 959], 8000);
-    EXPECT_LE(largestStep(out), 20);
+    out = render(mixer, 2 * ramp);
+    EXPECT_EQ(out[2 * ramp], 8000);
+    EXPECT_LE(largestStep(out), 8000 / ramp + 1);
 
     // Muted before the device starts: silent from the first frame.
     Mixer quiet;
@@ -229,6 +221,24 @@ TEST_F(MixerTest, MuteRampsTheWholeOutputToSilenceAndBack)
     quiet.setClip(0, constantClip({8000}, 100));
     quiet.play(0, {.clip = 0});
     EXPECT_EQ(render(quiet, 50), std::vector<int16_t>(100, 0));
+}
+
+TEST_F(MixerTest, OneShotStartedWhileMutedIsNotHeardAfterTheUnmute)
+{
+    // Asked for while muted, the one-shot stays silent for good; the loop asked for beside
+    // it sounds once the mute is lifted, from where it has got to.
+    mixer.setClip(0, constantClip({8000}, 48000));
+    mixer.setClip(1, constantClip({1000}, 48000));
+    mixer.setMuted(true);
+    mixer.play(0, {.clip = 0});
+    mixer.play(1, {.clip = 1, .loop = true});
+    render(mixer, 100);
+    mixer.setMuted(false);
+    const std::vector<int16_t> out = render(mixer, 4800);
+    EXPECT_EQ(out[2 * 4799], 1000);
+    // The voice plays again at the next request made while not muted.
+    mixer.play(0, {.clip = 0});
+    EXPECT_EQ(render(mixer, 1)[0], 9000);
 }
 
 TEST_F(MixerTest, ResamplesToTheDeviceRateAndPitchScalesTheFrequency)
@@ -252,4 +262,130 @@ TEST_F(MixerTest, ResamplesToTheDeviceRateAndPitchScalesTheFrequency)
             << c.clipRate << " -> " << c.deviceRate << " at pitch " << c.pitch;
         EXPECT_LT(largestStep(out), 10000 * 2 * std::numbers::pi * c.hertz / c.deviceRate + 50);
     }
+}
+
+TEST_F(MixerTest, SaturatesJustPastFullScaleOnBothSides)
+{
+    // The sum saturates instead of wrapping round. Left sums to one step past full scale,
+    // right to one step past its negative end; then to exactly both ends; then the second
+    // voice's volume takes them past by a fraction of a step.
+    mixer.setClip(0, constantClip({16384, -16384}, 1000));
+    mixer.setClip(1, constantClip({16384, -16385}, 1000));
+    mixer.setClip(2, constantClip({16383, -16384}, 1000));
+    mixer.play(0, {.clip = 0});
+    mixer.play(1, {.clip = 1});
+    std::vector<int16_t> out = render(mixer, 10);
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[1], -32768);
+    mixer.play(1, {.clip = 2});
+    out = render(mixer, 400);
+    EXPECT_EQ(out[2 * 399], 32767);      // exactly full scale
+    EXPECT_EQ(out[2 * 399 + 1], -32768); // exactly its negative end
+    mixer.play(1, {.clip = 2, .volume = 1.00004f});
+    out = render(mixer, 400);
+    EXPECT_EQ(out[2 * 399], 32767);      // 32767.66 would round past full scale
+    EXPECT_EQ(out[2 * 399 + 1], -32768); // and -32768.66 past its negative end
+}
+
+TEST_F(MixerTest, LoopPlayedAtAnotherRateRunsThroughItsSeamInPhase)
+{
+    // A 22050 Hz loop of exactly four periods of 200 Hz, starting at its crest, played at
+    // 48 kHz and half as fast again: every output frame is the 300 Hz wave, through each
+    // seam, within linear interpolation's error of about 4.
+    const int frames = 441;
+    SoundClip clip;
+    clip.sampleRate = 22050;
+    clip.channels = 1;
+    for (int i = 0; i < frames; ++i)
+        clip.samples.push_back(static_cast<int16_t>(
+            std::lround(10000.0 * std::cos(2.0 * std::numbers::pi * 4.0 * i / frames))));
+    mixer.setClip(0, clip);
+    mixer.play(0, {.clip = 0, .pitch = 1.5f, .loop = true});
+    const std::vector<int16_t> out = render(mixer, 4800); // seven seams
+    for (int frame = 0; frame < 4800; ++frame) {
+        const double expected = 10000.0 * std::cos(2.0 * std::numbers::pi * 300.0 * frame / kRate);
+        ASSERT_NEAR(out[2 * static_cast<size_t>(frame)], expected, 8.0) << "frame " << frame;
+    }
+}
+
+TEST_F(MixerTest, RestartsComingFasterThanTheReleaseFadeEveryEarlierSoundOut)
+{
+    // The second restart lands while the first sound is still fading: both fades run on to
+    // silence beside the newest sound, none is cut off. The sines start at zero, so every
+    // start is smooth and a cut would be the only step.
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.setClip(1, sineClip(400.0, 4800, kRate));
+    mixer.setClip(2, sineClip(300.0, 4800, kRate));
+    mixer.play(0, {.clip = 0});
+    std::vector<int16_t> out = render(mixer, 100);
+    const int released = static_cast<int>(Mixer::kReleaseSeconds * kRate);
+    for (int clip : {1, 2}) {
+        mixer.play(0, {.clip = clip});
+        const std::vector<int16_t> part = render(mixer, released / 5);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    const std::vector<int16_t> rest = render(mixer, 2 * released);
+    out.insert(out.end(), rest.begin(), rest.end());
+    EXPECT_LT(largestStep(out), 1200); // a release step of about 42 and two sine steps of 524
+    // One release after the second restart only the newest sound is left.
+    const SoundClip newest = sineClip(300.0, 4800, kRate);
+    const int second = 100 + released / 5;
+    for (int frame = second + released; frame < static_cast<int>(out.size() / 2); ++frame)
+        ASSERT_EQ(out[2 * static_cast<size_t>(frame)],
+                  newest.samples[static_cast<size_t>(frame - second)]);
+}
+
+TEST_F(MixerTest, FadeAskedBeforeThePlayIsHeardStartsFromThePlaysVolume)
+{
+    mixer.setClip(0, constantClip({10000}, 4800));
+    mixer.play(0, {.clip = 0, .volume = 1.0f, .loop = true});
+    mixer.fade(0, 0.0f, 0.01f);
+    std::vector<int16_t> out = render(mixer, 960);
+    EXPECT_NEAR(out[0], 10000, 30);
+    EXPECT_NEAR(out[2 * 239], 5000, 30);
+    EXPECT_EQ(out[2 * 479], 0);
+
+    // From the end of the play's own fade-in: silence, rising to the fade's volume.
+    mixer.play(0, {.clip = 0, .volume = 1.0f, .loop = true, .fadeInSeconds = 1.0f});
+    mixer.fade(0, 0.5f, 0.01f);
+    out = render(mixer, 960);
+    EXPECT_LT(out[0], 30);
+    EXPECT_NEAR(out[2 * 239], 2500, 30);
+    EXPECT_EQ(out[2 * 959], 5000);
+}
+
+TEST_F(MixerTest, ClipWithoutOneWholeFramePlaysAsSilenceEvenLooped)
+{
+    // A lone sample of a stereo clip: no frame to play, so no length to loop round.
+    SoundClip halfFrame;
+    halfFrame.sampleRate = kRate;
+    halfFrame.channels = 2;
+    halfFrame.samples = {1000};
+    EXPECT_TRUE(halfFrame.empty());
+    mixer.setClip(0, halfFrame);
+    mixer.play(0, {.clip = 0, .loop = true});
+    EXPECT_EQ(render(mixer, 300), std::vector<int16_t>(600, 0));
+}
+
+TEST_F(MixerTest, RequestsThatAreNotNumbersOrEndlessStayInRange)
+{
+    // A pitch that is not a number plays at the clip's own rate, an infinite one at the
+    // highest rate; a volume that is not a number is silence, an infinite one the loudest;
+    // a fade that is not a number is at once, an endless one very slow.
+    const SoundClip sine = sineClip(400.0, 4800, kRate);
+    mixer.setClip(1, sine);
+    mixer.play(1, {.clip = 1, .pitch = std::nanf(""), .loop = true});
+    std::vector<int16_t> out = render(mixer, 480);
+    for (int frame = 0; frame < 480; ++frame)
+        ASSERT_EQ(out[2 * static_cast<size_t>(frame)], sine.samples[static_cast<size_t>(frame)]);
+    mixer.play(1, {.clip = 1, .volume = std::nanf(""), .loop = true});
+    render(mixer, 480);
+    EXPECT_EQ(render(mixer, 100), std::vector<int16_t>(200, 0));
+    mixer.play(1, {.clip = 1, .volume = INFINITY, .pitch = INFINITY, .loop = true});
+    mixer.fade(1, 1.0f, INFINITY);
+    out = render(mixer, 4800);
+    EXPECT_EQ(*std::max_element(out.begin(), out.end()), 32767);
+    mixer.fade(1, 0.0f, std::nanf(""));
+    render(mixer, 480);
+    EXPECT_EQ(render(mixer, 100), std::vector<int16_t>(200, 0));
 }

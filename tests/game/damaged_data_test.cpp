@@ -152,7 +152,7 @@ TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)
     // The sounds are read too (the headless game plays through a mixer of its own).
     EXPECT_EQ(std::count_if(files.begin(), files.end(),
                             [](const std::string& f) { return f.starts_with("data/sounds/"); }),
-              6);
+              7);
 
     unsigned seed = 1;
     for (const std::string& file : files) {

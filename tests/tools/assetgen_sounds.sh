@@ -9,6 +9,6 @@ trap 'rm -rf "$out"' EXIT
 only=()
 for file in "$source_dir"/data/sounds/*.wav; do only+=(--only "sounds/$(basename "$file")"); done
 python3 "$source_dir/tools/assetgen/assetgen.py" --out "$out" "${only[@]}" >/dev/null
-test "$(ls "$out/sounds" | wc -l)" -eq 6
+test "$(ls "$out/sounds" | wc -l)" -eq 7
 diff -r "$out/sounds" "$source_dir/data/sounds"
 python3 "$source_dir/tools/assetgen/verify.py" --data "$source_dir/data"

@@ -1,20 +1,25 @@
 // The browser edition's sound, heard through a tap: before the page's scripts run, every node
-// connected to the audio destination is also connected to an AnalyserNode, and every pull of
-// a script node is timed. With autoplay allowed the ambient plays at its quiet level and
-// Right brings the chime at its pitch; without, the context waits for the first key and the
-// page says so; M mutes and the page says that too.
+// connected to the audio destination is also connected to an AnalyserNode and to a recorder,
+// and every pull of a script node is timed. With autoplay allowed the ambient plays at its
+// quiet level, Right brings the chime at its pitch, and a recorded stretch of play holds the
+// browser's loudness (the native zorbel-loudness reads it: ZORBEL_LOUDNESS); without, the
+// context waits for the first key and the page says so; M mutes and the page says that too.
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { hold, launch, open, serve, sleep } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
+const loudnessTool = process.env.ZORBEL_LOUDNESS ?? join(repo, 'build/dev/tools/loudness/zorbel-loudness');
 
 // Runs in the page before its own scripts.
 function installTap() {
-  const tap = { analysers: [], contexts: [], pulls: [], frames: [], keys: [] };
+  const tap = { analysers: [], contexts: [], sources: [], pulls: [], frames: [], keys: [], recorded: [[], []] };
   window.soundTap = tap;
   const connect = AudioNode.prototype.connect;
   AudioNode.prototype.connect = function (target, ...rest) {
@@ -26,8 +31,28 @@ function installTap() {
       connect.call(this, analyser);
       tap.analysers.push(analyser);
       tap.contexts.push(this.context);
+      tap.sources.push(this);
     }
     return result;
+  };
+  // Records what the first node connected to a destination plays until stopRecording(), one
+  // Float32Array a channel and a pull. The recorder writes nothing to its output; it is
+  // connected only so that it is pulled, and only while it records.
+  tap.startRecording = () => {
+    const source = tap.sources[0];
+    tap.recorded = [[], []];
+    tap.recorder = createScriptProcessor.call(source.context, 4096, 2, 2);
+    tap.recorder.onaudioprocess = (event) => {
+      for (let channel = 0; channel < 2; ++channel)
+        tap.recorded[channel].push(new Float32Array(event.inputBuffer.getChannelData(channel)));
+    };
+    connect.call(source, tap.recorder);
+    connect.call(tap.recorder, source.context.destination);
+  };
+  tap.stopRecording = () => {
+    tap.recorder.onaudioprocess = null;
+    tap.recorder.disconnect();
+    tap.sources[0].disconnect(tap.recorder);
   };
   const createScriptProcessor = BaseAudioContext.prototype.createScriptProcessor;
   BaseAudioContext.prototype.createScriptProcessor = function (...args) {
@@ -53,6 +78,18 @@ const levelOf = (page) =>
     const rms = Math.sqrt(samples.reduce((sum, value) => sum + value * value, 0) / samples.length);
     return 20 * Math.log10(Math.max(rms, 1e-9));
   });
+
+// The level once it passes `good` (tried for up to five seconds: frames, and so the bed's
+// fade-in and the mute's ramp, run late on a busy machine), or the last level read.
+async function levelOnce(page, good) {
+  let level;
+  for (let tries = 0; tries < 100; ++tries) {
+    level = await levelOf(page);
+    if (good(level)) break;
+    await sleep(50);
+  }
+  return level;
+}
 
 // The loudest frequency between low and high Hz in the last analyser window, with its level.
 const peakOf = (page, low, high) =>
@@ -87,6 +124,33 @@ async function waitFor(page, what, want) {
   return answer;
 }
 
+// The figures zorbel-loudness reads off 16-bit stereo PCM at rate: { seconds,
+// integrated_lufs, true_peak_dbtp }.
+function measureLoudness(rate, pcm) {
+  const folder = mkdtempSync(join(tmpdir(), 'zorbel-sound-'));
+  try {
+    const header = Buffer.alloc(44);
+    header.write('RIFF', 0);
+    header.writeUInt32LE(36 + pcm.length, 4);
+    header.write('WAVEfmt ', 8);
+    header.writeUInt32LE(16, 16);
+    header.writeUInt16LE(1, 20); // PCM
+    header.writeUInt16LE(2, 22);
+    header.writeUInt32LE(rate, 24);
+    header.writeUInt32LE(rate * 4, 28);
+    header.writeUInt16LE(4, 32);
+    header.writeUInt16LE(16, 34);
+    header.write('data', 36);
+    header.writeUInt32LE(pcm.length, 40);
+    const file = join(folder, 'played.wav');
+    writeFileSync(file, Buffer.concat([header, pcm]));
+    const said = execFileSync(loudnessTool, [file], { encoding: 'utf8' });
+    return Object.fromEntries(said.trim().split('\n').map((line) => line.split(' ')).map(([key, value]) => [key, Number(value)]));
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+}
+
 const contextStates = (page) => page.evaluate(() => window.soundTap.contexts.map((context) => context.state));
 const soundWord = async (page) => (await soundState(page)).state;
 
@@ -115,7 +179,7 @@ describe('sound with autoplay allowed', () => {
   });
 
   test('the ambient plays quietly', async () => {
-    const level = await levelOf(page);
+    const level = await levelOnce(page, (level) => level > -32);
     assert.ok(level > -32 && level < -12, `ambient at ${level.toFixed(1)} dBFS`);
   });
 
@@ -131,6 +195,41 @@ describe('sound with autoplay allowed', () => {
     await page.keyboard.up('ArrowRight');
     assert.ok(loudest.level > quiet.level + 12, `chime ${loudest.level.toFixed(1)} dB against ${quiet.level.toFixed(1)} dB before`);
     assert.ok(kChimePitches.some((hertz) => Math.abs(loudest.hertz - hertz) < 8), `chime at ${loudest.hertz.toFixed(1)} Hz`);
+  });
+
+  test('a stretch of play holds the browser loudness: -18 LUFS, true peak under -1 dBTP', async () => {
+    // 12 s, half of it moving, as in the desktop's scripted play, within one zone (no chime):
+    // still, Up, still, Down, still, Up, still (2, 2, 2, 2, 1, 2, 1 s).
+    await page.evaluate(() => window.soundTap.startRecording());
+    const moves = [[null, 2000], ['ArrowUp', 2000], [null, 2000], ['ArrowDown', 2000], [null, 1000], ['ArrowUp', 2000], [null, 1000]];
+    for (const [key, ms] of moves)
+      await (key ? hold(page, key, ms) : sleep(ms));
+    const recording = await page.evaluate(() => {
+      const tap = window.soundTap;
+      tap.stopRecording();
+      const frames = tap.recorded[0].reduce((sum, chunk) => sum + chunk.length, 0);
+      const pcm = new Int16Array(2 * frames);
+      let at = 0;
+      tap.recorded[0].forEach((left, chunk) => {
+        const right = tap.recorded[1][chunk];
+        for (let i = 0; i < left.length; ++i, ++at) {
+          pcm[2 * at] = Math.max(-32768, Math.min(32767, Math.round(left[i] * 32768)));
+          pcm[2 * at + 1] = Math.max(-32768, Math.min(32767, Math.round(right[i] * 32768)));
+        }
+      });
+      let text = '';
+      const bytes = new Uint8Array(pcm.buffer);
+      for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+      return { rate: tap.contexts[0].sampleRate, pcm: btoa(text) };
+    });
+    const figures = measureLoudness(recording.rate, Buffer.from(recording.pcm, 'base64'));
+    console.log(
+      `browser loudness over ${figures.seconds} s of play: integrated ${figures.integrated_lufs} LUFS, ` +
+        `true peak ${figures.true_peak_dbtp} dBTP`,
+    );
+    assert.ok(figures.seconds > 10, `recorded ${figures.seconds} s`);
+    assert.ok(Math.abs(figures.integrated_lufs + 18) <= 2, `integrated ${figures.integrated_lufs} LUFS`);
+    assert.ok(figures.true_peak_dbtp <= -1, `true peak ${figures.true_peak_dbtp} dBTP`);
   });
 
   // On an AZERTY keyboard the key that prints M sits where a US keyboard has its semicolon, and
@@ -160,7 +259,7 @@ describe('sound with autoplay allowed', () => {
 
     assert.equal(await pressM('muted'), 'muted');
     await sleep(400);
-    assert.ok((await levelOf(page)) < -80, 'silent while muted');
+    assert.ok((await levelOnce(page, (level) => level < -80)) < -80, 'silent while muted');
 
     // Released with AltGr held it prints something else (µ, say): its place releases it all
     // the same, so the next press counts.
@@ -174,7 +273,7 @@ describe('sound with autoplay allowed', () => {
 
     assert.equal(await pressM('on'), 'on');
     await sleep(400);
-    assert.ok((await levelOf(page)) > -32);
+    assert.ok((await levelOnce(page, (level) => level > -32)) > -32);
     await cdp.detach();
   });
 

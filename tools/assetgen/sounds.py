@@ -3,10 +3,10 @@
 Each generator returns (sample rate, list of floats in -1..1). `wav_bytes` quantises them
 (rounding, no dither, so two runs give the same bytes) into a canonical 44-byte-header WAV.
 
-Levels: nothing peaks above -3 dBFS, and the game plays them at volumes whose peaks sum to
-under full scale, so nothing clips when everything sounds at once. The two layers are loops:
-every periodic part has a whole number of periods in the loop, and the noise is filtered
-round the loop (the filters run a lap before the one kept), so the end runs into the start.
+Levels: the loops are made at -20 dBFS RMS and the one-shots to a -3 dBFS peak; the game's
+volumes set the balance of the mix (game/game_sound.h). The three layers are loops: every
+periodic part has a whole number of periods in the loop, and the noise is filtered round the
+loop (the filters run a lap before the one kept), so the end runs into the start.
 """
 
 import math
@@ -69,43 +69,65 @@ def _periodic(t, loop_seconds, cycles, phase=0.0):
     return math.sin(2 * math.pi * cycles * t / loop_seconds + phase)
 
 
+def _band_loop(noise, rate, low, high):
+    """Noise between low and high hertz: two low-passes at high less two at low, each run
+    round the loop, so the band is seamless too."""
+    upper = _lowpass_loop(_lowpass_loop(noise, rate, high), rate, high)
+    lower = _lowpass_loop(_lowpass_loop(noise, rate, low), rate, low)
+    return [a - b for a, b in zip(upper, lower)]
+
+
+# The two layers of the bed loop at lengths with no common factor (160 001 and 99 991
+# samples), so the bed as a whole repeats only after their product, about 33 000 s.
+AMBIENT_FRAMES = 160001
+GUST_FRAMES = 99991
+
+
 def ambient():
-    """Soft wind over a faint mains-like hum: four seconds, seamless, about -20 dBFS RMS."""
-    seconds = 4
-    count = LOOP_RATE * seconds
-    noise = _noise(count, 501)
-    low = _lowpass_loop(_lowpass_loop(noise, LOOP_RATE, 600.0), LOOP_RATE, 600.0)
-    lower = _lowpass_loop(low, LOOP_RATE, 150.0)
-    wind = []
-    for i in range(count):
-        t = i / LOOP_RATE
-        # Band of the two low-passes, swelling in slow gusts (one and three per loop).
-        gust = 0.65 + 0.25 * _periodic(t, seconds, 1) + 0.1 * _periodic(t, seconds, 3, 1.3)
-        wind.append((low[i] - 0.6 * lower[i]) * gust)
-    wind = _scale_to_rms(wind, 0.09)
+    """Soft wind over a faint hum, the steady layer of the bed: 7.26 s, seamless. The wind is
+    a band of 120 to 700 Hz swelling a little (two and three times a loop) so that the loop
+    does not stand still; the hum about 55 Hz with its octave."""
+    count = AMBIENT_FRAMES
+    seconds = count / LOOP_RATE
+    band = _scale_to_rms(_band_loop(_noise(count, 501), LOOP_RATE, 120.0, 700.0), 0.09)
     out = []
     for i in range(count):
         t = i / LOOP_RATE
-        hum = 0.028 * _periodic(t, seconds, 220) + 0.012 * _periodic(t, seconds, 440, 0.7)
-        out.append(wind[i] + hum)
+        swell = 1.0 + 0.1 * _periodic(t, seconds, 2) + 0.05 * _periodic(t, seconds, 3, 1.3)
+        hum = 0.012 * _periodic(t, seconds, 400) + 0.005 * _periodic(t, seconds, 800, 0.7)
+        out.append(band[i] * swell + hum)
+    return LOOP_RATE, _soft_limit(out, 0.1, 0.3)
+
+
+def gusts():
+    """The gusts' layer: airier wind, a band of 300 to 2000 Hz, 4.53 s, seamless. The game
+    moves its volume up and down at random (a new level every few seconds), so the gusts
+    never come back the same."""
+    count = GUST_FRAMES
+    seconds = count / LOOP_RATE
+    band = _band_loop(_noise(count, 911), LOOP_RATE, 300.0, 2000.0)
+    out = []
+    for i in range(count):
+        t = i / LOOP_RATE
+        out.append(band[i] * (1.0 + 0.1 * _periodic(t, seconds, 3, 0.4)))
     return LOOP_RATE, _soft_limit(out, 0.1, 0.3)
 
 
 def movement():
-    """A low rolling rush for while the world moves: two seconds, seamless, under the wind."""
-    seconds = 2
-    count = LOOP_RATE * seconds
-    noise = _noise(count, 777)
-    rush = _lowpass_loop(_lowpass_loop(noise, LOOP_RATE, 400.0), LOOP_RATE, 400.0)
-    rush = _scale_to_rms(rush, 1.0)
+    """A bright rolling rush for while the world moves: 2.4 s, seamless. Air rushing past in
+    a band of 900 to 4500 Hz (where small speakers play and the ear is keen), rolling five
+    times a loop, over a soft rumble below 250 Hz."""
+    seconds = 2.4
+    count = int(LOOP_RATE * seconds)
+    rush = _scale_to_rms(_band_loop(_noise(count, 777), LOOP_RATE, 900.0, 4500.0), 1.0)
+    rumble = _lowpass_loop(_lowpass_loop(_noise(count, 778), LOOP_RATE, 250.0), LOOP_RATE, 250.0)
+    rumble = _scale_to_rms(rumble, 1.0)
     out = []
     for i in range(count):
         t = i / LOOP_RATE
-        # A rolling throb (six per loop) over a low tone of 90 Hz.
-        roll = 0.75 + 0.25 * _periodic(t, seconds, 6)
-        tone = 0.35 * _periodic(t, seconds, 180)
-        out.append((rush[i] + tone) * roll)
-    return LOOP_RATE, _scale_to_rms(out, 0.07)
+        roll = 0.7 + 0.3 * _periodic(t, seconds, 5)
+        out.append(rush[i] * roll + 0.5 * rumble[i])
+    return LOOP_RATE, _soft_limit(out, 0.1, 0.3)
 
 
 def _envelope(t, attack, decay):
@@ -122,63 +144,74 @@ def _fade_tail(samples, rate, seconds):
     return samples
 
 
+def _normalise(samples, peak):
+    top = max(abs(s) for s in samples)
+    return [s * peak / top for s in samples]
+
+
+def _strike(count, rate, seed, low, high, decay):
+    """A short burst of noise between low and high hertz: the hit that starts a sound."""
+    band = _band_loop(_noise(count, seed), rate, low, high)
+    return [band[i] * _envelope(i / rate, 0.0005, decay) for i in range(count)]
+
+
 def chime():
-    """A small bell on E5 (659.25 Hz): a few inharmonic partials, 1.5 s. The game raises its
-    pitch with the multiplier (CHIME_PITCH)."""
+    """A small bell on E5 (659.25 Hz): a few inharmonic partials over a bright strike,
+    1.5 s. The game raises its pitch with the multiplier (CHIME_PITCH)."""
     base = 659.25
-    partials = [(1.0, 1.0, 0.60), (2.0, 0.35, 0.35), (2.76, 0.25, 0.22), (5.4, 0.08, 0.10)]
+    partials = [(1.0, 1.0, 0.7), (2.0, 0.45, 0.35), (2.76, 0.3, 0.22), (5.4, 0.12, 0.08)]
     count = int(ONE_SHOT_RATE * 1.5)
+    strike = _strike(count, ONE_SHOT_RATE, 313, 2500.0, 7000.0, 0.006)
     out = []
     for i in range(count):
         t = i / ONE_SHOT_RATE
-        value = sum(level * math.sin(2 * math.pi * base * ratio * t) * _envelope(t, 0.004, decay)
+        value = sum(level * math.sin(2 * math.pi * base * ratio * t) * _envelope(t, 0.003, decay)
                     for ratio, level, decay in partials)
-        out.append(value)
-    peak = max(abs(s) for s in out)
-    return ONE_SHOT_RATE, _fade_tail([s * 0.6 / peak for s in out], ONE_SHOT_RATE, 0.2)
+        out.append(value + 1.5 * strike[i])
+    return ONE_SHOT_RATE, _fade_tail(_normalise(out, 0.7), ONE_SHOT_RATE, 0.2)
 
 
 def switch():
-    """A soft switch: a muffled tap and a short low knock, 90 ms."""
-    count = int(ONE_SHOT_RATE * 0.09)
-    noise = _noise(count, 42)
-    tap = _lowpass_loop(_lowpass_loop(noise, ONE_SHOT_RATE, 1800.0), ONE_SHOT_RATE, 1800.0)
+    """A bright click: a tap of noise (2 to 6 kHz) on a short tock (1.6 kHz with its fifth)
+    over a little low knock, 70 ms."""
+    count = int(ONE_SHOT_RATE * 0.07)
+    tap = _strike(count, ONE_SHOT_RATE, 42, 2000.0, 6000.0, 0.003)
     out = []
     for i in range(count):
         t = i / ONE_SHOT_RATE
-        knock = math.sin(2 * math.pi * 320 * t) * _envelope(t, 0.002, 0.02)
-        out.append(0.6 * knock + 4.0 * tap[i] * _envelope(t, 0.001, 0.006))
-    peak = max(abs(s) for s in out)
-    return ONE_SHOT_RATE, _fade_tail([s * 0.5 / peak for s in out], ONE_SHOT_RATE, 0.02)
+        tock = math.sin(2 * math.pi * 1600 * t) + 0.5 * math.sin(2 * math.pi * 2400 * t)
+        knock = math.sin(2 * math.pi * 300 * t) * _envelope(t, 0.002, 0.015)
+        out.append(tock * _envelope(t, 0.001, 0.025) + 0.5 * knock + 3.0 * tap[i])
+    return ONE_SHOT_RATE, _fade_tail(_normalise(out, 0.7), ONE_SHOT_RATE, 0.015)
 
 
 def _tick(start, end):
-    """A short blip gliding from start to end hertz, 80 ms."""
-    count = int(ONE_SHOT_RATE * 0.08)
+    """A bright blip gliding from start to end hertz, with its octave, 100 ms."""
+    count = int(ONE_SHOT_RATE * 0.1)
     phase = 0.0
     out = []
     for i in range(count):
         t = i / ONE_SHOT_RATE
-        hertz = start + (end - start) * min(1.0, t / 0.05)
+        hertz = start + (end - start) * min(1.0, t / 0.06)
         phase += 2 * math.pi * hertz / ONE_SHOT_RATE
-        out.append(math.sin(phase) * _envelope(t, 0.003, 0.02))
-    peak = max(abs(s) for s in out)
-    return ONE_SHOT_RATE, _fade_tail([s * 0.5 / peak for s in out], ONE_SHOT_RATE, 0.02)
+        out.append((math.sin(phase) + 0.35 * math.sin(2 * phase)) * _envelope(t, 0.003, 0.035))
+    return ONE_SHOT_RATE, _fade_tail(_normalise(out, 0.7), ONE_SHOT_RATE, 0.02)
 
 
 def pause_tick():
-    """Pausing: a blip falling a fifth."""
-    return _tick(1200.0, 800.0)
+    """Pausing: a blip falling a fifth, from 1500 Hz."""
+    return _tick(1500.0, 1000.0)
 
 
 def resume_tick():
     """Resuming: the same blip rising."""
-    return _tick(800.0, 1200.0)
+    return _tick(1000.0, 1500.0)
 
 
 # path under the data directory, generator, whether the game loops it
 SOUNDS = [
     ("sounds/ambient.wav", ambient, True),
+    ("sounds/gusts.wav", gusts, True),
     ("sounds/movement.wav", movement, True),
     ("sounds/chime.wav", chime, False),
     ("sounds/switch.wav", switch, False),

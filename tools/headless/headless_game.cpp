@@ -74,8 +74,10 @@ void HeadlessGame::step()
 {
     scene_->setPaused(false);
     update();
-    render();
-    finish();
+    if (options_.draw) {
+        render();
+        finish();
+    }
     renderFrameSound();
 }
 

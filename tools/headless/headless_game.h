@@ -23,6 +23,9 @@ public:
         int height = 720;
         unsigned seed = 1;
         float frameSeconds = 1.0f / 60.0f;
+        // False: step updates the scene and mixes its sound but draws nothing (for checks
+        // of the sound alone, where drawing would be most of the time).
+        bool draw = true;
     };
 
     HeadlessGame();
