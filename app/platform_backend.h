@@ -39,10 +39,12 @@
 //   int runFrameLoop(std::function<bool()> pass, std::function<int()> finish)
 //
 // Key source: input/key_source.h (input/<platform>/platform_keyboard.cpp)
-//   const KeySource& platformKeyboard()
+//   const KeySource& platformKeyboard()  the down state of every Key (the arrows, Space, F1,
+//                                        F2, M and H)
 //
 // Game pads: input/pad_reading.h (input/<platform>/platform_pads.cpp)
-//   void readPlatformPads(PadSet& pads)   every connected pad, as the platform reports it
+//   void readPlatformPads(PadSet& pads)   every connected pad, as the platform reports it: the
+//                                        left stick, the d-pad, South, North and Start
 //
 // Sound output: audio/audio_output.h (audio/<platform>/)
 //   struct AudioOutput::State; AudioOutput::AudioOutput(), ~AudioOutput()

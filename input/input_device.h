@@ -3,9 +3,9 @@
 #include "input/key_source.h"
 
 // The keyboard read as a game pad: three identical direction pairs with components -1, 0
-// or +1 (x to the right, y upwards), three held buttons and the mute key. No history: a
-// held key reads as pressed on every update. The game pads add to the keyboard: a key is
-// down when the keyboard or a pad holds it.
+// or +1 (x to the right, y upwards), three held buttons, the mute key and the display key.
+// No history: a held key reads as pressed on every update. The game pads add to the
+// keyboard: a key is down when the keyboard or a pad holds it.
 // One direction pair.
 struct Direction {
     float x = 0.0f;
@@ -31,6 +31,8 @@ public:
     bool f2Pressed() const { return f2_; }
     // M, which mutes and unmutes the sound (on its key-down; the device keeps no history).
     bool mutePressed() const { return mute_; }
+    // H or a pad's North button, which shows and hides the score display (on its key-down).
+    bool displayHeld() const { return display_; }
 
 private:
     const KeySource* source_ = nullptr;
@@ -42,6 +44,7 @@ private:
     bool f1_ = false;
     bool f2_ = false;
     bool mute_ = false;
+    bool display_ = false;
 };
 
 // The process-wide device, polled once per scene update.

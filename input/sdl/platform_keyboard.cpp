@@ -26,6 +26,7 @@ private:
         case Key::Up: return SDL_SCANCODE_UP;
         case Key::Down: return SDL_SCANCODE_DOWN;
         case Key::M: return SDL_SCANCODE_M;
+        case Key::H: return SDL_SCANCODE_H;
         }
         return SDL_SCANCODE_UNKNOWN;
     }

@@ -24,8 +24,8 @@ public:
 
 private:
     // In the order of Key.
-    static constexpr std::array<const char*, 8> kCodes = {
-        "Space", "F1", "F2", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "KeyM"};
+    static constexpr std::array<const char*, kKeyCount> kCodes = {
+        "Space", "F1", "F2", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "KeyM", "KeyH"};
 
     // True for the game's keys, so the page neither scrolls nor opens its help on them.
     static EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* data)

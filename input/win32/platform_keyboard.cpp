@@ -25,6 +25,7 @@ private:
         case Key::Up: return VK_UP;
         case Key::Down: return VK_DOWN;
         case Key::M: return 'M';
+        case Key::H: return 'H';
         }
         return 0;
     }

@@ -25,7 +25,7 @@ TEST(PlatformKeyboard, SeesTheGameKeysWithoutAnyWindow)
         Key key;
     } keys[] = {{VK_SPACE, Key::Space}, {VK_F1, Key::F1},       {VK_F2, Key::F2},
                 {VK_LEFT, Key::Left},   {VK_RIGHT, Key::Right}, {VK_UP, Key::Up},
-                {VK_DOWN, Key::Down},   {'M', Key::M}};
+                {VK_DOWN, Key::Down},   {'M', Key::M},          {'H', Key::H}};
     const KeySource& keyboard = platformKeyboard();
     for (const auto& k : keys) {
         EXPECT_FALSE(keyboard.isDown(k.key)) << k.virtualKey;
