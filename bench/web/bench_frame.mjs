@@ -2,7 +2,8 @@
 // SwiftShader): the headless driver's page at 1280 x 720, seed 1, one step per animation
 // frame while Right and Up are held, as bench_frame does natively. Each figure is
 // performance.now() around update + render + glFinish (and, in a second run, a one-pixel
-// read-back that waits for the drawing). Prints the median and spread of each.
+// read-back that waits for the drawing; in a third, the same with the score display on).
+// Prints the median and spread of each.
 //
 //   node bench/web/bench_frame.mjs FRAMES_PAGE_FOLDER
 import { launch, open, serve } from '../../tests/web/browser.mjs';
@@ -22,11 +23,13 @@ try {
   await page.evaluate(() => window.framesReady);
   // Two runs: glFinish as the frame's end, then a one-pixel read-back after it, which
   // waits for the pixels (Chromium's glFinish need not).
-  const run = (waitForPixels) =>
+  // With the display, H is held on the first frame: the display shows from then on.
+  const run = (waitForPixels, display = false) =>
     page.evaluate(
-      (frames, wait) =>
+      (frames, wait, withDisplay) =>
         new Promise((resolve, reject) => {
           if (!Module._zorbelStart(1280, 720, 1)) throw new Error('the scene did not start');
+          Module.ccall('zorbelHoldKeys', 'number', ['string'], [withDisplay ? 'H' : '']);
           Module._zorbelStep(wait);
           Module.ccall('zorbelHoldKeys', 'number', ['string'], ['RIGHT UP']);
           const times = [];
@@ -43,13 +46,16 @@ try {
         }),
       kFrames,
       waitForPixels,
+      display,
     );
   const finished = await run(0);
   const drawn = await run(1);
+  const withDisplay = await run(1, true);
   const renderer = await page.evaluate(() => Module.ccall('zorbelRenderer', 'string', [], []));
   console.log(`browser frame benchmark, 1280x720, ${kFrames} frames each, renderer ${renderer}`);
   print('update + render + glFinish', finished);
   print('the same, then a 1-pixel read-back', drawn);
+  print('the same with the score display on', withDisplay);
 } finally {
   await browser.close();
   server.close();
