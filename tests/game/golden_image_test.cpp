@@ -78,9 +78,9 @@ TEST(GoldenImage, DisplayAtTheStart)
 }
 
 // Longer texts, the outer zone's pale multiplier, and the display over a moved world.
-TEST(GoldenImage, DisplayAfterTwoSecondsOfRight)
+TEST(GoldenImage, DisplayAfterASecondOfRight)
 {
-    expectGolden("display-right-2s", 120, [](int frame) {
+    expectGolden("display-right-1s", 60, [](int frame) {
         return frame == 0 ? std::set<Key>{Key::Right, Key::H} : std::set<Key>{Key::Right};
     });
 }

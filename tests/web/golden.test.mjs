@@ -22,7 +22,7 @@ const goldens = {
   'right-2s': Array(120).fill('RIGHT'),
   'free-camera': ['SPACE', ...Array(61).fill('LEFT UP')],
   'display-start': ['H', ''],
-  'display-right-2s': ['RIGHT H', ...Array(119).fill('RIGHT')],
+  'display-right-1s': ['RIGHT H', ...Array(59).fill('RIGHT')],
 };
 
 describe('golden frames in the browser', () => {
