@@ -42,10 +42,11 @@
 //
 // Key source: input/key_source.h (input/<platform>/platform_keyboard.cpp)
 //   const KeySource& platformKeyboard()   the keys of play by their place, the rows of
-//                                      kLetterKeys by their letter and only with the focus
+//                                      kLetterKeys (M, H) by their letter and only with the focus
 //
 // Game pads: input/pad_reading.h (input/<platform>/platform_pads.cpp)
-//   void readPlatformPads(PadSet& pads)   every connected pad, as the platform reports it
+//   void readPlatformPads(PadSet& pads)   every connected pad, as the platform reports it: the
+//                                        left stick, the d-pad, South, North and Start
 //   (the backend's state in a class of its platform_pads.cpp)
 //
 // Sound output: audio/audio_output.h (audio/<platform>/audio_output.cpp)

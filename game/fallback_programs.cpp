@@ -69,3 +69,8 @@ void useFallbackConveyorProgram(ShaderProgram& program)
     program.loadSources(forDialect(kConveyorVertex), forDialect(kFragment));
     program.compileAndLink();
 }
+
+void useFallbackDisplayProgram(ShaderProgram& program)
+{
+    useFallbackBasicProgram(program);
+}

@@ -67,6 +67,9 @@ void GameScene::render()
     for (Sprite& wall : walls_)
         drawNear(wall, kWallRadiusSquared);
     renderState_.setDepthTest(true);
+
+    if (displayShown_)
+        drawDisplay();
 }
 
 // Draws a tree or wall piece shifted by the scroll when it lies strictly inside the radius:

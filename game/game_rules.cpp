@@ -64,6 +64,11 @@ void GameScene::update(float t)
     inputDevice.update();
     if (inputDevice.spaceHeld())
         freeCamera_ = freeCamera_ == 0 ? 1 : 0;
+    // Unlike Space, the display's key acts once per press.
+    const bool displayKeyDown = inputDevice.displayHeld();
+    if (displayKeyDown && !displayKeyWasDown_)
+        displayShown_ = !displayShown_;
+    displayKeyWasDown_ = displayKeyDown;
 
     std::snprintf(text, sizeof text, "%d %d", truncateToInt(spinner_.x), truncateToInt(spinner_.y));
     positionLabel_.setText(text);

@@ -204,6 +204,7 @@ void GameScene::loadPrograms()
         {&conveyorProgram_, "conveyor-map.vert", "conveyor-map.frag", &useFallbackConveyorProgram},
         // Never drawn with, so it needs no stand-in.
         {&gameOverProgram_, "gameover-fixed.vert", "gameover-fixed.frag", nullptr},
+        {&displayProgram_, "score-display.vert", "score-display.frag", &useFallbackDisplayProgram},
     };
     // OpenGL ES 2.0 (WebGL 1) compiles its own edition of each file.
     const std::string folder = glDialect() == GlDialect::Es2 ? "data/shaders/es/" : "data/shaders/";

@@ -47,6 +47,12 @@ public:
     // (tools and tests).
     void setRandomSeed(unsigned seed) { seed_ = seed; }
 
+    // The score display: the position, multiplier and score labels drawn over the picture.
+    // Off at start; H or a pad's North button turns it on or off on its key-down. It never
+    // changes the rules, and while it is off every frame is drawn as without it.
+    bool displayShown() const { return displayShown_; }
+    void setDisplayShown(bool shown) { displayShown_ = shown; }
+
     bool init();
     void update(float frameSeconds);
     void render();
@@ -82,6 +88,7 @@ private:
     void loadPrograms();
     void drawTilted(Sprite& sprite, float distanceSquared);
     void drawNear(Sprite& sprite, float radiusSquared);
+    void drawDisplay();
 
     // The texture of one row of kSceneTextures.
     Texture& texture(SceneTexture id) { return textures_[static_cast<size_t>(id)]; }
@@ -122,6 +129,9 @@ private:
     int freeCamera_ = 0;
 
     GameSound sound_;
+    ShaderProgram displayProgram_;
+    bool displayShown_ = false;
+    bool displayKeyWasDown_ = false;
     std::optional<unsigned> seed_;
     bool initialised_ = false;
 };

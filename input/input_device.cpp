@@ -14,6 +14,7 @@ void InputDevice::update()
     f1_ = down(Key::F1);
     f2_ = down(Key::F2);
     mute_ = keys.isDown(Key::M);
+    display_ = down(Key::H);
 
     float x = 0.0f;
     if (down(Key::Left))

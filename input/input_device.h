@@ -9,9 +9,10 @@ struct Direction {
 };
 
 // The keyboard read as a game pad: three identical direction pairs with components -1, 0
-// or +1 (x to the right, y upwards), three buttons and the mute key, each read as held or
-// not. No history: a held key reads as held on every update, and no press is counted. The
-// game pads add to the keyboard: a key is down when the keyboard or a pad holds it.
+// or +1 (x to the right, y upwards), three buttons, the mute key and the display key, each
+// read as held or not. No history: a held key reads as held on every update, and no press is
+// counted. The game pads add to the keyboard: a key is down when the keyboard or a pad holds
+// it.
 class InputDevice {
 public:
     // Reads from the platform keyboard unless a test gives another source.
@@ -32,6 +33,9 @@ public:
     // M, which mutes and unmutes the sound (the scene acts on its key-down; the device keeps
     // no history).
     bool muteHeld() const { return mute_; }
+    // H or a pad's North button, which shows and hides the score display (the scene acts on
+    // its key-down).
+    bool displayHeld() const { return display_; }
 
 private:
     const KeySource* source_ = nullptr;
@@ -43,6 +47,7 @@ private:
     bool f1_ = false;
     bool f2_ = false;
     bool mute_ = false;
+    bool display_ = false;
 };
 
 // The process-wide device, polled once per scene update.

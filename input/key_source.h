@@ -1,8 +1,9 @@
 #pragma once
 
-// The keys the game reads: the seven of play, and M for muting the sound.
-enum class Key { Space, F1, F2, Left, Right, Up, Down, M };
-inline constexpr int kKeyCount = static_cast<int>(Key::M) + 1;
+// The keys the game reads: the seven of play, M for muting the sound and H for the score
+// display. The integers are fixed: the browser page sends H as key 8.
+enum class Key { Space, F1, F2, Left, Right, Up, Down, M, H };
+inline constexpr int kKeyCount = static_cast<int>(Key::H) + 1;
 
 // The keys of play (the arrows, Space, F1, F2) are read where they sit on the keyboard,
 // whatever its layout prints on them, and on Windows whichever window has the keyboard focus.
@@ -13,7 +14,7 @@ struct LetterKey {
     Key key;
     char letter; // lower case, a to z
 };
-inline constexpr LetterKey kLetterKeys[] = {{Key::M, 'm'}};
+inline constexpr LetterKey kLetterKeys[] = {{Key::M, 'm'}, {Key::H, 'h'}};
 
 // The letter of a key of our own; 0 for a key of play.
 constexpr char letterOf(Key key)

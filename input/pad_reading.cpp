@@ -14,6 +14,7 @@ void PadSet::add(const PadReading& pad)
     hold(Key::Up, pad.dpadUp || pad.stickY > kStickDeadZone);
     hold(Key::Down, pad.dpadDown || pad.stickY < -kStickDeadZone);
     hold(Key::Space, pad.south);
+    hold(Key::H, pad.north);
     start_ = start_ || pad.start;
     ++count_;
 }

@@ -12,7 +12,7 @@ inline constexpr float kStickDeadZone = 0.25f;
 
 // One pad as a backend read it: the left stick with both axes in -1..1, x to the right and y
 // upwards (a backend whose platform reports y downwards flips it), the d-pad, the South face
-// button (A on one maker's pads, Cross on another's) and Start.
+// button (A on one maker's pads, Cross on another's), the North one (Y, Triangle) and Start.
 struct PadReading {
     float stickX = 0.0f;
     float stickY = 0.0f;
@@ -21,6 +21,7 @@ struct PadReading {
     bool dpadUp = false;
     bool dpadDown = false;
     bool south = false;
+    bool north = false;
     bool start = false;
 };
 
@@ -28,7 +29,8 @@ struct PadReading {
 float axisFromInt16(int value);
 
 // The pads of one poll, merged: a key is held when any pad holds it. A stick past the dead
-// zone or the d-pad holds the arrows, South holds Space; no pad holds F1 or F2.
+// zone or the d-pad holds the arrows, South holds Space, North holds H; no pad holds F1, F2
+// or M.
 class PadSet {
 public:
     void add(const PadReading& pad);

@@ -70,6 +70,7 @@ const char* usageText()
            "  Space   South (A, Cross)   switch between scrolling and the free camera\n"
            "  Escape  Start              pause; again to resume\n"
            "  M                          mute the sound; again to unmute\n"
+           "  H       North (Y, Triangle)  show the score display; again to hide it\n"
            "  Every connected pad plays beside the keyboard. Close the window to quit.\n";
 }
 

@@ -1,5 +1,8 @@
 #include "render/text_label.h"
 
+#include "math/camera.h"
+#include "render/texture.h"
+
 #include <cstdint>
 #include <utility>
 
@@ -139,4 +142,20 @@ void TextLabel::setColor(float r, float g, float b)
     for (int32_t k = 0; k < vertices; ++k)
         mesh_.setColor(static_cast<size_t>(k), r, g, b);
     mesh_.uploadBuffers();
+}
+
+void TextLabel::draw(const LabelPlacement& at) const
+{
+    if (camera_ == nullptr || glyphSize_ == 0)
+        return;
+    const float scale = at.glyphSize / static_cast<float>(glyphSize_);
+    Mat4 matrix;
+    Mat4::multiply(matrix, camera_->projection(), camera_->view());
+    Mat4::multiply(matrix, matrix, Mat4::translation(at.x, at.y, at.z));
+    Mat4::multiply(matrix, matrix,
+                   Mat4::rotationZ(static_cast<float>(at.rotationDegrees * kDegToRad)));
+    Mat4::multiply(matrix, matrix, Mat4::scaling(scale, scale, 1.0f));
+    if (font_ != nullptr)
+        font_->bind();
+    mesh_.draw(&matrix);
 }

@@ -7,6 +7,16 @@
 class Camera;
 class Texture;
 
+// Where a label is drawn: its origin (the bottom-left corner of the first glyph) in the
+// units of its camera, the edge of one glyph and the turn about z, counter-clockwise.
+struct LabelPlacement {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    float glyphSize = 0.0f;
+    float rotationDegrees = 0.0f;
+};
+
 // A byte string drawn as one textured quad per byte, cut from a bitmap font that holds a
 // 16 by 16 grid of cells (code 0 top left, codes running left to right, rows downward).
 //
@@ -38,6 +48,16 @@ public:
     // Recolours the glyphs of the current text only; hidden slots keep their colour.
     void setColor(float r, float g, float b);
     void setRotation(float degrees) { rotation_ = degrees; }
+
+    // The placement the label stores: its position, glyph size and rotation.
+    LabelPlacement placement() const
+    {
+        return {x_, y_, z_, static_cast<float>(glyphSize_), rotation_};
+    }
+    // Draws the glyphs of the current text through the program bound last, with the font on
+    // unit 0: M := projection * view of the camera * T(at) * Rz(at's rotation) * S(k, k, 1),
+    // k scaling the stored glyph size to at's. Nothing without a camera or a glyph size.
+    void draw(const LabelPlacement& at) const;
 
     float x() const { return x_; }
     float y() const { return y_; }

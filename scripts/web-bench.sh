@@ -2,8 +2,8 @@
 # The browser's frame cost against the native Linux build on the same scene, in one run:
 # bench_frame natively (Mesa's software rasteriser, offscreen) and the same frames in
 # headless Chromium (SwiftShader), each the median ms of update + render + glFinish (the
-# browser's also with the pixels waited for); then their ratio and what a player downloads
-# (.wasm and .data, as stored and gzipped).
+# browser's also with the pixels waited for, and so with the score display on); then their
+# ratios and what a player downloads (.wasm and .data, as stored and gzipped).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,11 +28,14 @@ node bench/web/bench_frame.mjs build/web/frames-page | tee "$work/browser"
 native=$(median 'update + render + glFinish' "$work/native")
 finished=$(median 'update + render + glFinish' "$work/browser")
 drawn=$(median 'the same, then a 1-pixel read-back' "$work/browser")
+off=$(median 'the same, in turn with the display on' "$work/browser")
+on=$(median 'the same with the score display on' "$work/browser")
 echo "== summary"
 # Chromium answers glFinish before SwiftShader has drawn, so the read-back run is the one
 # comparable with the native figure.
-awk -v n="$native" -v f="$finished" -v d="$drawn" 'BEGIN {
-  printf "median ms per frame: native %.3f; browser %.3f to glFinish, %.3f drawn (%.2f x native)\n", n, f, d, d / n }'
+awk -v n="$native" -v f="$finished" -v d="$drawn" -v off="$off" -v on="$on" 'BEGIN {
+  printf "median ms per frame: native %.3f; browser %.3f to glFinish, %.3f drawn (%.2f x native)\n", n, f, d, d / n
+  printf "browser, display off and on in turn: %.3f and %.3f drawn (%.3f x)\n", off, on, on / off }'
 for file in dist/web/zorbel.wasm dist/web/zorbel-data.data dist/web/zorbel.js dist/web/zorbel-data.js; do
   printf "%-28s %9d bytes, %9d gzipped\n" "$(basename "$file")" "$(stat -c %s "$file")" "$(gzip -9c "$file" | wc -c)"
 done

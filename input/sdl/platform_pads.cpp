@@ -87,6 +87,7 @@ private:
         pad.dpadUp = button(SDL_CONTROLLER_BUTTON_DPAD_UP);
         pad.dpadDown = button(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
         pad.south = button(SDL_CONTROLLER_BUTTON_A);
+        pad.north = button(SDL_CONTROLLER_BUTTON_Y);
         pad.start = button(SDL_CONTROLLER_BUTTON_START);
         return pad;
     }

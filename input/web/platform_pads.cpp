@@ -1,6 +1,6 @@
 // The pads through the page's Gamepad API. Only pads the browser maps the "standard" way are
-// read (button 0 South, 9 Start, 12 to 15 the d-pad; axes 0 and 1 the left stick, y down):
-// other mappings number their buttons as they like.
+// read (button 0 South, 3 North, 9 Start, 12 to 15 the d-pad; axes 0 and 1 the left stick,
+// y down): other mappings number their buttons as they like.
 #include "input/pad_reading.h"
 
 #include <emscripten/html5.h>
@@ -58,6 +58,7 @@ private:
         reading.stickX = axis(0);
         reading.stickY = -axis(1);
         reading.south = button(0);
+        reading.north = button(3);
         reading.start = button(9);
         reading.dpadUp = button(12);
         reading.dpadDown = button(13);

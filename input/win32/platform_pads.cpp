@@ -41,6 +41,7 @@ private:
         reading.dpadUp = button(XINPUT_GAMEPAD_DPAD_UP);
         reading.dpadDown = button(XINPUT_GAMEPAD_DPAD_DOWN);
         reading.south = button(XINPUT_GAMEPAD_A);
+        reading.north = button(XINPUT_GAMEPAD_Y);
         reading.start = button(XINPUT_GAMEPAD_START);
         return reading;
     }

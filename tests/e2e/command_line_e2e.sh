@@ -23,7 +23,7 @@ check "--help: exit code 0 (got $CODE)" test "$CODE" -eq 0
 check "--help: usage, options and controls on standard output" \
   grep -qzE 'usage: zorbel .*--fullscreen.*--mute.*--data DIR.*Escape.*M +mute' "$WORK/out"
 check "--help: the game pad beside each key" \
-  grep -qzE 'arrows +left stick, d-pad.*Space +South.*Escape +Start' "$WORK/out"
+  grep -qzE 'arrows +left stick, d-pad.*Space +South.*Escape +Start.*H +North' "$WORK/out"
 check "--help: nothing on standard error" test -z "$ERR"
 
 run --version

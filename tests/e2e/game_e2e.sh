@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The game end to end: the first frames show the sky and the grass disc, Right moves the
-# world, and a missing texture is reported while the game still runs and closes normally.
+# world, H shows and hides the score, and a missing texture is reported while the game still runs and closes normally.
 # (Pausing is checked with the shell, in shell_e2e.sh.)
 ZORBEL=$1
 WM_CLOSE=$2
@@ -10,6 +10,7 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 start_x || exit 1
 require "the game window appears" start_game "$repo"
 moves_with_the_arrows
+shows_the_score_on_h
 
 close_game
 check "closing the window ends with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0

@@ -117,6 +117,11 @@ answer_box() {
 
 same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = "0" ]; }
 differs() { ! same_picture "$1" "$2"; }
+# same_region A B WxH+X+Y: the two pictures agree inside the region.
+same_region() {
+  [ "$(convert "$1" "$2" -crop "$3" +repage -metric AE -compare -format '%[distortion]' info: 2>/dev/null)" = "0" ]
+}
+differs_in() { ! same_region "$@"; }
 
 hold() { # hold KEY SECONDS
   xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"
@@ -167,6 +172,21 @@ moves_with_the_arrows() {
   sleep 0.3
   shot "$WORK/right.png"
   check "holding Right changes the picture" differs "$WORK/start.png" "$WORK/right.png"
+}
+
+# shows_the_score_on_h: in the focused game window, standing still, H draws the score display
+# in the top-left corner and leaves the rest of the picture alone; a second H takes it away.
+shows_the_score_on_h() {
+  shot "$WORK/without-display.png"
+  hold h 0.3
+  sleep 0.3
+  shot "$WORK/display.png"
+  check "H draws the score display in the top-left corner" differs_in "$WORK/without-display.png" "$WORK/display.png" 420x160+0+0
+  check "and leaves the rest of the picture alone" same_region "$WORK/without-display.png" "$WORK/display.png" 1280x560+0+160
+  hold h 0.3
+  sleep 0.3
+  shot "$WORK/display-off.png"
+  check "a second H takes it away" same_picture "$WORK/without-display.png" "$WORK/display-off.png"
 }
 
 # pauses_and_resumes: in the focused game window, after Escape nothing moves (two shots half

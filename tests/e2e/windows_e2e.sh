@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # zorbel.exe end to end under Wine: the window's title and client size, the sky and the grass
-# disc, Right moves the world, Escape pauses and resumes, the window manager's close ends the
-# game with exit code 0, a driver without GL 3.0 gets the fallback line, the command line
-# arrives, full screen falls back to the window with its box, a missing texture is named
-# while the game runs on, --data takes a folder named outside the ANSI code page, and without
-# its data the program says so in a box before any window; --help and a mistake answer on the
-# redirected streams, and in a box when started from a shortcut.
+# disc, Right moves the world, Escape pauses and resumes, H shows and hides the score, the
+# window manager's close ends the game with exit code 0, a driver without GL 3.0 gets the
+# fallback line, the command line arrives, full screen falls back to the window with its box,
+# a missing texture is named while the game runs on, --data takes a folder named outside the
+# ANSI code page, and without its data the program says so in a box before any window;
+# --help and a mistake answer on the redirected streams, and in a box when started from a
+# shortcut.
 # Usage: windows_e2e.sh zorbel.exe WINE_RUN VERSION (WINE_RUN: the build's wine-run script)
 EXE=$(realpath "$1")
 WINE_RUN=$(realpath "$2")
@@ -20,6 +21,7 @@ geometry=$(xwininfo -id "$WID" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {prin
 check "client area is 1280x720 (got $geometry)" test "$geometry" = "1280x720"
 moves_with_the_arrows
 pauses_and_resumes
+shows_the_score_on_h
 
 close_game
 check "the window manager's close ends the game with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0

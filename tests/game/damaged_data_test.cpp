@@ -137,6 +137,30 @@ TEST(DamagedData, TheSceneStillDrawsWithVisiblePlaceholders)
     EXPECT_GT(magenta, pixels.size() / 4 / 20) << "placeholders should be plain to see";
 }
 
+// The score display's program stands in like the world's: the labels show, tinted magenta.
+TEST(DamagedData, ABrokenDisplayProgramIsNamedAndItsStandInDrawsTheLabels)
+{
+    DataCopy copy;
+    fs::remove("data/shaders/score-display.frag");
+    RecordedLines said;
+    HeadlessGame game;
+    ZORBEL_REQUIRE_GL(game.start({.width = 320, .height = 180}));
+    game.step();
+    game.step();
+    const RgbaImage without = game.readFrame();
+    game.scene().setDisplayShown(true);
+    game.render();
+    game.finish();
+    const RgbaImage with = game.readFrame();
+    size_t tinted = 0; // changed pixels far more red and blue than green: the blue "x3"
+    for (size_t p = 0; p + 3 < with.pixels.size(); p += 4) {
+        const uint8_t* c = &with.pixels[p];
+        tinted += c[0] > c[1] + 60 && c[2] > c[1] + 60 && c[0] != without.pixels[p];
+    }
+    EXPECT_GT(tinted, 10u);
+    EXPECT_NE(said.err().find("data/shaders/score-display.frag"), std::string::npos) << said.err();
+}
+
 // Each data file in turn, damaged one way, is named on standard error and the game still
 // starts, plays and ends.
 TEST_P(EveryDataFile, IsNamedOnStandardErrorWhenDamagedAndTheGameRunsOn)

@@ -69,3 +69,18 @@ TEST(GoldenImage, FreeCamera)
         return std::set<Key>{Key::Left, Key::Up};
     });
 }
+
+// The score display on, by H on the first frame: the multiplier's blue of the centre zone.
+TEST(GoldenImage, DisplayAtTheStart)
+{
+    expectGolden("display-start", 2,
+                 [](int frame) { return frame == 0 ? std::set<Key>{Key::H} : std::set<Key>{}; });
+}
+
+// Longer texts, the outer zone's pale multiplier, and the display over a moved world.
+TEST(GoldenImage, DisplayAfterASecondOfRight)
+{
+    expectGolden("display-right-1s", 60, [](int frame) {
+        return frame == 0 ? std::set<Key>{Key::Right, Key::H} : std::set<Key>{Key::Right};
+    });
+}

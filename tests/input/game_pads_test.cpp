@@ -56,17 +56,17 @@ TEST(PadSet, StickCountsAsADirectionOnlyPastTheDeadZone)
     EXPECT_EQ(heldBy(stick(0.7f, 0.7f)), (std::set<Key>{Key::Right, Key::Up}));
 }
 
-TEST(PadSet, DpadAndSouthHoldTheArrowsAndSpaceAndStartNoKey)
+TEST(PadSet, DpadSouthAndNorthHoldTheArrowsSpaceAndHAndStartNoKey)
 {
     PadReading pad;
     pad.dpadLeft = pad.dpadDown = pad.south = true;
     EXPECT_EQ(heldBy(pad), (std::set<Key>{Key::Left, Key::Down, Key::Space}));
 
     PadReading other;
-    other.dpadRight = other.dpadUp = other.start = true;
+    other.dpadRight = other.dpadUp = other.north = other.start = true;
     PadSet pads;
     pads.add(other);
-    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Right, Key::Up}));
+    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Right, Key::Up, Key::H}));
     EXPECT_TRUE(pads.start());
 }
 
@@ -163,6 +163,7 @@ TEST(InputDevice, KeyboardAndPadTogetherEitherHoldsAKey)
     EXPECT_EQ(device.secondaryStick().y, 1.0f);
     EXPECT_TRUE(device.spaceHeld());
     EXPECT_FALSE(device.f1Held());
+    EXPECT_FALSE(device.displayHeld());
 
     // Keyboard Left with pad Right: Left wins as it does on the keyboard alone; keyboard F1
     // and pad Space both read.
@@ -172,6 +173,14 @@ TEST(InputDevice, KeyboardAndPadTogetherEitherHoldsAKey)
     EXPECT_TRUE(device.f1Held());
     EXPECT_TRUE(device.spaceHeld());
 
+    // North holds the display's key, as H does; M stays the keyboard's alone.
+    pad.north = true;
+    scriptedPads = {pad};
+    pads.poll();
+    device.update();
+    EXPECT_TRUE(device.displayHeld());
+    EXPECT_FALSE(device.muteHeld());
+
     // The pad released: the keyboard alone again.
     scriptedPads = {};
     pads.pollStartWentDown();
@@ -179,4 +188,5 @@ TEST(InputDevice, KeyboardAndPadTogetherEitherHoldsAKey)
     EXPECT_EQ(device.primaryStick().x, -1.0f);
     EXPECT_EQ(device.primaryStick().y, 0.0f);
     EXPECT_FALSE(device.spaceHeld());
+    EXPECT_FALSE(device.displayHeld());
 }

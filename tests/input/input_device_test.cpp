@@ -66,13 +66,14 @@ TEST(InputDevice, HeldButtonsReadOnEveryUpdateAndReleaseAtTheNext)
     EXPECT_FALSE(device.spaceHeld());
     expectAllPairs(device, 0.0f, 0.0f);
 
-    keys.down = {Key::Space, Key::F2, Key::M};
+    keys.down = {Key::Space, Key::F2, Key::M, Key::H};
     for (int frame = 0; frame < 3; ++frame) {
         device.update();
         EXPECT_TRUE(device.spaceHeld());
         EXPECT_FALSE(device.f1Held());
         EXPECT_TRUE(device.f2Held());
         EXPECT_TRUE(device.muteHeld());
+        EXPECT_TRUE(device.displayHeld());
     }
     keys.down = {Key::F1};
     device.update();
@@ -80,5 +81,6 @@ TEST(InputDevice, HeldButtonsReadOnEveryUpdateAndReleaseAtTheNext)
     EXPECT_TRUE(device.f1Held());
     EXPECT_FALSE(device.f2Held());
     EXPECT_FALSE(device.muteHeld());
+    EXPECT_FALSE(device.displayHeld());
     expectAllPairs(device, 0.0f, 0.0f);
 }

@@ -1,3 +1,4 @@
+#include "math/camera.h"
 #include "render/text_label.h"
 #include "tests/render/glyph_text.h"
 #include "tests/render/mesh_counts.h"
@@ -31,6 +32,22 @@ void expectCounts(const Mesh& mesh, int32_t glyphs)
 }
 
 class TextLabels : public RenderTest { };
+
+// Labels drawn through a program that paints the vertex colour, seen by a camera of one unit
+// per pixel with the origin at the bottom left.
+class TextLabelDrawing : public RenderTest {
+protected:
+    void prepare() override
+    {
+        buildProgram(program_, dir_, shaders::kVertexPlain, shaders::kFragmentColour);
+        program_.bind();
+        camera_.resetView();
+        camera_.resetProjection();
+        camera_.ortho(0, kSide, 0, kSide, 1, 1000);
+    }
+    ShaderProgram program_;
+    Camera camera_;
+};
 
 } // namespace
 
@@ -200,4 +217,23 @@ TEST_F(TextLabels, MovingHandsTheBuffersOverAndASecondCreateStartsFromAnEmptyMes
     EXPECT_EQ(owner.glyphCount(), 2u);
     EXPECT_EQ(owner.mesh().positions.size(), 24u);
     EXPECT_EQ(bufferFloats(owner.mesh().uvBuffer), owner.mesh().uvs);
+}
+
+TEST_F(TextLabelDrawing, TheCurrentTextLandsWhereThePlacementPutsIt)
+{
+    TextLabel label;
+    label.create("abc", 10, 20, -5, 8, 1, 0, 0, nullptr, &camera_);
+    label.setText("ab");
+    const auto drawnAt = [&](const LabelPlacement& at) { return drawn([&] { label.draw(at); }); };
+    // As stored: two glyphs of 8 from (10, 20); the hidden third slot stays hidden.
+    EXPECT_TRUE(drawnAt(label.placement()).redExactlyIn({{10, 20, 26, 28}}));
+    // Half the glyph size, elsewhere.
+    EXPECT_TRUE(drawnAt({40, 4, -5, 4, 0}).redExactlyIn({{40, 4, 48, 8}}));
+    // A quarter turn counter-clockwise about the origin: the text runs upwards.
+    EXPECT_TRUE(drawnAt({30, 20, -5, 8, 90}).redExactlyIn({{22, 20, 30, 36}}));
+
+    // Without a camera there is nothing to place it by.
+    TextLabel unplaced;
+    unplaced.create("ab", 10, 20, -5, 8, 1, 0, 0, nullptr, nullptr);
+    EXPECT_EQ(drawn([&] { unplaced.draw(unplaced.placement()); }).countRed(), 0);
 }

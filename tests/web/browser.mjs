@@ -131,8 +131,9 @@ export function isGreenGround(picture) {
 // A pad for the page, installed before it loads: navigator.getGamepads answers with it once
 // window.testPad.plugIn() has run, and plugIn/unplug announce it as a browser does.
 // testPad.stick(x, y) sets the left stick (y down, as browsers report it); testPad.button(i,
-// down) a button of the standard layout (0 South, 9 Start, 12-15 the d-pad); testPad.layout(m)
-// the mapping the browser names ('standard', or '' for a layout it does not know).
+// down) a button of the standard layout (0 South, 3 North, 9 Start, 12-15 the d-pad);
+// testPad.layout(m) the mapping the browser names ('standard', or '' for a layout it does not
+// know).
 export async function installTestPad(page) {
   await page.evaluateOnNewDocument(() => {
     const button = () => ({ pressed: false, touched: false, value: 0 });

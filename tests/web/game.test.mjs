@@ -1,5 +1,6 @@
 // The browser edition end to end, in the system's headless Chromium against the page served
-// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape and a hidden
+// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, H shows the score,
+// Escape and a hidden
 // tab pause it, the canvas follows the window, a lost context ends it, damaged data is named
 // while the game goes on drawing, and a browser without WebGL gets a message in the page.
 // ZORBEL_WEB_DIST names the built page (dist/web by default); scripts/web-test.sh builds it
@@ -18,6 +19,24 @@ import {
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
 
+
+// Whether b differs from a, and only inside the region given in fractions of the picture
+// (left, top, width, height).
+function changedOnlyInside(a, b, [left, top, width, height]) {
+  const [x0, x1] = [left * a.width, (left + width) * a.width];
+  const [y0, y1] = [top * a.height, (top + height) * a.height];
+  const [p, q] = [a.data, b.data];
+  let changed = false;
+  for (let y = 0; y < a.height; ++y) {
+    for (let x = 0; x < a.width; ++x) {
+      const at = 4 * (y * a.width + x);
+      if (p[at] === q[at] && p[at + 1] === q[at + 1] && p[at + 2] === q[at + 2]) continue;
+      if (x < x0 || x >= x1 || y < y0 || y >= y1) return false;
+      changed = true;
+    }
+  }
+  return changed;
+}
 
 describe('the game in the browser', () => {
   let server;
@@ -49,6 +68,22 @@ describe('the game in the browser', () => {
     await hold(page, 'ArrowRight', 600);
     await sleep(200);
     assert.ok(!samePicture(before, await canvasPicture(page)));
+  });
+
+  test('H shows the score in the top-left corner, the only part changing as it grows', async () => {
+    // Held for several of the software renderer's slow frames, so that a poll sees it.
+    const without = await canvasPicture(page);
+    await hold(page, 'KeyH', 400);
+    await sleep(100);
+    const first = await canvasPicture(page);
+    await sleep(1000);
+    const second = await canvasPicture(page);
+    const corner = [0, 0, 420 / 1280, 160 / 720];
+    assert.ok(changedOnlyInside(without, first, corner), 'the display is drawn in the corner');
+    assert.ok(changedOnlyInside(first, second, corner), 'a second later its digits have changed');
+    await hold(page, 'KeyH', 400);
+    await sleep(100);
+    assert.ok(samePicture(without, await canvasPicture(page)), 'a second H takes it away');
   });
 
   test('Escape pauses (the picture stands still while a key is held) and resumes', async () => {

@@ -21,6 +21,8 @@ const goldens = {
   start: Array(2).fill(''),
   'right-2s': Array(120).fill('RIGHT'),
   'free-camera': ['SPACE', ...Array(61).fill('LEFT UP')],
+  'display-start': ['H', ''],
+  'display-right-1s': ['RIGHT H', ...Array(59).fill('RIGHT')],
 };
 
 describe('golden frames in the browser', () => {

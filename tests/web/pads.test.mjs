@@ -1,7 +1,7 @@
 // A pad in the browser edition, injected into Chromium before the page loads (the Gamepad
 // API answers with a scripted pad): the controls name it, its stick plays the frames the
-// arrows play, Start pauses and resumes once per press, and a pad of an unknown layout or
-// one unplugged while held moves nothing.
+// arrows play, North shows the score as H does, Start pauses and resumes once per press, and
+// a pad of an unknown layout or one unplugged while held moves nothing.
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { dirname, join, resolve } from 'node:path';
@@ -108,6 +108,18 @@ describe('a pad in the frames page', () => {
     assert.equal(await byPad(30), await byKeys(Array(30).fill('RIGHT')));
     await pad(page, () => window.testPad.button(15, false));
     await pad(page, () => window.testPad.stick(0, 0));
+  });
+
+  test('North shows the score display as H does, once while held', async () => {
+    // The frames byKeys renders see the pads as the last pass read them: read them at rest.
+    await byPad(1);
+    const none = await byKeys(Array(30).fill(''));
+    const h = await byKeys(Array(30).fill('H'));
+    assert.notEqual(h, none, 'H draws the display');
+    await pad(page, () => window.testPad.button(3, true));
+    assert.equal(await byPad(30), h);
+    await pad(page, () => window.testPad.button(3, false));
+    assert.equal(await byPad(30), none);
   });
 
   test('a pad whose layout the browser does not know moves nothing', async () => {

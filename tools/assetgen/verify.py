@@ -30,7 +30,7 @@ BMPS = {
 }
 LIMITS = {"wall.bmp": 128, "grass.bmp": 128, "sky/stars/stars.bmp": 512}
 MESHES = ["quad.json", "quadBackground.json", "meshes/display/tree.json", "meshes/display/wall.json"]
-SHADERS = ["basic-fixed", "conveyor-map", "gameover-fixed"]
+SHADERS = ["basic-fixed", "conveyor-map", "gameover-fixed", "score-display"]
 # path: (sample rate, whether it loops, its RMS level in dBFS when that is held to a range)
 SOUNDS = {
     "sounds/ambient.wav": (22050, True, (-22.0, -18.0)),

@@ -8,8 +8,9 @@ namespace {
 std::optional<Key> keyNamed(const std::string& name)
 {
     static const std::pair<const char*, Key> names[] = {
-        {"LEFT", Key::Left},   {"RIGHT", Key::Right}, {"UP", Key::Up}, {"DOWN", Key::Down},
-        {"SPACE", Key::Space}, {"F1", Key::F1},       {"F2", Key::F2}, {"M", Key::M}};
+        {"LEFT", Key::Left}, {"RIGHT", Key::Right}, {"UP", Key::Up},
+        {"DOWN", Key::Down}, {"SPACE", Key::Space}, {"F1", Key::F1},
+        {"F2", Key::F2},     {"M", Key::M},         {"H", Key::H}};
     for (const auto& [text, key] : names)
         if (name == text)
             return key;

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Which keys are held on which frame. Written as space-separated KEY@FIRST[-LAST] items,
-// for example "RIGHT@0-119 SPACE@120 UP@121-200"; keys: LEFT RIGHT UP DOWN SPACE F1 F2 M.
+// for example "RIGHT@0-119 SPACE@120 UP@121-200"; keys: LEFT RIGHT UP DOWN SPACE F1 F2 M H.
 class KeyScript {
 public:
     struct Hold {

@@ -60,7 +60,7 @@ TEST_F(SdlPads, StickAcrossTheDeadZoneAndUpIsUp)
     EXPECT_EQ(heldKeys(pumpAndRead()), std::set<Key>{Key::Down});
 }
 
-TEST_F(SdlPads, DpadSouthAndStart)
+TEST_F(SdlPads, DpadSouthNorthAndStart)
 {
     VirtualPad pad;
     pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
@@ -75,12 +75,13 @@ TEST_F(SdlPads, DpadSouthAndStart)
     pad.button(SDL_CONTROLLER_BUTTON_A, false);
     pad.button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
     pad.button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+    pad.button(SDL_CONTROLLER_BUTTON_Y, true);
     pad.button(SDL_CONTROLLER_BUTTON_START, true);
     // Buttons the game does not use hold nothing.
     pad.button(SDL_CONTROLLER_BUTTON_B, true);
     pad.button(SDL_CONTROLLER_BUTTON_BACK, true);
     pads = pumpAndRead();
-    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Right, Key::Down}));
+    EXPECT_EQ(heldKeys(pads), (std::set<Key>{Key::Right, Key::Down, Key::H}));
     EXPECT_TRUE(pads.start());
 }
 

@@ -63,10 +63,12 @@ TEST(PlatformKeyboard, KeysOfPlayAreSeenWithoutAnyWindowAndMOnlyWithTheGameInFro
     for (const auto& k : play)
         EXPECT_TRUE(seenWhileHeld(k.virtualKey, k.key)) << k.virtualKey;
     EXPECT_FALSE(seenWhileHeld('M', Key::M)) << "no window of the game is in front";
+    EXPECT_FALSE(seenWhileHeld('H', Key::H)) << "no window of the game is in front";
 
     HWND window = foregroundWindow();
     ASSERT_EQ(GetForegroundWindow(), window);
     EXPECT_TRUE(seenWhileHeld('M', Key::M)) << "the game's window is in front";
+    EXPECT_TRUE(seenWhileHeld('H', Key::H)) << "the game's window is in front";
     EXPECT_TRUE(seenWhileHeld(VK_LEFT, Key::Left));
 
     DestroyWindow(window);
