@@ -176,7 +176,7 @@ TEST(InputDevice, KeyboardAndPadTogetherEitherHoldsAKey)
     // North holds the display's key, as H does; M stays the keyboard's alone.
     pad.north = true;
     scriptedPads = {pad};
-    pads.poll();
+    pads.pollStartWentDown();
     device.update();
     EXPECT_TRUE(device.displayHeld());
     EXPECT_FALSE(device.muteHeld());
