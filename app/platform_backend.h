@@ -3,9 +3,10 @@
 // What a platform backend defines: the whole list. The core declares each function in the
 // header of its subsystem and never includes a platform header; a backend is one folder per
 // subsystem that needs the platform (app/<platform>/, input/<platform>/, a PNG decoder under
-// render/, audio/<platform>/), picked by ZORBEL_PLATFORM in CMakeLists.txt. A new platform
-// starts from this list; when it shares a duty with another backend, the shared definition
-// lives once in a folder both compile (app/desktop/).
+// render/, audio/<platform>/, settings/<platform>/), picked by ZORBEL_PLATFORM in
+// CMakeLists.txt. A new platform starts from this list; when it shares a duty with another
+// backend, the shared definition lives once in a folder both compile (app/desktop/,
+// settings/desktop/).
 //
 // Window and GL context: app/game_window.h, app/gl_context.h (app/<platform>/game_window.cpp,
 // gl_context.cpp)
@@ -54,6 +55,15 @@
 //   bool AudioOutput::open(AudioSource&, std::string& reason), bool poll(std::string& reason),
 //   void close(), bool isOpen() const, void showMuted(bool)
 //   (buffers of kOutputBufferFrames)
+//
+// Settings store: settings/settings_store.h (settings/<platform>/settings_place.cpp; a browser's
+// in settings/web/local_storage.cpp)
+//   std::unique_ptr<SettingsStore> openPlatformSettingsStore(std::string& problem)
+//                                      where the player's choices live (a file on a desktop)
+// The file store both desktops share (settings/desktop/) asks: settings/settings_file.h
+// (settings/<platform>/atomic_replace.cpp)
+//   bool writeTemporaryFile(beside, bytes, temporary, problem)   a new file, flushed to disk
+//   bool renameOver(from, to, problem)                           replacing, durably
 //
 // Where no virtual device exists (Windows' pads and sound under Wine), the backend takes its
 // system calls through a table that tests replace: input/win32/xinput_functions.h,
