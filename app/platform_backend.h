@@ -13,8 +13,13 @@
 //   struct GameWindow::Platform        the backend's handles and event state
 //   GameWindow::GameWindow()           makes the Platform; ~GameWindow() destroys
 //   bool GameWindow::create(width, height, bitsPerPixel, fullScreen)
-//                                      a GL 3.0 context, else the legacy one (with its line)
-//   void GameWindow::pumpMessages()    close requests, size changes, Escape
+//                                      a GL 3.0 context, else the legacy one (with its line);
+//                                      in a browser full screen waits for the first gesture
+//                                      and asks the page (Module.requestGameFullScreen)
+//   void GameWindow::pumpMessages()    close requests, size changes, Escape; on a desktop F11
+//                                      toggles full screen (its box and the window where it
+//                                      cannot be had), in a browser fullScreen() follows the
+//                                      document's fullscreenchange
 //   void GameWindow::present()
 //   void GameWindow::close()
 //   void GameWindow::destroy()
