@@ -43,6 +43,11 @@ public:
     // While paused it reads the keys for M alone, so the player can mute a paused game.
     void setPaused(bool paused);
 
+    // Whether the score display is shown over the picture (off by default); the player's
+    // choice, kept between runs.
+    bool displayShown() const { return displayShown_; }
+    void setDisplayShown(bool shown) { displayShown_ = shown; }
+
     // Seeds the tree layout with a fixed value instead of the clock (tools and tests).
     void setRandomSeed(unsigned seed) { seed_ = seed; }
 
@@ -123,4 +128,5 @@ private:
     GameSound sound_;
     std::optional<unsigned> seed_;
     bool initialised_ = false;
+    bool displayShown_ = false;
 };
