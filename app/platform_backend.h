@@ -3,17 +3,23 @@
 // What a platform backend defines: the whole list. The core declares each function in the
 // header of its subsystem and never includes a platform header; a backend is one folder per
 // subsystem that needs the platform (app/<platform>/, input/<platform>/, a PNG decoder under
-// render/, audio/<platform>/), picked by ZORBEL_PLATFORM in CMakeLists.txt. A new platform
-// starts from this list; when it shares a duty with another backend, the shared definition
-// lives once in a folder both compile (app/desktop/).
+// render/, audio/<platform>/, settings/<platform>/), picked by ZORBEL_PLATFORM in
+// CMakeLists.txt. A new platform starts from this list; when it shares a duty with another
+// backend, the shared definition lives once in a folder both compile (app/desktop/,
+// settings/desktop/).
 //
 // Window and GL context: app/game_window.h, app/gl_context.h (app/<platform>/game_window.cpp,
 // gl_context.cpp)
 //   struct GameWindow::Platform        the backend's handles and event state
 //   GameWindow::GameWindow()           makes the Platform; ~GameWindow() destroys
 //   bool GameWindow::create(width, height, bitsPerPixel, fullScreen)
-//                                      a GL 3.0 context, else the legacy one (with its line)
-//   void GameWindow::pumpMessages()    close requests, size changes, Escape
+//                                      a GL 3.0 context, else the legacy one (with its line);
+//                                      in a browser full screen waits for the first gesture
+//                                      and asks the page (Module.requestGameFullScreen)
+//   void GameWindow::pumpMessages()    close requests, size changes, Escape; on a desktop F11
+//                                      toggles full screen (its box and the window where it
+//                                      cannot be had), in a browser fullScreen() follows the
+//                                      document's fullscreenchange
 //   void GameWindow::present()
 //   void GameWindow::close()
 //   void GameWindow::destroy()
@@ -55,6 +61,15 @@
 //   bool AudioOutput::open(AudioSource&, std::string& reason), bool poll(std::string& reason),
 //   void close(), bool isOpen() const, void showMuted(bool)
 //   (buffers of kOutputBufferFrames)
+//
+// Settings store: settings/settings_store.h (settings/<platform>/settings_place.cpp; a browser's
+// in settings/web/local_storage.cpp)
+//   std::unique_ptr<SettingsStore> openPlatformSettingsStore(std::string& problem)
+//                                      where the player's choices live (a file on a desktop)
+// The file store both desktops share (settings/desktop/) asks: settings/settings_file.h
+// (settings/<platform>/atomic_replace.cpp)
+//   bool writeTemporaryFile(beside, bytes, temporary, problem)   a new file, flushed to disk
+//   bool renameOver(from, to, problem)                           replacing, durably
 //
 // Where no virtual device exists (Windows' pads and sound under Wine), the backend takes its
 // system calls through a table that tests replace: input/win32/xinput_functions.h,

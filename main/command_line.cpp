@@ -32,6 +32,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             result.fullScreen = true;
         } else if (arg == "--mute") {
             result.mute = true;
+        } else if (arg == "--no-settings") {
+            result.noSettings = true;
         } else if (arg == kDataOption || arg.substr(0, kDataOption.size() + 1) == "--data=") {
             std::string_view value;
             if (arg.size() > kDataOption.size())
@@ -51,19 +53,21 @@ CommandLine parseCommandLine(int argc, char** argv)
 
 const char* usageText()
 {
-    return "usage: zorbel [--fullscreen] [--mute] [--data DIR]\n"
+    return "usage: zorbel [--fullscreen] [--mute] [--no-settings] [--data DIR]\n"
            "       zorbel --help | --version\n"
            "\n"
            "QUIX 5 Zorbel: a little round world of grass, trees and a fence under a star sky.\n"
            "\n"
            "Options:\n"
-           "  --fullscreen  play full screen (in a window when the display mode cannot be set)\n"
-           "  --mute        start with the sound muted (M unmutes)\n"
-           "  --data DIR    read the game's files from DIR, a folder called \"data\"; without it:\n"
-           "                data/ in the working folder, data/ beside the program, then\n"
-           "                ../share/zorbel/data from the program\n"
-           "  --help        show this text\n"
-           "  --version     show the version\n"
+           "  --fullscreen   play full screen (in a window when the display mode cannot be set)\n"
+           "  --mute         start with the sound muted (M unmutes)\n"
+           "  --no-settings  neither read nor save the kept settings (see below)\n"
+           "  --data DIR     read the game's files from DIR, a folder called \"data\"; without "
+           "it:\n"
+           "                 data/ in the working folder, data/ beside the program, then\n"
+           "                 ../share/zorbel/data from the program\n"
+           "  --help         show this text\n"
+           "  --version      show the version\n"
            "\n"
            "Controls (keyboard, game pad):\n"
            "  arrows  left stick, d-pad  scroll the world (free camera: move the camera)\n"
@@ -71,7 +75,13 @@ const char* usageText()
            "  Escape  Start              pause; again to resume\n"
            "  M                          mute the sound; again to unmute\n"
            "  H       North (Y, Triangle)  show the score display; again to hide it\n"
-           "  Every connected pad plays beside the keyboard. Close the window to quit.\n";
+           "  F11                        play full screen; again to play in the window\n"
+           "  Every connected pad plays beside the keyboard. Close the window to quit.\n"
+           "\n"
+           "Settings: mute, the score display and full screen are kept between runs, on Linux in\n"
+           "$XDG_CONFIG_HOME/zorbel/settings.json (~/.config/zorbel/settings.json when it is not\n"
+           "set), on Windows in %APPDATA%\\zorbel\\settings.json. --mute and --fullscreen set\n"
+           "their choice for one run and leave the kept one as it is.\n";
 }
 
 std::string versionText()

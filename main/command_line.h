@@ -3,14 +3,16 @@
 #include <string>
 
 // What the player asked for on the command line:
-//   zorbel [--fullscreen] [--mute] [--data DIR]     play
+//   zorbel [--fullscreen] [--mute] [--no-settings] [--data DIR]     play
 //   zorbel --help | --version              answer and end
 // Values may also be attached: --data=DIR. No option changes the game's rules once it runs.
+// --fullscreen and --mute set their choice for the run without changing the kept settings.
 struct CommandLine {
     enum class Request { Play, Help, Version, Mistake };
     Request request = Request::Play;
     bool fullScreen = false;
     bool mute = false;         // start with the sound muted (M unmutes)
+    bool noSettings = false;   // neither read nor write the player's kept settings
     std::string dataDirectory; // UTF-8; empty: the usual places
     std::string mistake;       // for Request::Mistake, one line: what was wrong
 };

@@ -11,6 +11,7 @@
 #include "game/game_scene.h"
 #include "input/game_pads.h"
 #include "main/command_line.h"
+#include "settings/settings_keeper.h"
 
 #include <memory>
 
@@ -25,7 +26,29 @@ struct Game {
     Mixer mixer;
     GameScene scene;
     AudioOutput sound;
+    SettingsKeeper settings{nullptr};
 };
+
+// Where the player's choices are kept: nowhere with --no-settings, or when the platform has
+// no place for them (said once).
+std::unique_ptr<SettingsStore> settingsStore(const CommandLine& commandLine)
+{
+    if (commandLine.noSettings)
+        return nullptr;
+    std::string problem;
+    std::unique_ptr<SettingsStore> store = openPlatformSettingsStore(problem);
+    if (store == nullptr)
+        diagErr("The settings are not kept: " + problem);
+    return store;
+}
+
+// The three choices as the game has them now.
+PlayerSettings choicesInForce(const Game& game)
+{
+    return {.muted = game.mixer.muted(),
+            .displayShown = game.scene.displayShown(),
+            .fullScreen = game.window.fullScreen()};
+}
 
 // Sound starts once the window and the scene are up. Without a device the game plays on
 // silent, and says so once.
@@ -78,15 +101,24 @@ int runGame(int argc, char** argv)
     // The scene hands the mixer its sounds at init; the mixer plays whether or not a device
     // takes its output.
     game->scene.setMixer(&game->mixer);
-    game->mixer.setMuted(commandLine.mute);
+    // The kept choices, with the command line's on top for this run.
+    game->settings = SettingsKeeper(settingsStore(commandLine));
+    const PlayerSettings run = game->settings.forRun(commandLine.mute, commandLine.fullScreen);
+    game->mixer.setMuted(run.muted);
+    game->scene.setDisplayShown(run.displayShown);
     return runApplication(game->window, game->scene, game->clock, platformGlStartup(),
-                          commandLine.fullScreen,
+                          run.fullScreen,
                           [game](std::function<bool()> pass, std::function<int()> finish) {
+                              // As the game is up: full screen may have been refused.
+                              game->settings.start(choicesInForce(*game));
                               startSound(*game);
                               return runFrameLoop(
                                   [game, pass] {
                                       pollSound(*game);
-                                      return pass();
+                                      const bool going = pass();
+                                      // A choice the player changed in this pass is kept.
+                                      game->settings.follow(choicesInForce(*game));
+                                      return going;
                                   },
                                   [game, finish] {
                                       // Before the scene's shutdown and the window's close.

@@ -1,10 +1,11 @@
 # The Debian 12 packages each task needs, as lists for scripts/deps.sh. Sourced by the scripts.
 
 # Building the game and running it (the GL drivers included; EGL serves SDL's offscreen
-# driver, which renders the play-through on machines without a display).
+# driver, which renders the play-through on machines without a display; Xlib tells whether a
+# window manager can grant full screen).
 PLAY_PACKAGES=(
   g++ cmake ninja-build pkg-config
-  libsdl2-dev libpng-dev zlib1g-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
+  libsdl2-dev libpng-dev zlib1g-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libx11-dev
 )
 
 # Packaging: dpkg-shlibdeps finds what the .deb depends on, and dpkg-parsechangelog the date

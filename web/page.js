@@ -61,8 +61,14 @@
     }
   };
 
-  // The page's address can start the game muted, as --mute does: index.html?mute.
-  if (/[?&]mute(&|=|$)/.test(window.location.search)) window.Module.arguments = ['--mute'];
+  // The page's address passes options as a command line would: index.html?mute starts muted
+  // (--mute), ?nosettings neither reads nor keeps the player's choices (--no-settings), which
+  // the game otherwise keeps in this browser (localStorage).
+  var options = { mute: '--mute', nosettings: '--no-settings' };
+  var asked = Object.keys(options).filter(function (name) {
+    return new RegExp('[?&]' + name + '(&|=|$)').test(window.location.search);
+  });
+  if (asked.length > 0) window.Module.arguments = asked.map(function (name) { return options[name]; });
 
   // The controls say whether a pad plays. The game reads pads the browser lays out the
   // "standard" way only; another layout is named so the player knows why it does nothing.

@@ -6,6 +6,7 @@
 #define SDL_MAIN_HANDLED
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -42,12 +43,43 @@ void setPixelFormat(int bitsPerPixel)
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
+// Whether full screen asked for now would be granted. On X11 a window manager grants it, and
+// without one (a bare X server) the window would keep its size while SDL takes it for the
+// size of the display mode, so the picture would be drawn for the wrong size: the window
+// manager announces itself on the root window (_NET_SUPPORTING_WM_CHECK). Other video
+// systems grant it themselves.
+bool fullScreenCanBeGranted(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return true;
+    Display* display = info.info.x11.display;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None)
+        return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* value = nullptr;
+    const bool announced =
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &value) == Success &&
+        type == XA_WINDOW && count == 1;
+    if (value != nullptr)
+        XFree(value);
+    return announced;
+}
+
 } // namespace
 
 struct GameWindow::Platform {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool videoStarted = false;
+    // The window's place and size while it is not full screen, restored when leaving it.
+    SDL_Rect windowed{};
 
     void reportDrawableSize(GameWindow& owner) const
     {
@@ -55,6 +87,31 @@ struct GameWindow::Platform {
         int drawableHeight = 0;
         SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
         owner.reportSize(drawableWidth, drawableHeight);
+    }
+
+    // F11: full screen in the display mode of the window's size (as --fullscreen asks), or
+    // back to the window where it was. Where full screen cannot be granted the box says so
+    // and the game plays on in its window.
+    void toggleFullScreen(GameWindow& owner)
+    {
+        if (!owner.fullScreen_) {
+            SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
+            SDL_GetWindowSize(window, &windowed.w, &windowed.h);
+            if (!fullScreenCanBeGranted(window) ||
+                SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+                showNoticeBox("Display mode failed");
+                return;
+            }
+            owner.fullScreen_ = true;
+            SDL_ShowCursor(SDL_DISABLE);
+        } else {
+            SDL_SetWindowFullscreen(window, 0);
+            SDL_SetWindowSize(window, windowed.w, windowed.h);
+            SDL_SetWindowPosition(window, windowed.x, windowed.y);
+            owner.fullScreen_ = false;
+            SDL_ShowCursor(SDL_ENABLE);
+        }
+        reportDrawableSize(owner);
     }
 
     // The size the window really has on the display: a context made current for the first
@@ -101,6 +158,7 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
 
     const Uint32 baseFlags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
+    p.windowed = SDL_Rect{0, 0, width, height};
     if (fullScreen_) {
         p.window = SDL_CreateWindow(kTitle, 0, 0, width, height, baseFlags | SDL_WINDOW_FULLSCREEN);
         if (p.window == nullptr) {
@@ -173,6 +231,8 @@ void GameWindow::pumpMessages()
         case SDL_KEYDOWN:
             if (event.key.keysym.sym == SDLK_ESCAPE)
                 toggleActive();
+            else if (event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0)
+                platform_->toggleFullScreen(*this);
             break;
         default: break;
         }

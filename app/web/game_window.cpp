@@ -3,6 +3,7 @@
 #include "app/message_box.h"
 #include "diag/diagnostics.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
@@ -17,6 +18,32 @@
 namespace {
 
 constexpr const char* kCanvas = "#canvas";
+
+// A page may go full screen only from a player's gesture: the full screen the player chose in
+// an earlier visit is asked for on the first key (Escape aside, which grants no gesture), tap
+// or click, through the page's own control (Module.requestGameFullScreen, which knows what
+// the page puts full screen). A page without that hook stays as it is.
+// clang-format off
+EM_JS(void, zorbelFullScreenOnGesture, (int on), {
+    var names = ['keydown', 'mousedown', 'pointerdown', 'touchend'];
+    var disarm = function() {
+        var armed = Module.zorbelFullScreenGesture;
+        if (!armed) return;
+        names.forEach(function(name) { window.removeEventListener(name, armed, true); });
+        delete Module.zorbelFullScreenGesture;
+    };
+    disarm();
+    if (!on) return;
+    var enter = function(event) {
+        if (event.type == 'keydown' && event.key == 'Escape') return;
+        disarm();
+        if (!document.fullscreenElement && Module.requestGameFullScreen)
+            Module.requestGameFullScreen();
+    };
+    names.forEach(function(name) { window.addEventListener(name, enter, true); });
+    Module.zorbelFullScreenGesture = enter;
+});
+// clang-format on
 
 } // namespace
 
@@ -74,6 +101,14 @@ struct GameWindow::Platform {
         return EM_FALSE;
     }
 
+    // Full screen is the page's to enter and leave (its control, the browser's Escape): the
+    // window only follows.
+    static EM_BOOL onFullScreenChange(int, const EmscriptenFullscreenChangeEvent* event, void* data)
+    {
+        static_cast<GameWindow*>(data)->fullScreen_ = event->isFullscreen != 0;
+        return EM_FALSE;
+    }
+
     static EM_BOOL onContextLost(int, const void*, void* data)
     {
         static_cast<Platform*>(data)->contextLost = true;
@@ -106,6 +141,9 @@ struct GameWindow::Platform {
                                                  on ? onContextLost : nullptr);
         emscripten_set_visibilitychange_callback(on ? &owner : nullptr, EM_FALSE,
                                                  on ? onVisibilityChange : nullptr);
+        emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT,
+                                                 on ? &owner : nullptr, EM_FALSE,
+                                                 on ? onFullScreenChange : nullptr);
         callbacksSet = on;
     }
 };
@@ -119,13 +157,12 @@ GameWindow::~GameWindow()
 
 // A WebGL 1 context: OpenGL ES 2.0, the counterpart of the legacy 2.1 path, so no 3.0
 // request is made. Colour without alpha (the page must not show through), a depth buffer,
-// no stencil, no multisampling, as the desktop pixel format asks.
+// no stencil, no multisampling, as the desktop pixel format asks. Full screen comes with the
+// player's first gesture, when the page can go full screen.
 bool GameWindow::create(int width, int height, int, bool fullScreen)
 {
     Platform& p = *platform_;
     fullScreen_ = false;
-    if (fullScreen)
-        showNoticeBox("Display mode failed");
     if (offscreen_) {
         p.fixedWidth = width;
         p.fixedHeight = height;
@@ -151,6 +188,8 @@ bool GameWindow::create(int width, int height, int, bool fullScreen)
     running_ = true;
     p.setCallbacks(*this, true);
     p.fitCanvas(*this, true);
+    if (fullScreen && !offscreen_)
+        zorbelFullScreenOnGesture(1);
     return true;
 }
 
@@ -197,8 +236,10 @@ void GameWindow::destroy()
 {
     Platform& p = *platform_;
     running_ = false;
-    if (p.callbacksSet)
+    if (p.callbacksSet) {
         p.setCallbacks(*this, false);
+        zorbelFullScreenOnGesture(0);
+    }
     if (p.context != 0) {
         emscripten_webgl_make_context_current(0);
         emscripten_webgl_destroy_context(p.context);

@@ -74,12 +74,21 @@ struct GameWindow::Platform {
     bool classRegistered = false;
     bool sizeReported = false;
     int bitsPerPixel = 32;
+    // The client size asked for at creation: the display mode full screen asks for.
+    int modeWidth = 0;
+    int modeHeight = 0;
+    // The window's outer rectangle while it is not full screen, restored when leaving it.
+    RECT windowedRect{};
+    // F11 went down (not a repeat); acted on after the pump, outside the window procedure.
+    bool fullScreenToggleAsked = false;
 
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     LRESULT handleMessage(GameWindow& owner, HWND window, UINT message, WPARAM wParam,
                           LPARAM lParam);
     bool createContext(GameWindow& owner, HWND window);
+    bool changeDisplayMode() const;
+    void toggleFullScreen(GameWindow& owner);
 };
 
 // The object pointer travels as the creation parameter and lives in the window's user data
@@ -124,6 +133,9 @@ LRESULT GameWindow::Platform::handleMessage(GameWindow& owner, HWND window, UINT
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE)
             owner.toggleActive();
+        // Bit 30: the key was already down, so this is an auto-repeat.
+        else if (wParam == VK_F11 && (lParam & (1 << 30)) == 0)
+            fullScreenToggleAsked = true;
         break;
     default: break;
     }
@@ -177,6 +189,47 @@ bool GameWindow::Platform::createContext(GameWindow& owner, HWND window)
     return true;
 }
 
+// The display mode of the window's client size at the requested colour depth.
+bool GameWindow::Platform::changeDisplayMode() const
+{
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(modeWidth);
+    mode.dmPelsHeight = static_cast<DWORD>(modeHeight);
+    mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+// F11: the display mode and the popup style --fullscreen gives, or back to the desktop's mode
+// and the window where it was. Where the mode cannot be set the box says so and the game
+// plays on in its window. The size messages of SetWindowPos reach the listener.
+void GameWindow::Platform::toggleFullScreen(GameWindow& owner)
+{
+    const LONG_PTR visible = GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE;
+    if (!owner.fullScreen_) {
+        GetWindowRect(window, &windowedRect);
+        if (!changeDisplayMode()) {
+            showNoticeBox("Display mode failed");
+            return;
+        }
+        owner.fullScreen_ = true;
+        SetWindowLongPtrA(window, GWL_STYLE,
+                          WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | visible);
+        SetWindowPos(window, HWND_TOP, 0, 0, modeWidth, modeHeight, SWP_FRAMECHANGED);
+        ShowCursor(FALSE);
+    } else {
+        ChangeDisplaySettingsA(nullptr, 0);
+        owner.fullScreen_ = false;
+        SetWindowLongPtrA(window, GWL_STYLE,
+                          WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | visible);
+        const RECT& r = windowedRect;
+        SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_FRAMECHANGED | SWP_NOZORDER);
+        ShowCursor(TRUE);
+    }
+}
+
 GameWindow::GameWindow() : platform_(std::make_unique<Platform>())
 {
     platform_->instance = GetModuleHandleA(nullptr);
@@ -192,7 +245,14 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
     Platform& p = *platform_;
     fullScreen_ = fullScreen;
     p.bitsPerPixel = bitsPerPixel;
+    p.modeWidth = width;
+    p.modeHeight = height;
     p.clientRect = RECT{0, 0, width, height};
+    // Where F11 puts a window that started full screen: the size and place a window gets.
+    p.windowedRect = p.clientRect;
+    AdjustWindowRectEx(&p.windowedRect, WS_OVERLAPPEDWINDOW, FALSE,
+                       WS_EX_APPWINDOW | WS_EX_WINDOWEDGE);
+    OffsetRect(&p.windowedRect, -p.windowedRect.left, -p.windowedRect.top);
 
     p.windowClass = WNDCLASSEXA{};
     p.windowClass.cbSize = sizeof(WNDCLASSEXA);
@@ -211,17 +271,9 @@ bool GameWindow::create(int width, int height, int bitsPerPixel, bool fullScreen
         p.classRegistered = true;
     }
 
-    if (fullScreen_) {
-        DEVMODEA mode{};
-        mode.dmSize = sizeof mode;
-        mode.dmPelsWidth = static_cast<DWORD>(width);
-        mode.dmPelsHeight = static_cast<DWORD>(height);
-        mode.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
-        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-            showNoticeBox("Display mode failed");
-            fullScreen_ = false;
-        }
+    if (fullScreen_ && !p.changeDisplayMode()) {
+        showNoticeBox("Display mode failed");
+        fullScreen_ = false;
     }
 
     DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
@@ -266,6 +318,11 @@ void GameWindow::pumpMessages()
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
+    }
+    if (platform_->fullScreenToggleAsked) {
+        platform_->fullScreenToggleAsked = false;
+        if (running_)
+            platform_->toggleFullScreen(*this);
     }
     if (padStartWentDown())
         toggleActive();

@@ -4,6 +4,8 @@ set -u
 XVFB_PID=""
 GAME_PID=""
 WORK=$(mktemp -d)
+# The game keeps the player's settings here, never in the home folder of whoever runs the tests.
+export XDG_CONFIG_HOME=$WORK/config
 checks_passed=0
 checks_failed=0
 
@@ -45,7 +47,11 @@ start_x() {
 # build's Wine, starts the X server and Wine afresh on it (Wine takes the screen from the
 # display it starts on), and stops Wine when the script ends.
 start_x_for_wine() {
-  trap 'cleanup; "$WINE_RUN" --stop' EXIT
+  # The game keeps the player's settings in the prefix's %APPDATA% (Wine sets the variable
+  # itself): every script starts without them and leaves none behind.
+  WINE_SETTINGS=$(sed -n "s/^export WINEPREFIX='\(.*\)'$/\1/p" "$WINE_RUN")/drive_c/users/$(id -un)/AppData/Roaming/zorbel
+  rm -rf "$WINE_SETTINGS"
+  trap 'cleanup; "$WINE_RUN" --stop; rm -rf "$WINE_SETTINGS"' EXIT
   WM_CLOSE=$WORK/wm_close
   cc -o "$WM_CLOSE" "$(dirname "${BASH_SOURCE[0]}")/wm_close.c" -lX11 || return 1
   ZORBEL=$WORK/zorbel
@@ -83,6 +89,10 @@ require() {
 
 shot() { # shot FILE: the window's pixels
   import -silent -window "$WID" "$1" 2>/dev/null
+}
+
+window_size() { # the game window's size, WIDTHxHEIGHT
+  xwininfo -id "$WID" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 
 # The mean colour of a region as "R G B" in 0..255.

@@ -42,8 +42,7 @@ check "Right brings the chime (band peak and its ratio to the mean: $after)" is_
 
 # M by the letter on the key. Under a French (AZERTY) layout the key that prints M sits where
 # a US keyboard has its semicolon, and the key in M's US place prints a comma: the comma
-# leaves the sound on, M mutes it. played_at FILE: how far the device has played, in seconds.
-played_at() { awk -v bytes="$(stat -c %s "$1")" 'BEGIN {printf "%.2f", bytes / 192000}'; }
+# leaves the sound on, M mutes it.
 setxkbmap fr
 export SDL_DISKAUDIOFILE=$WORK/layout.raw
 require "French layout: the window appears" start_game "$repo"

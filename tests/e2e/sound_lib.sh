@@ -36,3 +36,7 @@ is_chime() {
     exit !(hz != "" && near && ratio >= 6)
   }'
 }
+
+# played_at FILE: how far SDL's disk driver has played into FILE (48 kHz, 16-bit stereo), in
+# seconds.
+played_at() { awk -v bytes="$(stat -c %s "$1")" 'BEGIN {printf "%.2f", bytes / 192000}'; }

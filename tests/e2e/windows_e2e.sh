@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # zorbel.exe end to end under Wine: the window's title and client size, the sky and the grass
-# disc, Right moves the world, Escape pauses and resumes, H shows and hides the score, the
+# disc, Right moves the world, Escape pauses and resumes, H shows and hides the score, F11
+# falls back to the window with its box, M's choice is kept in the prefix's %APPDATA%, the
 # window manager's close ends the game with exit code 0, a driver without GL 3.0 gets the
 # fallback line, the command line arrives, full screen falls back to the window with its box,
 # a missing texture is named while the game runs on, --data takes a folder named outside the
@@ -23,8 +24,24 @@ moves_with_the_arrows
 pauses_and_resumes
 shows_the_score_on_h
 
+# M mutes, and the choice is kept in the prefix's %APPDATA% at once. F11 asks for the display
+# mode, which Xvfb cannot give: the box, then the game plays on in its window, and the refused
+# full screen is not kept.
+hold m 0.3
+for _ in $(seq 30); do [ -s "$WINE_SETTINGS/settings.json" ] && break; sleep 0.1; done
+xdotool key F11
+for _ in $(seq 100); do grep -q "Display mode failed" "$WORK/game.err" && break; sleep 0.1; done
+check "F11: the display-mode failure is reported" grep -q "Display mode failed" "$WORK/game.err"
+sleep 1
+xdotool key Return
+sleep 0.5
+geometry=$(window_size)
+check "F11: after the box the game plays on in its 1280x720 window (got $geometry)" test "$geometry" = "1280x720"
+
 close_game
 check "the window manager's close ends the game with exit code 0 (got $EXIT_CODE)" test "$EXIT_CODE" -eq 0
+check "M's choice is kept in %APPDATA%\\zorbel\\settings.json" grep -q '"mute": true' "$WINE_SETTINGS/settings.json"
+check "and full screen, refused, is not" grep -q '"fullscreen": false' "$WINE_SETTINGS/settings.json"
 check "a GL 3.0 context, so no fallback line" bash -c "! grep -q 'falling back' '$WORK/game.out'"
 
 # A driver that offers no GL 3.0: the legacy context and its console line.
@@ -43,7 +60,7 @@ unset MESA_GL_VERSION_OVERRIDE
 version=$("$ZORBEL" --version 2>&1 | tr -d '\r')
 check "--version prints the version (got \"$version\")" test "$version" = "zorbel $VERSION"
 mistake=$("$ZORBEL" --fulscreen 2>&1 >/dev/null | tr -d '\r' | head -2)
-usage="usage: zorbel [--fullscreen] [--mute] [--data DIR]"
+usage="usage: zorbel [--fullscreen] [--mute] [--no-settings] [--data DIR]"
 check "a mistake goes to the redirected standard error (got \"$mistake\")" \
   test "$mistake" = "zorbel: unknown option --fulscreen"$'\n'"$usage"
 

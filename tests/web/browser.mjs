@@ -95,6 +95,18 @@ export async function waitForLine(page, pattern, timeout = 20000) {
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// Waits up to five seconds for what(page) to give want (compared as JSON); returns the last
+// answer.
+export async function waitFor(page, what, want) {
+  let answer;
+  for (let tries = 0; tries < 100; ++tries) {
+    answer = await what(page);
+    if (JSON.stringify(answer) === JSON.stringify(want)) break;
+    await sleep(50);
+  }
+  return answer;
+}
+
 // What the canvas shows on the screen, decoded: { width, height, data (RGBA, top row first) }.
 export async function canvasPicture(page) {
   const canvas = await page.$('#canvas');

@@ -11,7 +11,7 @@ import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { hold, launch, open, serve, sleep } from './browser.mjs';
+import { hold, launch, open, serve, sleep, waitFor } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
@@ -112,17 +112,6 @@ const peakOf = (page, low, high) =>
 const kChimePitches = [659.25, 824.06, 988.88];
 const kChimeLow = 600;
 const kChimeHigh = 1100;
-
-// Waits up to five seconds for what(page) to give want; returns the last answer.
-async function waitFor(page, what, want) {
-  let answer;
-  for (let tries = 0; tries < 100; ++tries) {
-    answer = await what(page);
-    if (JSON.stringify(answer) === JSON.stringify(want)) break;
-    await sleep(50);
-  }
-  return answer;
-}
 
 // The figures zorbel-loudness reads off 16-bit stereo PCM at rate: { seconds,
 // integrated_lufs, true_peak_dbtp }.

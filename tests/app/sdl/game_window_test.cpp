@@ -13,14 +13,19 @@
 
 namespace {
 
-void pushEscape(bool repeat, Uint32 type = SDL_KEYDOWN)
+void pushKey(SDL_Keycode key, bool repeat, Uint32 type = SDL_KEYDOWN)
 {
     SDL_Event event{};
     event.type = type;
-    event.key.keysym.sym = SDLK_ESCAPE;
-    event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
     event.key.repeat = repeat ? 1 : 0;
     SDL_PushEvent(&event);
+}
+
+void pushEscape(bool repeat, Uint32 type = SDL_KEYDOWN)
+{
+    pushKey(SDLK_ESCAPE, repeat, type);
 }
 
 } // namespace
@@ -73,6 +78,27 @@ TEST(GameWindow, EscapeTogglesOnEveryKeyDownIncludingAutoRepeatAndNeverOnKeyUp)
     window.pumpMessages();
     EXPECT_FALSE(window.active());
     EXPECT_TRUE(window.running());
+}
+
+// Held, F11 goes full screen once: its repeats and its release change nothing. Again, the
+// window comes back at its size, and the listener hears it.
+TEST(GameWindow, F11TogglesFullScreenOncePerPressAndBackAtTheWindowsSize)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    GameWindow window;
+    SizeLog log;
+    window.setSizeListener(&log);
+    ASSERT_TRUE(window.create(640, 360, 32, false));
+    pushKey(SDLK_F11, false);
+    pushKey(SDLK_F11, true);
+    pushKey(SDLK_F11, false, SDL_KEYUP);
+    window.pumpMessages();
+    EXPECT_TRUE(window.fullScreen());
+    pushKey(SDLK_F11, false);
+    window.pumpMessages();
+    EXPECT_FALSE(window.fullScreen());
+    EXPECT_EQ(log.sizes.back(), std::make_pair(640, 360));
+    EXPECT_TRUE(window.active());
 }
 
 TEST(GameWindow, CloseRequestStopsRunningButKeepsTheContextForTheSceneToRelease)
