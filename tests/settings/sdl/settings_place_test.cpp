@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -55,14 +56,43 @@ TEST(SettingsFileOnLinux, AReadOnlyFolderFailsTheWriteAndKeepsThePreviousRecord)
 {
     TempDir dir;
     SettingsFile file(dir.write("settings.json", "{}"));
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(dir.path().c_str(), W_OK) == 0) {
-        fs::permissions(dir.path(), fs::perms::owner_all);
-        GTEST_SKIP() << "permissions do not hold this process back (root): a read-only folder "
-                        "cannot be made; the full disk test covers the failed write";
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    const std::string reason =
+        "cannot make a file in \"" + dir.path().string() + "\": Permission denied";
+    if (geteuid() != 0) {
+        expectAFailedWriteThatKeptTheOldRecord(file, reason);
+        return;
     }
-    expectAFailedWriteThatKeptTheOldRecord(file, "cannot make a file in \"" + dir.path().string() +
-                                                     "\": Permission denied");
+    // Permissions do not hold root back: the write runs in a child that has given up root
+    // for the unprivileged "nobody" (65534) and says its problem through a pipe.
+    int said[2];
+    ASSERT_EQ(pipe(said), 0);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::string problem;
+        const bool refused =
+            setgid(65534) == 0 && setuid(65534) == 0 && !file.write("{\"mute\": true}", problem);
+        (void)!::write(said[1], problem.data(), problem.size());
+        _exit(refused ? 0 : 1);
+    }
+    close(said[1]);
+    std::string problem;
+    char buffer[256];
+    for (ssize_t got; (got = read(said[0], buffer, sizeof buffer)) > 0;)
+        problem.append(buffer, static_cast<size_t>(got));
+    close(said[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write was not refused";
+    EXPECT_NE(problem.find(reason), std::string::npos) << problem;
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    std::string text;
+    file.read(text, problem);
+    EXPECT_EQ(text, "{}");
+    const fs::directory_iterator entries(dir.path());
+    EXPECT_EQ(std::distance(entries, fs::directory_iterator()), 1);
 }
 
 // The file size limit fails every write past it as a full disk does, whoever runs the test.
