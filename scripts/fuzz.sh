@@ -16,6 +16,9 @@
 #              ZORBEL_FUZZ_CAP_KB  the size cap of a target's corpus in KiB (default 2048);
 #                                  above it the largest newly merged inputs are dropped first
 #
+# Each target's runs are added to fuzz/runs.tsv (committed with the corpora), and the table
+# ends with every target's runs since its corpus began.
+#
 # A finding (crash, leak, timeout, out of memory) is kept under fuzz/findings/<name>/, which
 # is not committed; each is replayed once to name its cause. The campaign's working corpus
 # and logs are under <build>/campaign/<name>/.
@@ -184,10 +187,19 @@ echo
 printf '%-18s %12s %18s %18s %6s %9s %6s %6s %8s\n' target runs "edges (cov)" "features (ft)" \
   files bytes added capped findings
 status=0
+ledger=$repo/fuzz/runs.tsv
 for name in "${wanted[@]}"; do
   work=$build/campaign/${name#fuzz_}
   if [ -f "$work/summary" ]; then cat "$work/summary"; else echo "${name#fuzz_}: no summary"; status=1; fi
+  runs=$(awk '{print $2}' "$work/summary" 2>/dev/null)
+  [[ $runs =~ ^[0-9]+$ ]] && printf '%s\t%s\t%s\t%s\tcampaign\n' "$(date -u +%F)" "${name#fuzz_}" \
+    "$seconds" "$runs" >>"$ledger"
   [ -f "$work/merge.failed" ] && { cat "$work/merge.failed"; status=1; }
   if [ -s "$work/findings" ]; then cat "$work/findings"; status=1; fi
 done
+
+echo
+echo "runs since each corpus began (fuzz/runs.tsv):"
+awk -F'\t' '!/^#/ && NR > 1 && $2 != "target" { runs[$2] += $4; count[$2]++ }
+  END { for (t in runs) printf "  %-18s %12d in %d campaigns\n", t, runs[t], count[t] }' "$ledger" | sort
 exit $status
