@@ -1,11 +1,17 @@
 #include "input/key_source.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <array>
 #include <cstring>
 
 namespace {
+
+// The keys the page's touch controls hold, apart from the keyboard's, so that a finger lifting
+// never releases a key the keyboard holds, nor a key-up one a finger holds. The page counts
+// its fingers: a key is down here while any finger holds it.
+std::array<bool, kKeyCount> touchDown{};
 
 // The down state of the game's keys, kept by the page's key events (by physical key, so the
 // keyboard layout does not matter). The events arrive between frames, so the state read in
@@ -20,7 +26,10 @@ public:
         emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, onBlur);
     }
 
-    bool isDown(Key key) const override { return down_[static_cast<size_t>(key)]; }
+    bool isDown(Key key) const override
+    {
+        return down_[static_cast<size_t>(key)] || touchDown[static_cast<size_t>(key)];
+    }
 
 private:
     // In the order of Key.
@@ -50,6 +59,17 @@ private:
 };
 
 } // namespace
+
+// The page's touch controls: key is a value of Key, down 1 when the first finger holds it and
+// 0 when the last one leaves. Answers 1, or 0 for a value the game has no key for (the page
+// then hides that button).
+extern "C" EMSCRIPTEN_KEEPALIVE int zorbelTouchKey(int key, int down)
+{
+    if (key < 0 || key >= kKeyCount)
+        return 0;
+    touchDown[static_cast<size_t>(key)] = down != 0;
+    return 1;
+}
 
 const KeySource& platformKeyboard()
 {
