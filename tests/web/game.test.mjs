@@ -1,6 +1,6 @@
 // The browser edition end to end, in the system's headless Chromium against the page served
-// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape and a hidden
-// tab pause it, the canvas follows the window, a lost context ends it, damaged data is named
+// on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape, a hidden
+// tab and leaving the window pause it (and the page says so), the canvas follows the window, a lost context ends it, damaged data is named
 // while the game goes on drawing, and a browser without WebGL gets a message in the page.
 // ZORBEL_WEB_DIST names the built page (dist/web by default); scripts/web-test.sh builds it
 // and runs these.
@@ -51,7 +51,9 @@ describe('the game in the browser', () => {
     assert.ok(!samePicture(before, await canvasPicture(page)));
   });
 
-  test('Escape pauses (the picture stands still while a key is held) and resumes', async () => {
+  const pausedShown = () => page.$eval('#paused', (label) => !label.hidden);
+
+  test('Escape pauses (the picture stands still while a key is held, "Paused" beside it) and resumes', async () => {
     await page.keyboard.press('Escape');
     await sleep(300);
     await page.keyboard.down('ArrowLeft');
@@ -60,12 +62,29 @@ describe('the game in the browser', () => {
     const second = await canvasPicture(page);
     await page.keyboard.up('ArrowLeft');
     assert.ok(samePicture(first, second), 'two captures half a second apart are identical');
+    assert.equal(await pausedShown(), true);
 
     await page.keyboard.press('Escape');
     await sleep(200);
+    assert.equal(await pausedShown(), false);
     await hold(page, 'ArrowLeft', 600);
     await sleep(200);
     assert.ok(!samePicture(second, await canvasPicture(page)), 'after resuming the picture moves again');
+  });
+
+  test('leaving the window pauses, and coming back leaves it paused until Escape', async () => {
+    await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+    await sleep(200);
+    await page.evaluate(() => window.dispatchEvent(new Event('focus')));
+    await sleep(300);
+    assert.equal(await pausedShown(), true);
+    const first = await canvasPicture(page);
+    await hold(page, 'ArrowRight', 500);
+    assert.ok(samePicture(first, await canvasPicture(page)), 'nothing moves once back');
+    await page.keyboard.press('Escape');
+    await sleep(200);
+    await hold(page, 'ArrowRight', 500);
+    assert.ok(!samePicture(first, await canvasPicture(page)), 'Escape resumes');
   });
 
   test('a hidden tab pauses the game and showing it again resumes', async () => {
