@@ -14,11 +14,18 @@ import os
 import re
 import sys
 
+# An element only a server can give: the whole line it stands on.
+SERVED_ONLY = r'\n[ \t]*<(link|script)\b[^>]*\bdata-served-only\b[^>]*>(</script>)?'
+# What a page may keep: style sheets and scripts to write in, inline scripts, data: links.
+WRITABLE = (r'<link rel="stylesheet" href="[^"]+">|<script( src="[^"]+")?>'
+            r'|<link [^>]*href="data:[^"]*">')
+
 
 def inline_script(text):
     # Inside a script element only "</script" (and "<!--") would end or change it; escaped,
     # they mean the same in every place JavaScript may hold them (strings, patterns, comments).
-    return "<script>\n%s</script>" % text.replace("</script", "<\\/script").replace("<!--", "<\\!--")
+    text = text.replace("</script", "<\\/script").replace("<!--", "<\\!--")
+    return "<script>\n%s</script>" % text
 
 
 def main(argv):
@@ -36,10 +43,10 @@ def main(argv):
         html = f.read()
     with open(program, encoding="utf-8") as f:
         code = f.read()
-    html, served_only = re.subn(r'\n[ \t]*<(link|script)\b[^>]*\bdata-served-only\b[^>]*>(</script>)?', "", html)
+    html, served_only = re.subn(SERVED_ONLY, "", html)
     # What is left must be written in below, or need nothing from a server.
     for tag in re.findall(r"<(?:link|script)\b[^>]*>", html):
-        if not re.fullmatch(r'<link rel="stylesheet" href="[^"]+">|<script( src="[^"]+")?>|<link [^>]*href="data:[^"]*">', tag):
+        if not re.fullmatch(WRITABLE, tag):
             sys.stderr.write("%s: cannot write %s into one file\n" % (page, tag))
             return 1
     # On the page alone, before anything is written into it.
@@ -50,7 +57,8 @@ def main(argv):
         return 1
     html = re.sub(r'<link rel="stylesheet" href="([^"]+)">',
                   lambda m: "<style>\n%s</style>" % local(m.group(1)), html)
-    html = re.sub(r'<script src="([^"]+)"></script>', lambda m: inline_script(local(m.group(1))), html)
+    html = re.sub(r'<script src="([^"]+)"></script>',
+                  lambda m: inline_script(local(m.group(1))), html)
     # The last NUL is the one put before </body>.
     before, _, after = html.rpartition("\0")
     html = before + inline_script(code) + "\n" + after

@@ -32,7 +32,8 @@ def main(argv):
         if name.endswith(".gz"):
             os.remove(os.path.join(folder, name))
     names = sorted(name for name in os.listdir(folder)
-                   if os.path.isfile(os.path.join(folder, name)) and name not in (BUILD_FILE, WORKER_FILE))
+                   if os.path.isfile(os.path.join(folder, name))
+                   and name not in (BUILD_FILE, WORKER_FILE))
 
     digest = hashlib.sha256()
     sizes = {}
@@ -43,10 +44,11 @@ def main(argv):
         sizes[name] = len(data)
     build = {"version": digest.hexdigest()[:16], "files": sizes}
     with open(os.path.join(folder, BUILD_FILE), "w") as f:
-        f.write("// This build of the page, written by scripts/web-release.py: its version and its files\n"
-                "// with their sizes in bytes.\n"
+        f.write("// This build of the page, written by scripts/web-release.py: its version and\n"
+                "// its files with their sizes in bytes.\n"
                 "self.zorbelBuild = %s;\n" % json.dumps(build, indent=1))
 
+    stored = sent = 0
     for name in sorted(os.listdir(folder)):
         path = os.path.join(folder, name)
         if not os.path.isfile(path):
@@ -54,10 +56,15 @@ def main(argv):
         with open(path, "rb") as f:
             data = f.read()
         packed = gzip.compress(data, compresslevel=9, mtime=0)
+        stored += len(data)
         if len(packed) < 0.95 * len(data):
             with open(path + ".gz", "wb") as f:
                 f.write(packed)
-    print("%s: build %s, %d files" % (folder, build["version"], len(names)))
+            sent += len(packed)
+        else:
+            sent += len(data)
+    print("Built %s: build %s, %d bytes, %d as sent gzipped"
+          % (folder, build["version"], stored, sent))
     return 0
 
 

@@ -102,7 +102,8 @@ def main(argv):
     handler = functools.partial(Handler, directory=args.directory)
     with http.server.ThreadingHTTPServer((args.bind, args.port), handler) as server:
         host, port = server.socket.getsockname()[:2]
-        print("Serving HTTP on %s port %d (http://%s:%d/) ..." % (host, port, host, port), flush=True)
+        print("Serving HTTP on %s port %d (http://%s:%d/) ..." % (host, port, host, port),
+              flush=True)
         try:
             server.serve_forever()
         except KeyboardInterrupt:

@@ -67,8 +67,7 @@ if ! notes=$(cd "$(dirname "$data")" && python3 /usr/share/emscripten/tools/file
   exit 1
 fi
 grep -v -- '-sFORCE_FILESYSTEM' <<<"$notes" >&2 || true
-python3 scripts/web-release.py "$out" >/dev/null
-echo "Built $out ($(du -sh --exclude='*.gz' "$out" | cut -f1), $(cat "$out"/*.gz | wc -c) bytes as sent gzipped)"
+python3 scripts/web-release.py "$out"
 if [ "$data" = data ]; then
   python3 scripts/web-one-file.py web/index.html build/web/zorbel-one-file.js "$out/../zorbel.html"
   echo "Built $(cd "$out/.." && pwd)/zorbel.html ($(stat -c %s "$out/../zorbel.html") bytes," \
@@ -80,8 +79,8 @@ if [ "$frames" -eq 1 ]; then
   mkdir -p build/web/frames-page
   cp tests/web/frames.html "$out"/zorbel-data.js "$out"/zorbel-data.data \
     build/web/tools/headless/zorbel-frames.js build/web/tools/headless/zorbel-frames.wasm build/web/frames-page/
-  python3 scripts/web-one-file.py tests/web/frames.html build/web/tools/headless/zorbel-frames-one-file.js \
-    build/web/frames-page/frames-one-file.html
+  python3 scripts/web-one-file.py tests/web/frames.html \
+    build/web/tools/headless/zorbel-frames-one-file.js build/web/frames-page/frames-one-file.html
 fi
 
 if [ "$serve" -eq 1 ]; then

@@ -37,9 +37,10 @@
 
   // A browser does not let a page from a disk fetch the files beside it.
   if (window.location.protocol === 'file:' && !oneFile) {
-    showMessage('This page needs a web server: a browser does not let a page opened from a disk ' +
-                'load the game\'s files. Open zorbel.html, the one-file edition beside this folder, ' +
-                'instead, or serve this folder (bash scripts/web.sh --serve) and open the address it prints.');
+    showMessage('This page needs a web server: a browser does not let a page opened from a ' +
+                'disk load the game\'s files. Open zorbel.html, the one-file edition beside ' +
+                'this folder, instead, or serve this folder (bash scripts/web.sh --serve) and ' +
+                'open the address it prints.');
     return;
   }
 
@@ -124,9 +125,14 @@
   // The whole file as an ArrayBuffer, its bytes counted as they arrive.
   function download(name) {
     return fetch(name).then(function (response) {
-      if (!response.ok) throw new Error(name + ' (' + response.status + ' ' + response.statusText + ')');
+      if (!response.ok) {
+        throw new Error(name + ' (' + response.status + ' ' + response.statusText + ')');
+      }
       if (!response.body || !response.body.getReader) {
-        return response.arrayBuffer().then(function (bytes) { count(bytes.byteLength); return bytes; });
+        return response.arrayBuffer().then(function (bytes) {
+          count(bytes.byteLength);
+          return bytes;
+        });
       }
       var reader = response.body.getReader();
       var parts = [];
@@ -135,7 +141,10 @@
         return reader.read().then(function (part) {
           if (part.done) {
             var whole = new Uint8Array(length);
-            parts.reduce(function (at, chunk) { whole.set(chunk, at); return at + chunk.length; }, 0);
+            parts.reduce(function (at, chunk) {
+              whole.set(chunk, at);
+              return at + chunk.length;
+            }, 0);
             return whole.buffer;
           }
           parts.push(part.value);
@@ -183,8 +192,9 @@
     };
     runScripts(['zorbel-data.js', 'zorbel.js']);
   }, function (error) {
-    showMessage(error instanceof WebAssembly.CompileError ? 'The game could not start: ' + error.message
-                                                           : 'Could not load ' + error.message + ' from the server.');
+    showMessage(error instanceof WebAssembly.CompileError
+      ? 'The game could not start: ' + error.message
+      : 'Could not load ' + error.message + ' from the server.');
   });
 
   // Once the game runs: the tab's icon, and a service worker that keeps this build's files,
@@ -193,7 +203,9 @@
   function afterStart() {
     document.querySelector('link[rel="icon"]').href = 'zorbel-192.png';
     if (!('serviceWorker' in navigator) || !window.zorbelBuild) return;
-    navigator.serviceWorker.register('service-worker.js', { updateViaCache: 'none' }).catch(function (error) {
+    var worker = navigator.serviceWorker;
+    var registered = worker.register('service-worker.js', { updateViaCache: 'none' });
+    registered.catch(function (error) {
       console.warn('The game will not play offline: ' + error.message);
     });
   }

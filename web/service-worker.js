@@ -10,7 +10,9 @@ var files = Object.keys(self.zorbelBuild.files).concat(['build.js']);
 self.addEventListener('install', function (event) {
   event.waitUntil(caches.open(cacheName).then(function (cache) {
     // Past the browser's own cache, which may hold an older build's file.
-    return cache.addAll(files.map(function (file) { return new Request(file, { cache: 'no-cache' }); }));
+    return cache.addAll(files.map(function (file) {
+      return new Request(file, { cache: 'no-cache' });
+    }));
   }).then(function () {
     return self.skipWaiting();
   }));
@@ -33,7 +35,8 @@ self.addEventListener('activate', function (event) {
 self.addEventListener('fetch', function (event) {
   var url = new URL(event.request.url);
   if (event.request.method !== 'GET' || url.origin !== self.location.origin) return;
-  var key = event.request.mode === 'navigate' && /\/$/.test(url.pathname) ? 'index.html' : event.request;
+  var page = event.request.mode === 'navigate' && /\/$/.test(url.pathname);
+  var key = page ? 'index.html' : event.request;
   event.respondWith(caches.open(cacheName).then(function (cache) {
     return cache.match(key, { ignoreSearch: true, ignoreVary: true });
   }).then(function (cached) {

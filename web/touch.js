@@ -188,7 +188,8 @@
   previous.onRuntimeInitialized = function () {
     if (onRuntimeInitialized) onRuntimeInitialized();
     kButtons.forEach(function (entry) {
-      if (entry.key !== undefined && !game('_zorbelTouchKey')(entry.key, 0)) entry.button.hidden = true;
+      var known = entry.key === undefined || game('_zorbelTouchKey')(entry.key, 0);
+      entry.button.hidden = !known;
     });
   };
   var onPauseState = previous.onPauseState;
@@ -215,7 +216,8 @@
       }
       var entered = request.call(stage, { navigationUI: 'hide' });
       Promise.resolve(entered).then(function () {
-        if (screen.orientation && screen.orientation.lock) return screen.orientation.lock('landscape');
+        var orientation = screen.orientation;
+        if (orientation && orientation.lock) return orientation.lock('landscape');
       }).catch(function () {});
     });
     var name = function () {

@@ -30,16 +30,16 @@ const kChromiumFlags = [
 // files) until close(); resolves once the server has said its port.
 export function serve(folder) {
   return new Promise((resolve, reject) => {
-    const server = spawn('python3', [kServer, '--port', '0', '--bind', '127.0.0.1', '--directory', folder], {
-      stdio: ['ignore', 'pipe', 'ignore'],
-    });
+    const options = ['--port', '0', '--bind', '127.0.0.1', '--directory', folder];
+    const server = spawn('python3', [kServer, ...options], { stdio: ['ignore', 'pipe', 'ignore'] });
     let said = '';
     server.stdout.on('data', (chunk) => {
       said += chunk;
       const port = /port (\d+)/.exec(said);
       if (port) resolve({ url: `http://127.0.0.1:${port[1]}/`, close: () => server.kill() });
     });
-    server.on('exit', (code) => reject(new Error(`the server ended (${code}) before serving ${folder}`)));
+    server.on('exit', (code) =>
+      reject(new Error(`the server ended (${code}) before serving ${folder}`)));
   });
 }
 
@@ -85,7 +85,10 @@ export const errorsOf = (page) => page.lines.filter((line) => line.type === 'err
 // counts as (a user gesture, which lets sound start): for pages whose first gesture matters.
 export async function quietly(page, expression) {
   page.quietClient ??= await page.createCDPSession();
-  const { result, exceptionDetails } = await page.quietClient.send('Runtime.evaluate', { expression, returnByValue: true });
+  const { result, exceptionDetails } = await page.quietClient.send('Runtime.evaluate', {
+    expression,
+    returnByValue: true,
+  });
   if (exceptionDetails) throw new Error(`${expression}: ${exceptionDetails.text}`);
   return result.value;
 }
@@ -179,11 +182,15 @@ export async function installTestPad(page) {
 }
 
 // Phones and a tablet as Chromium emulates them: CSS size, device pixel ratio, touch.
+const touch = { isMobile: true, hasTouch: true };
 export const kTouchDevices = {
-  'phone, portrait': { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
-  'phone, landscape': { width: 844, height: 390, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
-  tablet: { width: 1024, height: 768, deviceScaleFactor: 2, isMobile: true, hasTouch: true },
+  'phone, portrait': { width: 390, height: 844, deviceScaleFactor: 3, ...touch },
+  'phone, landscape': { width: 844, height: 390, deviceScaleFactor: 3, ...touch },
+  tablet: { width: 1024, height: 768, deviceScaleFactor: 2, ...touch },
 };
+
+// A phone's slow connection, for page.emulateNetworkConditions: 1.6 Mbps down, 150 ms.
+export const kSlowPhone = { download: 1.6e6 / 8, upload: 0.75e6 / 8, latency: 150 };
 
 // Fingers on the page's touch screen, through the DevTools protocol as a touch screen sends
 // them: press(id, x, y), move(id, x, y) and lift(id) of one finger while the others stay.
@@ -191,9 +198,13 @@ export async function touchScreen(page) {
   const client = await page.createCDPSession();
   const down = new Map();
   const points = () => [...down].map(([id, [x, y]]) => ({ id, x, y }));
-  const send = (type, touchPoints) => client.send('Input.dispatchTouchEvent', { type, touchPoints });
+  const send = (type, touchPoints) =>
+    client.send('Input.dispatchTouchEvent', { type, touchPoints });
   return {
-    press: (id, x, y) => send('touchStart', points().concat([{ id, x, y }])).then(() => down.set(id, [x, y])),
+    press: async (id, x, y) => {
+      await send('touchStart', points().concat([{ id, x, y }]));
+      down.set(id, [x, y]);
+    },
     move: (id, x, y) => (down.set(id, [x, y]), send('touchMove', points())),
     lift: (id) => {
       const [x, y] = down.get(id);

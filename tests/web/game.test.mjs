@@ -1,7 +1,8 @@
 // The browser edition end to end, in the system's headless Chromium against the page served
 // on 127.0.0.1: it loads cleanly and draws the world, the keys move it, Escape, a hidden
-// tab and leaving the window pause it (and the page says so), the canvas follows the window, a lost context ends it, damaged data is named
-// while the game goes on drawing, and a browser without WebGL gets a message in the page.
+// tab and leaving the window pause it (and the page says so), the canvas follows the window,
+// a lost context ends it, damaged data is named while the game goes on drawing, and a
+// browser without WebGL gets a message in the page.
 // ZORBEL_WEB_DIST names the built page (dist/web by default); scripts/web-test.sh builds it
 // and runs these.
 import { after, before, describe, test } from 'node:test';
@@ -53,7 +54,7 @@ describe('the game in the browser', () => {
 
   const pausedShown = () => page.$eval('#paused', (label) => !label.hidden);
 
-  test('Escape pauses (the picture stands still while a key is held, "Paused" beside it) and resumes', async () => {
+  test('Escape pauses (the picture still with a key held, "Paused" shown), resumes', async () => {
     await page.keyboard.press('Escape');
     await sleep(300);
     await page.keyboard.down('ArrowLeft');

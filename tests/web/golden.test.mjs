@@ -11,7 +11,7 @@ import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { launch, open, serve } from './browser.mjs';
+import { errorsOf, launch, open, serve } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const frames = process.env.ZORBEL_WEB_FRAMES ?? join(repo, 'build/web/frames-page');
@@ -58,16 +58,20 @@ for (const [edition, where] of [
         const url = await page.evaluate((held) => window.renderFrames(640, 360, 1, held), keys);
         const actual = join(work, `${name}.png`);
         writeFileSync(actual, Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
-        const result = spawnSync(compare, [actual, join(repo, 'tests/data/golden', `${name}.png`)], { encoding: 'utf8' });
+        const golden = join(repo, 'tests/data/golden', `${name}.png`);
+        const result = spawnSync(compare, [actual, golden], { encoding: 'utf8' });
         assert.equal(result.error, undefined, `cannot run ${compare}`);
         console.log(result.stdout.trim());
-        if (result.status !== 0) writeFileSync(join(tmpdir(), `zorbel-web-${edition}-${name}-actual.png`), Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
+        if (result.status !== 0) {
+          const kept = join(tmpdir(), `zorbel-web-${edition}-${name}-actual.png`);
+          writeFileSync(kept, Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
+        }
         assert.equal(result.status, 0, result.stdout + result.stderr);
       });
     }
 
     test('the page logged no error', () => {
-      assert.deepEqual(page.lines.filter((line) => line.type === 'error' || line.type === 'pageerror'), []);
+      assert.deepEqual(errorsOf(page), []);
     });
   });
 }

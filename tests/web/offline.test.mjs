@@ -70,7 +70,10 @@ describe('the page served, installed and then offline', () => {
     execFileSync('python3', [join(repo, 'scripts/web-release.py'), work]);
     await page.reload({ waitUntil: 'load' });
     const next = await cachedBuild(page, old);
-    const style = await page.evaluate(async (name) => (await (await caches.open(name)).match('style.css')).text(), next);
+    const style = await page.evaluate(
+      async (name) => (await (await caches.open(name)).match('style.css')).text(),
+      next,
+    );
     assert.match(style, /the next build/);
   });
 
@@ -100,7 +103,8 @@ describe('from a disk', () => {
     await sleep(2000);
     await assertPlays(page);
     assert.deepEqual(errorsOf(page), []);
-    assert.ok(!page.lines.some((line) => /Could not load|could not decode/.test(line.text)), page.lines.map((l) => l.text).join('\n'));
+    const said = page.lines.map((line) => line.text);
+    assert.ok(!said.some((text) => /Could not load|could not decode/.test(text)), said.join('\n'));
     await page.close();
   });
 });

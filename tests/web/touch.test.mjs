@@ -9,7 +9,8 @@ import assert from 'node:assert/strict';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import {
-  canvasSketch, errorsOf, kTouchDevices, launch, open, pointOf, quietly, serve, sleep, touchScreen,
+  canvasSketch, errorsOf, kSlowPhone, kTouchDevices, launch, open, pointOf, quietly, serve, sleep,
+  touchScreen,
 } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
@@ -30,13 +31,17 @@ after(async () => {
 // The game on the device, opened from another page, so that there is a page to go back to;
 // answers once it draws, with no gesture made.
 async function onDevice(device) {
-  const page = await open(browser, 'data:text/html,<p>the page before', (page) => page.setViewport(device));
+  const page = await open(browser, 'data:text/html,<p>the page before', (page) =>
+    page.setViewport(device));
   await page.goto(server.url, { waitUntil: 'load' });
-  for (let tries = 0; tries < 200 && !(await quietly(page, "document.getElementById('loading').hidden")); ++tries)
-    await sleep(100);
+  const started = () => quietly(page, "document.getElementById('loading').hidden");
+  for (let tries = 0; tries < 200 && !(await started()); ++tries) await sleep(100);
   await sleep(300);
   return page;
 }
+
+// Every control a finger uses: the pad, the buttons of the game's keys, full screen.
+const kControls = '#dpad, #buttons button:not([hidden]), #fullscreen';
 
 // Holds finger 1 at the point for ms, then lifts it.
 async function holdAt(fingers, [x, y], ms) {
@@ -63,8 +68,8 @@ for (const [name, device] of Object.entries(kTouchDevices)) {
     });
     after(() => page?.close());
 
-    test('the touch controls show, none under 48 px, the picture as large as 16:9 allows and sharp', async () => {
-      const layout = await page.evaluate(() => {
+    test('controls show, none under 48 px; the picture as large as 16:9 allows, sharp', async () => {
+      const layout = await page.evaluate((controls) => {
         const box = (element) => element.getBoundingClientRect().toJSON();
         const canvas = document.getElementById('canvas');
         const panel = document.querySelector('.controls');
@@ -73,31 +78,35 @@ for (const [name, device] of Object.entries(kTouchDevices)) {
           buffer: [canvas.width, canvas.height],
           screen: [innerWidth, innerHeight, devicePixelRatio],
           pad: box(document.getElementById('dpad')),
-          controls: [...document.querySelectorAll('#dpad, #buttons button:not([hidden]), #fullscreen')].map(box),
+          controls: [...document.querySelectorAll(controls)].map(box),
           turn: getComputedStyle(document.querySelector('.turn')).display !== 'none',
-          panelCut: panel.scrollHeight > panel.clientHeight + 1 || panel.scrollWidth > panel.clientWidth + 1,
+          panelCut: panel.scrollHeight > panel.clientHeight + 1 ||
+            panel.scrollWidth > panel.clientWidth + 1,
         };
-      });
+      }, kControls);
       const [width, height, ratio] = layout.screen;
       assert.ok(layout.controls.length >= 5, 'the pad, the buttons and full screen');
       for (const control of layout.controls) {
-        assert.ok(control.width >= 48 && control.height >= 48, `a control of ${control.width} x ${control.height}`);
+        const size = `a control of ${control.width} x ${control.height}`;
+        assert.ok(control.width >= 48 && control.height >= 48, size);
         assert.ok(control.left >= 0 && control.right <= width, 'on the screen');
       }
-      const fills = Math.abs(layout.canvas.width - width) < 1 || Math.abs(layout.canvas.height - height) < 1;
-      assert.ok(fills, `the picture is ${layout.canvas.width} x ${layout.canvas.height} on ${width} x ${height}`);
-      assert.ok(Math.abs(layout.canvas.width / layout.canvas.height - 16 / 9) < 0.01);
-      assert.deepEqual(layout.buffer, [Math.round(layout.canvas.width * ratio), Math.round(layout.canvas.height * ratio)]);
+      const picture = layout.canvas;
+      const fills = Math.abs(picture.width - width) < 1 || Math.abs(picture.height - height) < 1;
+      assert.ok(fills, `a picture of ${picture.width} x ${picture.height} on ${width} x ${height}`);
+      assert.ok(Math.abs(picture.width / picture.height - 16 / 9) < 0.01);
+      const sharp = [Math.round(picture.width * ratio), Math.round(picture.height * ratio)];
+      assert.deepEqual(layout.buffer, sharp, 'a drawing buffer pixel for each device pixel');
       const portrait = height > width;
       assert.equal(layout.turn, portrait, 'the hint to turn the phone, in portrait only');
-      if (portrait) assert.ok(layout.pad.top >= layout.canvas.bottom - 1, 'the pad is under the picture');
+      if (portrait) assert.ok(layout.pad.top >= picture.bottom - 1, 'the pad is under the picture');
       assert.equal(layout.panelCut, false, 'the text panel shows all of its text');
       // The rest at one device pixel per CSS pixel: the same layout, drawn much faster.
       await page.setViewport({ ...device, deviceScaleFactor: 1 });
       await sleep(300);
     });
 
-    test('a held arrow of the pad scrolls the world, and so does a drag on the picture', async () => {
+    test('a held arrow of the pad scrolls the world, so does a drag on the picture', async () => {
       const right = await pointOf(page, '#dpad', 0.9, 0.5);
       assert.ok(await changes(page, () => holdAt(fingers, right, 500)), 'holding the right arrow');
       const [x, y] = await pointOf(page, '#canvas', 0.5, 0.3);
@@ -155,7 +164,7 @@ describe('the buttons on a phone', () => {
     // Read without a gesture, before any other test makes one.
     const quietState = () => quietly(page, "document.getElementById('sound').dataset.state");
     assert.equal(await quietState(), 'waiting');
-    const [width, height] = [kTouchDevices['phone, landscape'].width, kTouchDevices['phone, landscape'].height];
+    const { width, height } = kTouchDevices['phone, landscape'];
     await holdAt(fingers, [width / 2, height / 3], 100);
     for (let tries = 0; tries < 40 && (await quietState()) !== 'on'; ++tries) await sleep(50);
     assert.equal(await quietState(), 'on');
@@ -172,7 +181,7 @@ describe('the buttons on a phone', () => {
     await fingers.lift(1);
   });
 
-  test('Camera switches the camera: at the edge of scrolling the free camera moves on', async () => {
+  test('Camera switches the camera: at the end of scrolling the free camera moves', async () => {
     // Down to the end of the scrolling, where holding the arrow changes nothing more...
     const down = await pointOf(page, '#dpad', 0.5, 0.9);
     await fingers.press(1, ...down);
@@ -184,16 +193,19 @@ describe('the buttons on a phone', () => {
   });
 
   test('Pause pauses, the page says so, and Resume resumes', async () => {
-    const right = await pointOf(page, '#dpad', 0.9, 0.5);
+    // Left: back from where the tests above scrolled to.
+    const left = await pointOf(page, '#dpad', 0.1, 0.5);
     await tap(2, 'pause');
     await sleep(200);
     assert.equal(await page.$eval('#paused', (label) => label.hidden), false, '"Paused" shows');
-    assert.equal(await page.$eval('[data-control="pause"]', (button) => button.textContent), 'Resume');
-    assert.ok(!(await changes(page, () => holdAt(fingers, right, 400))), 'nothing moves while paused');
+    const pauseText = await page.$eval('[data-control="pause"]', (button) => button.textContent);
+    assert.equal(pauseText, 'Resume');
+    const moved = await changes(page, () => holdAt(fingers, left, 400));
+    assert.ok(!moved, 'nothing moves while paused');
     await tap(2, 'pause');
     await sleep(200);
     assert.equal(await page.$eval('#paused', (label) => label.hidden), true);
-    assert.ok(await changes(page, () => holdAt(fingers, right, 400)), 'the arrows scroll again');
+    assert.ok(await changes(page, () => holdAt(fingers, left, 400)), 'the arrows scroll again');
     assert.deepEqual(errorsOf(page), []);
   });
 
@@ -201,7 +213,8 @@ describe('the buttons on a phone', () => {
     await tap(1, 'fullscreen');
     await sleep(300);
     assert.equal(await page.evaluate(() => document.fullscreenElement?.id), 'stage');
-    assert.equal(await page.$eval('#fullscreen', (button) => button.textContent), 'Leave full screen');
+    const text = await page.$eval('#fullscreen', (button) => button.textContent);
+    assert.equal(text, 'Leave full screen');
     await tap(1, 'fullscreen');
     await sleep(300);
     assert.equal(await page.evaluate(() => document.fullscreenElement), null);
@@ -209,13 +222,13 @@ describe('the buttons on a phone', () => {
 });
 
 describe('a phone on a slow connection', () => {
-  test('the progress bar shows over the picture while the game downloads, then gives way to it', async () => {
+  test('the progress bar shows over the picture while the game downloads, then goes', async () => {
     // A context of its own: no service worker of the other pages answers from its cache.
     const context = await browser.createBrowserContext();
     try {
       const page = await context.newPage();
       await page.setViewport({ ...kTouchDevices['phone, portrait'], deviceScaleFactor: 1 });
-      await page.emulateNetworkConditions({ download: 1.6e6 / 8, upload: 0.75e6 / 8, latency: 150 });
+      await page.emulateNetworkConditions(kSlowPhone);
       await page.goto(server.url, { waitUntil: 'domcontentloaded' });
       const seen = [];
       for (let tries = 0; tries < 300; ++tries) {
@@ -223,7 +236,8 @@ describe('a phone on a slow connection', () => {
           const bar = document.getElementById('progress');
           const box = bar.getBoundingClientRect();
           const picture = document.getElementById('canvas').getBoundingClientRect();
-          const over = box.top >= picture.top && box.bottom <= picture.bottom && box.bottom <= innerHeight;
+          const over = box.top >= picture.top && box.bottom <= picture.bottom &&
+            box.bottom <= innerHeight;
           return { loading: !document.getElementById('loading').hidden, value: bar.value, over };
         });
         if (!state.loading) break;
@@ -233,7 +247,8 @@ describe('a phone on a slow connection', () => {
       const partway = seen.filter((state) => state.value > 0 && state.value < 1);
       assert.ok(partway.length > 0, `the bar showed progress: ${JSON.stringify(seen.slice(-3))}`);
       assert.ok(partway.every((state) => state.over), 'over the picture, on the screen');
-      assert.equal(await page.$eval('#loading', (loading) => loading.hidden), true, 'gone once the game runs');
+      const gone = await page.$eval('#loading', (loading) => loading.hidden);
+      assert.equal(gone, true, 'gone once the game runs');
     } finally {
       await context.close();
     }

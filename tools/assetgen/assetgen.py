@@ -109,7 +109,8 @@ def main(argv):
     for name, size in WEB_ICONS:
         if wanted and name not in wanted:
             continue
-        write(os.path.join(os.path.normpath(args.web), name), imagefiles.png_rgba_bytes(to_bytes(icon.icon(size))))
+        write(os.path.join(os.path.normpath(args.web), name),
+              imagefiles.png_rgba_bytes(to_bytes(icon.icon(size))))
     if not wanted or WINDOWS_ICON in wanted:
         images = [to_bytes(icon.icon(size)) for size in icon.WINDOWS_SIZES]
         write(os.path.join(os.path.normpath(args.windows), WINDOWS_ICON), imagefiles.ico_bytes(images))
