@@ -65,7 +65,6 @@
     // a hidden tab, leaving the window).
     onPauseState: function (isPaused) {
       paused.hidden = !isPaused;
-      document.documentElement.classList.toggle('paused', isPaused);
     },
     canvas: canvas,
     print: function (text) { console.log(text); },

@@ -68,7 +68,7 @@ for (const [name, device] of Object.entries(kTouchDevices)) {
     });
     after(() => page?.close());
 
-    test('controls show, none under 48 px; the picture as large as 16:9 allows, sharp', async () => {
+    test('controls show, none under 48 px; the picture as big as 16:9 allows, sharp', async () => {
       const layout = await page.evaluate((controls) => {
         const box = (element) => element.getBoundingClientRect().toJSON();
         const canvas = document.getElementById('canvas');
@@ -195,9 +195,13 @@ describe('the buttons on a phone', () => {
   test('Pause pauses, the page says so, and Resume resumes', async () => {
     // Left: back from where the tests above scrolled to.
     const left = await pointOf(page, '#dpad', 0.1, 0.5);
+    const where = () =>
+      page.$eval('#canvas', (canvas) => JSON.stringify(canvas.getBoundingClientRect()));
+    const before = await where();
     await tap(2, 'pause');
     await sleep(200);
     assert.equal(await page.$eval('#paused', (label) => label.hidden), false, '"Paused" shows');
+    assert.equal(await where(), before, 'over the picture, which stays where it was');
     const pauseText = await page.$eval('[data-control="pause"]', (button) => button.textContent);
     assert.equal(pauseText, 'Resume');
     const moved = await changes(page, () => holdAt(fingers, left, 400));
