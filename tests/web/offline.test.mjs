@@ -22,6 +22,12 @@ before(async () => {
 });
 after(() => browser?.close());
 
+// Once the game runs and has drawn a few frames.
+async function started(page) {
+  await page.waitForSelector('#loading', { hidden: true, timeout: 20000 });
+  await sleep(300);
+}
+
 // The game draws the sky and the grass, and ArrowRight moves the picture.
 async function assertPlays(page) {
   const first = await canvasPicture(page);
@@ -82,7 +88,7 @@ describe('the page served, installed and then offline', () => {
     await sleep(200);
     page.lines = [];
     await page.reload({ waitUntil: 'load' });
-    await sleep(1500);
+    await started(page);
     await assertPlays(page);
     assert.deepEqual(errorsOf(page), []);
   });
@@ -100,7 +106,7 @@ describe('from a disk', () => {
 
   test('the one-file edition draws, plays and finds every file it holds', async () => {
     const page = await open(browser, pathToFileURL(join(dist, '../zorbel.html')).href);
-    await sleep(2000);
+    await started(page);
     await assertPlays(page);
     assert.deepEqual(errorsOf(page), []);
     const said = page.lines.map((line) => line.text);
