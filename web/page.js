@@ -12,7 +12,9 @@
   var oneFile = document.documentElement.dataset.edition === 'one-file';
 
   // Every problem that stops the game is said in the page and on the console.
+  var stopped = false;
   function showMessage(text) {
+    stopped = true;
     var box = document.getElementById('message');
     box.textContent = text;
     box.hidden = false;
@@ -115,18 +117,17 @@
   var received = 0;
   function count(bytes) {
     received += bytes;
-    if (total > 0) {
+    if (total > 0 && !stopped) {
       progress.value = Math.min(1, received / total);
       status.textContent = 'Loading… ' + Math.floor(100 * progress.value) + '%';
     }
   }
 
-  // The whole file as an ArrayBuffer, its bytes counted as they arrive.
+  // The whole file as an ArrayBuffer, its bytes counted as they arrive. A failure rejects
+  // with the message to show.
   function download(name) {
     return fetch(name).then(function (response) {
-      if (!response.ok) {
-        throw new Error(name + ' (' + response.status + ' ' + response.statusText + ')');
-      }
+      if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
       if (!response.body || !response.body.getReader) {
         return response.arrayBuffer().then(function (bytes) {
           count(bytes.byteLength);
@@ -152,8 +153,8 @@
           return next();
         });
       })();
-    }, function () {
-      throw new Error(name);
+    }).catch(function (error) {
+      throw new Error('Could not load ' + name + ' from the server (' + error.message + ').');
     });
   }
 
@@ -171,7 +172,9 @@
 
   // The program compiles while the data still downloads.
   var program = download('zorbel.wasm').then(function (bytes) {
-    return WebAssembly.compile(bytes);
+    return WebAssembly.compile(bytes).catch(function (error) {
+      throw new Error('The game could not start: ' + error.message);
+    });
   });
   Promise.all([program, download('zorbel-data.data')]).then(function (files) {
     status.textContent = 'Starting…';
@@ -191,9 +194,7 @@
     };
     runScripts(['zorbel-data.js', 'zorbel.js']);
   }, function (error) {
-    showMessage(error instanceof WebAssembly.CompileError
-      ? 'The game could not start: ' + error.message
-      : 'Could not load ' + error.message + ' from the server.');
+    showMessage(error.message);
   });
 
   // Once the game runs: the tab's icon, and a service worker that keeps this build's files,

@@ -7,8 +7,8 @@
   'use strict';
 
   // The buttons: what each says and the key it holds (a value of the game's Key), or what it
-  // does: pause, or help (the page's text, below the game).
-  // A key the game does not have is hidden once the game runs.
+  // does: pause, or help (the page's text, below the game). The button of a key the game
+  // does not have is hidden once the game runs.
   var kButtons = [
     { label: 'Camera', key: 0 },
     { label: 'Pause', pause: true },
@@ -24,6 +24,8 @@
   // of its radius from the centre.
   var kStickDeadZone = 12;
   var kPadDeadZone = 0.25;
+  // How far the stick's knob follows the finger (CSS px).
+  var kKnobTravel = 40;
   // Off an axis by more than this share of the distance, the direction holds that axis too:
   // eight directions of 45 degrees each.
   var kAxisShare = Math.sin(Math.PI / 8);
@@ -44,14 +46,15 @@
   var told = [];
 
   function tellKeys() {
+    var touchKey = game('_zorbelTouchKey');
+    if (!touchKey) return;
     var held = [];
     fingers.forEach(function (keys) {
       keys.forEach(function (key) { held[key] = true; });
     });
-    var touchKey = game('_zorbelTouchKey');
     for (var key = 0; key < Math.max(held.length, told.length); ++key) {
       if (!!held[key] === !!told[key]) continue;
-      if (touchKey) touchKey(key, held[key] ? 1 : 0);
+      touchKey(key, held[key] ? 1 : 0);
       told[key] = !!held[key];
     }
   }
@@ -123,8 +126,8 @@
     follow(picture, event, function (moved) {
       var dx = moved.clientX - x;
       var dy = moved.clientY - y;
-      knob.style.transform = 'translate(' + Math.max(-40, Math.min(40, dx)) + 'px, ' +
-                             Math.max(-40, Math.min(40, dy)) + 'px)';
+      var along = function (d) { return Math.max(-kKnobTravel, Math.min(kKnobTravel, d)); };
+      knob.style.transform = 'translate(' + along(dx) + 'px, ' + along(dy) + 'px)';
       return directions(dx, dy, kStickDeadZone);
     }, function () {
       stick.hidden = true;

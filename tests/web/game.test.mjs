@@ -179,6 +179,16 @@ describe('damaged data in the package', () => {
     await sleep(200);
     assert.ok(!samePicture(first, await canvasPicture(page)), 'and the game still runs');
   });
+
+  test('a program file missing on the server is named in the page', async () => {
+    rmSync(join(work, 'dist/zorbel.wasm'));
+    rmSync(join(work, 'dist/zorbel.wasm.gz'));
+    const page = await open(browser, server.url);
+    await sleep(500);
+    const text = await page.$eval('#message', (box) => (box.hidden ? '' : box.textContent));
+    assert.match(text, /^Could not load zorbel\.wasm from the server \(404 [^)]*\)\.$/);
+    assert.equal(await page.$eval('#status', (line) => line.textContent), 'Not started.');
+  });
 });
 
 describe('a PNG the browser fails to decode', () => {
