@@ -61,7 +61,8 @@ export async function launch(extraFlags = []) {
   return browser;
 }
 
-// Opens `url` in a new page and keeps every console line and uncaught error in `console`.
+// Opens `url` in a new page of `browser` (or of a browser context) and keeps every console
+// line and uncaught error in `console`.
 // `prepare(page)`, when given, runs before the page loads (to install scripts in it, with
 // page.evaluateOnNewDocument).
 export async function open(browser, url, prepare = null) {

@@ -183,11 +183,17 @@ describe('damaged data in the package', () => {
   test('a program file missing on the server is named in the page', async () => {
     rmSync(join(work, 'dist/zorbel.wasm'));
     rmSync(join(work, 'dist/zorbel.wasm.gz'));
-    const page = await open(browser, server.url);
-    await sleep(500);
-    const text = await page.$eval('#message', (box) => (box.hidden ? '' : box.textContent));
-    assert.match(text, /^Could not load zorbel\.wasm from the server \(404 [^)]*\)\.$/);
-    assert.equal(await page.$eval('#status', (line) => line.textContent), 'Not started.');
+    // A context of its own: the service worker of the page above keeps the file.
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await open(context, server.url);
+      await sleep(500);
+      const text = await page.$eval('#message', (box) => (box.hidden ? '' : box.textContent));
+      assert.match(text, /^Could not load zorbel\.wasm from the server \(404 [^)]*\)\.$/);
+      assert.equal(await page.$eval('#status', (line) => line.textContent), 'Not started.');
+    } finally {
+      await context.close();
+    }
   });
 });
 
