@@ -18,27 +18,36 @@ const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
 
 let server;
 let browser;
+// One page for the devices and the buttons (its viewport changes from one to the next, as a
+// phone turns), opened from another page so that there is a page to go back to.
+let page;
+let fingers;
 before(async () => {
   server = await serve(dist);
   // Sound waits for the player's first gesture, as on a phone.
   browser = await launch(['--autoplay-policy=document-user-activation-required']);
+  page = await open(browser, 'data:text/html,<p>the page before', (page) =>
+    page.setViewport(kTouchDevices['phone, landscape']));
+  await page.goto(server.url, { waitUntil: 'load' });
+  // Read without a gesture: the first test needs the page to have had none.
+  const started = () => quietly(page, "document.getElementById('loading').hidden");
+  for (let tries = 0; tries < 200 && !(await started()); ++tries) await sleep(100);
+  await sleep(300);
+  fingers = await touchScreen(page);
 });
 after(async () => {
   await browser?.close();
   server?.close();
 });
 
-// The game on the device, opened from another page, so that there is a page to go back to;
-// answers once it draws, with no gesture made.
-async function onDevice(device) {
-  const page = await open(browser, 'data:text/html,<p>the page before', (page) =>
-    page.setViewport(device));
-  await page.goto(server.url, { waitUntil: 'load' });
-  const started = () => quietly(page, "document.getElementById('loading').hidden");
-  for (let tries = 0; tries < 200 && !(await started()); ++tries) await sleep(100);
-  await sleep(300);
-  return page;
-}
+test('the first tap starts the sound', async () => {
+  const state = () => quietly(page, "document.getElementById('sound').dataset.state");
+  assert.equal(await state(), 'waiting');
+  const { width, height } = kTouchDevices['phone, landscape'];
+  await holdAt(fingers, [width / 2, height / 3], 100);
+  for (let tries = 0; tries < 40 && (await state()) !== 'on'; ++tries) await sleep(50);
+  assert.equal(await state(), 'on');
+});
 
 // Every control a finger uses: the pad, the buttons of the game's keys, full screen.
 const kControls = '#dpad, #buttons button:not([hidden]), #fullscreen';
@@ -60,13 +69,10 @@ async function changes(page, act) {
 
 for (const [name, device] of Object.entries(kTouchDevices)) {
   describe(`on a ${name}`, () => {
-    let page;
-    let fingers;
     before(async () => {
-      page = await onDevice(device);
-      fingers = await touchScreen(page);
+      await page.setViewport(device);
+      await sleep(500);
     });
-    after(() => page?.close());
 
     test('controls show, none under 48 px; the picture as big as 16:9 allows, sharp', async () => {
       const layout = await page.evaluate((controls) => {
@@ -127,7 +133,7 @@ for (const [name, device] of Object.entries(kTouchDevices)) {
       const [, y] = await pointOf(page, '#canvas', 0.5, 0.5);
       for (let swipe = 0; swipe < 5; ++swipe) {
         await fingers.press(1, 2, y);
-        for (let x = 60; x <= 300; x += 80) await fingers.move(1, x, y);
+        for (const x of [100, 200, 300]) await fingers.move(1, x, y);
         await fingers.lift(1);
       }
       await sleep(300);
@@ -139,13 +145,10 @@ for (const [name, device] of Object.entries(kTouchDevices)) {
 }
 
 describe('the buttons on a phone', () => {
-  let page;
-  let fingers;
   before(async () => {
-    page = await onDevice({ ...kTouchDevices['phone, landscape'], deviceScaleFactor: 1 });
-    fingers = await touchScreen(page);
+    await page.setViewport({ ...kTouchDevices['phone, landscape'], deviceScaleFactor: 1 });
+    await sleep(500);
   });
-  after(() => page?.close());
 
   // A finger's tap on a control.
   const tap = async (id, control) => {
@@ -160,18 +163,8 @@ describe('the buttons on a phone', () => {
   };
   const muted = () => page.$eval('#sound', (line) => line.dataset.state === 'muted');
 
-  test('the first tap starts the sound', async () => {
-    // Read without a gesture, before any other test makes one.
-    const quietState = () => quietly(page, "document.getElementById('sound').dataset.state");
-    assert.equal(await quietState(), 'waiting');
-    const { width, height } = kTouchDevices['phone, landscape'];
-    await holdAt(fingers, [width / 2, height / 3], 100);
-    for (let tries = 0; tries < 40 && (await quietState()) !== 'on'; ++tries) await sleep(50);
-    assert.equal(await quietState(), 'on');
-  });
-
   test('Mute mutes and unmutes while another finger scrolls on', async () => {
-    // Down, on towards the end of the scrolling, which the next test needs.
+    // Down, towards the end of the scrolling, which the next test needs.
     const down = await pointOf(page, '#dpad', 0.5, 0.9);
     await fingers.press(1, ...down);
     await tap(2, 'mute');
@@ -195,7 +188,7 @@ describe('the buttons on a phone', () => {
   });
 
   test('Pause pauses, the page says so, and Resume resumes', async () => {
-    // Left: back from where the tests above scrolled to.
+    // Left: back from where the tests above scrolled to (a little to the right).
     const left = await pointOf(page, '#dpad', 0.1, 0.5);
     const where = () =>
       page.$eval('#canvas', (canvas) => JSON.stringify(canvas.getBoundingClientRect()));
