@@ -106,16 +106,19 @@
     });
   }
 
+  // On a touch screen, or from the first touch anywhere on the page.
   function showControls() {
     root.classList.add('touch');
   }
   if (window.matchMedia && window.matchMedia('(pointer: coarse)').matches) showControls();
+  window.addEventListener('pointerdown', function (event) {
+    if (event.pointerType === 'touch') showControls();
+  }, true);
 
   // A touch on the picture (not on its buttons) centres a stick there.
   picture.addEventListener('pointerdown', function (event) {
     if (event.pointerType === 'mouse' || event.target.closest('button')) return;
     event.preventDefault();
-    showControls();
     var box = picture.getBoundingClientRect();
     var x = event.clientX;
     var y = event.clientY;

@@ -180,7 +180,9 @@ describe('the buttons on a phone', () => {
     const down = await pointOf(page, '#dpad', 0.5, 0.9);
     await fingers.press(1, ...down);
     let moving = true;
-    for (let tries = 0; tries < 15 && moving; ++tries) moving = await changes(page, () => sleep(300));
+    for (let tries = 0; tries < 15 && moving; ++tries) {
+      moving = await changes(page, () => sleep(300));
+    }
     assert.ok(!moving, 'the world is at the end of its scrolling');
     // ...until Camera, held by a second finger, switches to the free camera on every other frame.
     assert.ok(await changes(page, () => tap(2, 'camera').then(() => sleep(300))));
