@@ -82,6 +82,13 @@
 // Entry function: main/main.cpp (main) or main/winmain.cpp (WinMain), named by
 // ZORBEL_ENTRY_SOURCE; either calls runGame from main/game_main.h.
 //
+// The browser's page (web/): the web backend also answers the page's own controls and tells
+// it what it shows, beside the duties above
+//   extern "C" int zorbelTouchKey(int key, int down)   input/web/platform_keyboard.cpp: a key
+//                                      the touch controls hold (a value of Key), beside the keys
+//   extern "C" void zorbelPausePress()  app/web/game_window.cpp: the pause button, as Escape
+//   Module.onPauseState(paused), Module.onSoundState(state)   told to the page on each change
+//
 // Test support: tests/support/test_process.h (tests/support/<platform>/test_process.cpp)
 //   prepareTestProcess(), processId(), redirectDescriptor(), restoreDescriptor()
 //

@@ -3,7 +3,9 @@
 # bench_frame natively (Mesa's software rasteriser, offscreen) and the same frames in
 # headless Chromium (SwiftShader), each the median ms of update + render + glFinish (the
 # browser's also with the pixels waited for, and so with the score display on); then their
-# ratios and what a player downloads (.wasm and .data, as stored and gzipped).
+# ratios; then what a player downloads and waits for (bench/web/bench_load.mjs: each file as
+# stored and as sent gzipped, the one-file edition's size, the first frame on a fast
+# connection and on a slow phone's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,6 +38,5 @@ echo "== summary"
 awk -v n="$native" -v f="$finished" -v d="$drawn" -v off="$off" -v on="$on" 'BEGIN {
   printf "median ms per frame: native %.3f; browser %.3f to glFinish, %.3f drawn (%.2f x native)\n", n, f, d, d / n
   printf "browser, display off and on in turn: %.3f and %.3f drawn (%.3f x)\n", off, on, on / off }'
-for file in dist/web/zorbel.wasm dist/web/zorbel-data.data dist/web/zorbel.js dist/web/zorbel-data.js; do
-  printf "%-28s %9d bytes, %9d gzipped\n" "$(basename "$file")" "$(stat -c %s "$file")" "$(gzip -9c "$file" | wc -c)"
-done
+echo "== loading"
+node bench/web/bench_load.mjs dist/web

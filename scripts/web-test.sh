@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The browser edition's tests, in the system's headless Chromium over the DevTools protocol:
-# builds dist/web and the page of the headless driver (scripts/web.sh --frames), installs what the
-# tests need (Debian's chromium; puppeteer-core and pngjs from npm, as locked in
-# tests/web/package-lock.json: no browser is downloaded), and runs tests/web/*.test.mjs.
+# builds dist/web, dist/zorbel.html and the pages of the headless driver (scripts/web.sh
+# --frames), installs what the tests need (Debian's chromium; puppeteer-core and pngjs from npm,
+# as locked in tests/web/package-lock.json: no browser is downloaded), and runs
+# tests/web/*.test.mjs (phones and a tablet are Chromium's emulation, touch included).
 # The golden frames are compared by the native zorbel-compare-frame of the dev build, and the
 # recorded sound measured by its zorbel-loudness; both are built first when missing.
 set -euo pipefail

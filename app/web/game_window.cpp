@@ -13,7 +13,8 @@
 
 // The window is the page's canvas (id "canvas") with a WebGL 1 context. The browser calls
 // the event callbacks between frames; they only note what happened, and pumpMessages
-// applies it at the start of the next pass, as a desktop message pump would.
+// applies it at the start of the next pass, as a desktop message pump would. The page hears
+// of every change of the pause through Module.onPauseState(paused) when it has one.
 
 namespace {
 
@@ -45,7 +46,24 @@ EM_JS(void, zorbelFullScreenOnGesture, (int on), {
 });
 // clang-format on
 
+// The Escape presses of the one window while it is open, where the page's pause button adds
+// its presses.
+int* pagePausePresses = nullptr;
+
+// clang-format off
+EM_JS(void, zorbelTellPaused, (int paused), {
+    if (Module.onPauseState) Module.onPauseState(paused != 0);
+});
+// clang-format on
+
 } // namespace
+
+// The page's pause button: one press of Escape.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelPausePress()
+{
+    if (pagePausePresses != nullptr)
+        ++*pagePausePresses;
+}
 
 struct GameWindow::Platform {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
@@ -64,6 +82,16 @@ struct GameWindow::Platform {
     bool hidden = false;
     bool pausedForHiding = false;
     int passesBeforeResume = 0;
+    // What the page was last told.
+    bool toldPaused = false;
+
+    void tellPause(const GameWindow& owner)
+    {
+        if (toldPaused == !owner.active_)
+            return;
+        toldPaused = !owner.active_;
+        zorbelTellPaused(toldPaused ? 1 : 0);
+    }
 
     // Sets the drawing buffer to the size the page shows the canvas at, in device pixels,
     // and tells the listener when it changed (always on the first call).
@@ -127,6 +155,19 @@ struct GameWindow::Platform {
         }
         if (!p.hidden && p.pausedForHiding)
             p.passesBeforeResume = 1;
+        p.tellPause(*owner);
+        return EM_FALSE;
+    }
+
+    // Leaving the window (another window or tab takes the focus) pauses too, but the player
+    // resumes: a hidden tab's automatic resume no longer applies either.
+    static EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void* data)
+    {
+        auto* owner = static_cast<GameWindow*>(data);
+        Platform& p = *owner->platform_;
+        p.pausedForHiding = false;
+        owner->active_ = false;
+        p.tellPause(*owner);
         return EM_FALSE;
     }
 
@@ -144,6 +185,13 @@ struct GameWindow::Platform {
         emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT,
                                                  on ? &owner : nullptr, EM_FALSE,
                                                  on ? onFullScreenChange : nullptr);
+        // Not offscreen, where tools step the game whatever has the focus. NOTE: removing it
+        // also removes the key source's blur callback on the window; that happens only once
+        // the game has ended.
+        if (!owner.offscreen_)
+            emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, on ? &owner : nullptr,
+                                         EM_FALSE, on ? onBlur : nullptr);
+        pagePausePresses = on ? &escapePresses : nullptr;
         callbacksSet = on;
     }
 };
@@ -212,6 +260,7 @@ void GameWindow::pumpMessages()
             active_ = true;
         }
     }
+    p.tellPause(*this);
     if (p.sizeChanged) {
         p.sizeChanged = false;
         p.fitCanvas(*this, false);

@@ -1,5 +1,6 @@
 #include "input/key_source.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <array>
@@ -8,6 +9,11 @@
 #include <utility>
 
 namespace {
+
+// The keys the page's touch controls hold, apart from the keyboard's, so that a finger lifting
+// never releases a key the keyboard holds, nor a key-up one a finger holds. The page counts
+// its fingers: a key is down here while any finger holds it.
+std::array<bool, kKeyCount> touchDown{};
 
 // The down state of the game's keys, kept by the page's key events. The events arrive between
 // frames, so the state read in an update is the one at the start of that pass.
@@ -21,7 +27,10 @@ public:
         emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, onBlur);
     }
 
-    bool isDown(Key key) const override { return down_[static_cast<size_t>(key)]; }
+    bool isDown(Key key) const override
+    {
+        return down_[static_cast<size_t>(key)] || touchDown[static_cast<size_t>(key)];
+    }
 
 private:
     // The keys of play, by the place of the key (the event's code), whatever the layout.
@@ -108,6 +117,17 @@ private:
 };
 
 } // namespace
+
+// The page's touch controls: key is a value of Key, down 1 when the first finger holds it and
+// 0 when the last one leaves. Answers 1, or 0 for a value the game has no key for (the page
+// then hides that button).
+extern "C" EMSCRIPTEN_KEEPALIVE int zorbelTouchKey(int key, int down)
+{
+    if (key < 0 || key >= kKeyCount)
+        return 0;
+    touchDown[static_cast<size_t>(key)] = down != 0;
+    return 1;
+}
 
 const KeySource& platformKeyboard()
 {

@@ -2,8 +2,10 @@
 // data package loads, the browser's own image decoder turns every ".png" file into a canvas
 // in Module.preloadedImages, where emscripten_get_preloaded_image_data reads the pixels.
 // The file is created whether or not it decodes, so the program can read its bytes and say
-// what is wrong with it. Every other file, BMP included, stays a plain file for the program.
+// what is wrong with it. Every other file, BMP and WAV included, stays a plain file for the
+// program: the browser's own image and audio decoders never see them.
 Module['noImageDecoding'] = true;
+Module['noAudioDecoding'] = true;
 Module['preloadPlugins'] = Module['preloadPlugins'] || [];
 Module['preloadPlugins'].push({
   // Case-sensitive, as the program picks its decoder.

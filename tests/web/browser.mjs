@@ -1,12 +1,15 @@
 // What the browser tests and the browser benchmark share: a folder served on 127.0.0.1 by
-// Python's http.server, the system's Chromium started headless with a fresh profile, and
-// pictures taken of the game's canvas.
+// the game's own server, the system's Chromium started headless with a fresh profile,
+// pictures taken of the game's canvas, and fingers on an emulated touch screen.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 import { PNG } from 'pngjs';
+
+const kServer = join(dirname(fileURLToPath(import.meta.url)), '../../scripts/web-server.py');
 
 // Flags that work in a sandboxed machine without a GPU: software WebGL through SwiftShader,
 // and none of the browser's own network traffic.
@@ -23,19 +26,20 @@ const kChromiumFlags = [
   '--force-device-scale-factor=1',
 ];
 
-// Serves `folder` until close(); resolves once the server has said its port.
+// Serves `folder` with the game's server (scripts/web-server.py: the gzip copies, no stale
+// files) until close(); resolves once the server has said its port.
 export function serve(folder) {
   return new Promise((resolve, reject) => {
-    const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', folder], {
-      stdio: ['ignore', 'pipe', 'ignore'],
-    });
+    const options = ['--port', '0', '--bind', '127.0.0.1', '--directory', folder];
+    const server = spawn('python3', [kServer, ...options], { stdio: ['ignore', 'pipe', 'ignore'] });
     let said = '';
     server.stdout.on('data', (chunk) => {
       said += chunk;
       const port = /port (\d+)/.exec(said);
       if (port) resolve({ url: `http://127.0.0.1:${port[1]}/`, close: () => server.kill() });
     });
-    server.on('exit', (code) => reject(new Error(`http.server ended (${code}) before serving ${folder}`)));
+    server.on('exit', (code) =>
+      reject(new Error(`the server ended (${code}) before serving ${folder}`)));
   });
 }
 
@@ -57,7 +61,8 @@ export async function launch(extraFlags = []) {
   return browser;
 }
 
-// Opens `url` in a new page and keeps every console line and uncaught error in `console`.
+// Opens `url` in a new page of `browser` (or of a browser context) and keeps every console
+// line and uncaught error in `console`.
 // `prepare(page)`, when given, runs before the page loads (to install scripts in it, with
 // page.evaluateOnNewDocument).
 export async function open(browser, url, prepare = null) {
@@ -76,6 +81,18 @@ export const gameLines = (page) => page.lines.filter((line) => !/ is deprecated\
 
 // The page's errors: console errors and uncaught exceptions.
 export const errorsOf = (page) => page.lines.filter((line) => line.type === 'error' || line.type === 'pageerror');
+
+// The value of a JavaScript expression in the page, read without what puppeteer's evaluate
+// counts as (a user gesture, which lets sound start): for pages whose first gesture matters.
+export async function quietly(page, expression) {
+  page.quietClient ??= await page.createCDPSession();
+  const { result, exceptionDetails } = await page.quietClient.send('Runtime.evaluate', {
+    expression,
+    returnByValue: true,
+  });
+  if (exceptionDetails) throw new Error(`${expression}: ${exceptionDetails.text}`);
+  return result.value;
+}
 
 // Holds a key down for `ms` milliseconds.
 export async function hold(page, key, ms) {
@@ -111,6 +128,14 @@ export async function waitFor(page, what, want) {
 export async function canvasPicture(page) {
   const canvas = await page.$('#canvas');
   return PNG.sync.read(Buffer.from(await canvas.screenshot({ type: 'png' })));
+}
+
+// The canvas on the screen at a quarter of its size, as PNG bytes: cheap to take, for telling
+// whether the picture changed (two equal pictures give equal bytes).
+export async function canvasSketch(page) {
+  const box = await page.$eval('#canvas', (canvas) => canvas.getBoundingClientRect().toJSON());
+  const clip = { x: box.x, y: box.y, width: box.width, height: box.height, scale: 0.25 };
+  return Buffer.from(await page.screenshot({ clip, optimizeForSpeed: true }));
 }
 
 // The mean colour [r, g, b] of a region given in fractions of the picture (left, top,
@@ -169,3 +194,43 @@ export async function installTestPad(page) {
     };
   });
 }
+
+// Phones and a tablet as Chromium emulates them: CSS size, device pixel ratio, touch.
+const touch = { isMobile: true, hasTouch: true };
+export const kTouchDevices = {
+  'phone, portrait': { width: 390, height: 844, deviceScaleFactor: 3, ...touch },
+  'phone, landscape': { width: 844, height: 390, deviceScaleFactor: 3, ...touch },
+  tablet: { width: 1024, height: 768, deviceScaleFactor: 2, ...touch },
+};
+
+// A phone's slow connection, for page.emulateNetworkConditions: 1.6 Mbps down, 150 ms.
+export const kSlowPhone = { download: 1.6e6 / 8, upload: 0.75e6 / 8, latency: 150 };
+
+// Fingers on the page's touch screen, through the DevTools protocol as a touch screen sends
+// them: press(id, x, y), move(id, x, y) and lift(id) of one finger while the others stay.
+export async function touchScreen(page) {
+  const client = await page.createCDPSession();
+  const down = new Map();
+  const points = () => [...down].map(([id, [x, y]]) => ({ id, x, y }));
+  const send = (type, touchPoints) =>
+    client.send('Input.dispatchTouchEvent', { type, touchPoints });
+  return {
+    press: async (id, x, y) => {
+      await send('touchStart', points().concat([{ id, x, y }]));
+      down.set(id, [x, y]);
+    },
+    move: (id, x, y) => (down.set(id, [x, y]), send('touchMove', points())),
+    lift: (id) => {
+      const [x, y] = down.get(id);
+      down.delete(id);
+      return send('touchEnd', [{ id, x, y }]);
+    },
+  };
+}
+
+// The centre of an element of the page in CSS px, or of a point at (fx, fy) of its box.
+export const pointOf = (page, selector, fx = 0.5, fy = 0.5) =>
+  page.$eval(selector, (element, fx, fy) => {
+    const box = element.getBoundingClientRect();
+    return [box.left + fx * box.width, box.top + fy * box.height];
+  }, fx, fy);

@@ -1,8 +1,8 @@
 // The browser edition end to end, in the system's headless Chromium against the page served
 // on 127.0.0.1: it loads cleanly and draws the world, the keys move it, H shows the score,
-// Escape and a hidden
-// tab pause it, the canvas follows the window, a lost context ends it, damaged data is named
-// while the game goes on drawing, and a browser without WebGL gets a message in the page.
+// Escape, a hidden tab and leaving the window pause it (and the page says so), the canvas
+// follows the window, a lost context ends it, damaged data is named while the game goes on
+// drawing, and a browser without WebGL gets a message in the page.
 // ZORBEL_WEB_DIST names the built page (dist/web by default); scripts/web-test.sh builds it
 // and runs these.
 import { after, before, describe, test } from 'node:test';
@@ -86,7 +86,9 @@ describe('the game in the browser', () => {
     assert.ok(samePicture(without, await canvasPicture(page)), 'a second H takes it away');
   });
 
-  test('Escape pauses (the picture stands still while a key is held) and resumes', async () => {
+  const pausedShown = () => page.$eval('#paused', (label) => !label.hidden);
+
+  test('Escape pauses (the picture still with a key held, "Paused" shown), resumes', async () => {
     await page.keyboard.press('Escape');
     await sleep(300);
     await page.keyboard.down('ArrowLeft');
@@ -95,12 +97,36 @@ describe('the game in the browser', () => {
     const second = await canvasPicture(page);
     await page.keyboard.up('ArrowLeft');
     assert.ok(samePicture(first, second), 'two captures half a second apart are identical');
+    assert.equal(await pausedShown(), true);
 
     await page.keyboard.press('Escape');
     await sleep(200);
+    assert.equal(await pausedShown(), false);
     await hold(page, 'ArrowLeft', 600);
     await sleep(200);
     assert.ok(!samePicture(second, await canvasPicture(page)), 'after resuming the picture moves again');
+  });
+
+  test('leaving the window pauses, and coming back leaves it paused until Escape', async () => {
+    await page.evaluate(() => window.dispatchEvent(new Event('blur')));
+    await sleep(200);
+    await page.evaluate(() => window.dispatchEvent(new Event('focus')));
+    let first;
+    try {
+      assert.equal(await pausedShown(), true);
+      // Once the last frame drawn is on the screen (a busy machine shows it late).
+      for (let tries = 0, last = null; tries < 10; ++tries, last = first) {
+        first = await canvasPicture(page);
+        if (last && samePicture(last, first)) break;
+      }
+      await hold(page, 'ArrowRight', 500);
+      assert.ok(samePicture(first, await canvasPicture(page)), 'nothing moves once back');
+    } finally {
+      await page.keyboard.press('Escape');
+    }
+    await sleep(200);
+    await hold(page, 'ArrowRight', 500);
+    assert.ok(!samePicture(first, await canvasPicture(page)), 'Escape resumes');
   });
 
   test('a hidden tab pauses the game and showing it again resumes', async () => {
@@ -193,6 +219,22 @@ describe('damaged data in the package', () => {
     await hold(page, 'ArrowRight', 400);
     await sleep(200);
     assert.ok(!samePicture(first, await canvasPicture(page)), 'and the game still runs');
+  });
+
+  test('a program file missing on the server is named in the page', async () => {
+    rmSync(join(work, 'dist/zorbel.wasm'));
+    rmSync(join(work, 'dist/zorbel.wasm.gz'));
+    // A context of its own: the service worker of the page above keeps the file.
+    const context = await browser.createBrowserContext();
+    try {
+      const page = await open(context, server.url);
+      await sleep(500);
+      const text = await page.$eval('#message', (box) => (box.hidden ? '' : box.textContent));
+      assert.match(text, /^Could not load zorbel\.wasm from the server \(404 [^)]*\)\.$/);
+      assert.equal(await page.$eval('#status', (line) => line.textContent), 'Not started.');
+    } finally {
+      await context.close();
+    }
   });
 });
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Writes the game's generated assets into a data directory (by default the repository's data/).
 
-    python3 tools/assetgen/assetgen.py [--out DIR] [--icons DIR] [--windows DIR]
+    python3 tools/assetgen/assetgen.py [--out DIR] [--icons DIR] [--windows DIR] [--web DIR]
 
 The desktop icons, which the game itself never reads, go to packaging/linux/ (or --icons DIR);
 the same artwork at the sizes Windows shows, in one icon file, to packaging/windows/ (or
---windows DIR).
+--windows DIR); the browser edition's icons to web/ (or --web DIR).
 
 Everything is painted or built from fixed seeds, so two runs write identical files. Only the
 Python standard library is used. The shaders are written by hand and are not touched here.
@@ -45,6 +45,9 @@ DOCUMENTS = [
 # The icon at each size the desktop's icon theme gets: file name under the icons folder, size.
 ICONS = [("zorbel-%d.png" % size, size) for size in icon.SIZES]
 
+# The browser edition's icons, named by its web app manifest.
+WEB_ICONS = [("zorbel-%d.png" % size, size) for size in icon.WEB_SIZES]
+
 # The program's icon on Windows: one file, every size from the small one of a title bar up to
 # the large one of a folder view, so that Windows never scales one.
 WINDOWS_ICON = "zorbel.ico"
@@ -79,6 +82,8 @@ def main(argv):
                         help="folder to write the desktop icons into")
     parser.add_argument("--windows", default=os.path.join(here, "..", "..", "packaging", "windows"),
                         help="folder to write the Windows icon into")
+    parser.add_argument("--web", default=os.path.join(here, "..", "..", "web"),
+                        help="folder to write the browser edition's icons into")
     parser.add_argument("--only", action="append", help="write just this file (path under its folder)")
     args = parser.parse_args(argv)
     out = os.path.normpath(args.out)
@@ -101,6 +106,11 @@ def main(argv):
         if wanted and name not in wanted:
             continue
         write(os.path.join(os.path.normpath(args.icons), name), imagefiles.png_rgba_bytes(to_bytes(icon.icon(size))))
+    for name, size in WEB_ICONS:
+        if wanted and name not in wanted:
+            continue
+        write(os.path.join(os.path.normpath(args.web), name),
+              imagefiles.png_rgba_bytes(to_bytes(icon.icon(size))))
     if not wanted or WINDOWS_ICON in wanted:
         images = [to_bytes(icon.icon(size)) for size in icon.WINDOWS_SIZES]
         write(os.path.join(os.path.normpath(args.windows), WINDOWS_ICON), imagefiles.ico_bytes(images))

@@ -11,6 +11,7 @@ from paint import hex_colour, mix
 
 SIZES = (48, 128, 256)  # the desktop's icon theme
 WINDOWS_SIZES = (16, 24, 32, 48, 64, 256)  # title bar and taskbar up to the largest folder view
+WEB_SIZES = (192, 512)  # the browser edition's web app manifest: home screen and splash
 SUBSAMPLES = 4
 
 TILE_INSET = 0.03
