@@ -1,9 +1,10 @@
 // The browser edition on phones and a tablet, as Chromium emulates them, with fingers through
 // the DevTools protocol: the touch controls show and are big enough, the picture is as large
 // as the screen lets a 16:9 picture be, a held arrow and a drag on the picture scroll the
-// world, swipes never take the browser back, the buttons switch the camera, pause and mute
-// (several fingers at once), the first tap starts the sound, the progress bar shows during a
-// slow download, and the full-screen button makes the game full screen. One browser for all.
+// world, swipes never take the browser back, the buttons switch the camera, pause, mute and
+// show the score (several fingers at once), the first tap starts the sound, the progress bar
+// shows during a slow download, and the full-screen button makes the game full screen. One
+// browser for all.
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { dirname, join, resolve } from 'node:path';
@@ -208,6 +209,14 @@ describe('the buttons on a phone', () => {
     assert.equal(await page.$eval('#paused', (label) => label.hidden), true);
     assert.ok(await changes(page, () => holdAt(fingers, left, 400)), 'the arrows scroll again');
     assert.deepEqual(errorsOf(page), []);
+  });
+
+  test('Score shows the score over the still picture, and again hides it', async () => {
+    const still = await canvasSketch(page);
+    assert.ok(await changes(page, () => tap(1, 'score')), 'the display comes');
+    await tap(1, 'score');
+    await sleep(150);
+    assert.ok(still.equals(await canvasSketch(page)), 'and goes, leaving the picture as it was');
   });
 
   test('Full screen shows the game alone, and again leaves full screen', async () => {
