@@ -1,20 +1,25 @@
 // The browser edition without a network: Chromium finds the page installable, a new build
 // replaces the files its service worker keeps, a reload with the server gone still plays, and
-// the one-file edition plays from a disk. The service worker's part runs on a copy of the
-// page (ZORBEL_WEB_DIST), which the test rebuilds and whose server it stops.
+// the one-file edition plays from a disk and stays within its download budget. The service
+// worker's part runs on a copy of the page (ZORBEL_WEB_DIST), which the test rebuilds and
+// whose server it stops.
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { appendFileSync, cpSync, mkdtempSync, rmSync } from 'node:fs';
+import { appendFileSync, cpSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { gzipSync } from 'node:zlib';
 import {
   canvasPicture, errorsOf, hold, isDarkSky, isGreenGround, launch, open, samePicture, serve, sleep,
 } from './browser.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const dist = process.env.ZORBEL_WEB_DIST ?? join(repo, 'dist/web');
+// What the one-file edition may weigh gzip-compressed, in bytes (a KB is 1024 of them, as the
+// README counts); the sounds take about half of it (tools/assetgen/README.md).
+const kOneFileBudget = 700 * 1024;
 
 let browser;
 before(async () => {
@@ -102,6 +107,15 @@ describe('from a disk', () => {
     assert.match(text, /scripts\/web\.sh --serve/);
     assert.doesNotMatch(text, /object|Event/);
     await page.close();
+  });
+
+  test('the one-file edition is at most 700 KB gzip-compressed', () => {
+    const sent = gzipSync(readFileSync(join(dist, '../zorbel.html')), { level: 9 }).length;
+    assert.ok(
+      sent <= kOneFileBudget,
+      `zorbel.html is ${(sent / 1024).toFixed(1)} KB gzipped, over its 700 KB: see what the ` +
+        'data costs (tools/assetgen/README.md, the download budget)',
+    );
   });
 
   test('the one-file edition draws, plays and finds every file it holds', async () => {

@@ -33,13 +33,13 @@ MESHES = ["quad.json", "quadBackground.json", "meshes/display/tree.json", "meshe
 SHADERS = ["basic-fixed", "conveyor-map", "gameover-fixed", "score-display"]
 # path: (sample rate, whether it loops, its RMS level in dBFS when that is held to a range)
 SOUNDS = {
-    "sounds/ambient.wav": (22050, True, (-22.0, -18.0)),
-    "sounds/gusts.wav": (22050, True, (-22.0, -18.0)),
+    "sounds/ambient.wav": (8000, True, (-22.0, -18.0)),
+    "sounds/gusts.wav": (16000, True, (-22.0, -18.0)),
     "sounds/movement.wav": (22050, True, (-22.0, -18.0)),
-    "sounds/chime.wav": (44100, False, None),
-    "sounds/switch.wav": (44100, False, None),
-    "sounds/pause.wav": (44100, False, None),
-    "sounds/resume.wav": (44100, False, None),
+    "sounds/chime.wav": (22050, False, None),
+    "sounds/switch.wav": (22050, False, None),
+    "sounds/pause.wav": (22050, False, None),
+    "sounds/resume.wav": (22050, False, None),
 }
 PEAK_LIMIT = round(32767 * 10 ** (-3 / 20))
 
