@@ -112,6 +112,83 @@ help exits 2 | tools/headless/main.cpp | tools |             usage(diagOutLines)
 help on standard error | tools/headless/main.cpp | tools |             usage(diagOutLines); |             usage(diagErrLines);
 key script range end excluded | tools/headless/key_script.cpp | tools | if (frame >= hold.first && frame <= hold.last) | if (frame >= hold.first && frame < hold.last)
 a folder opens as a data file | io/input_file.cpp | io,game | if (type == std::filesystem::file_type::directory) { | if (false) {
+a file is read in one piece only | io/input_file.cpp | io | while ((got = std::fread(piece, 1, sizeof piece, file_)) > 0) | if ((got = std::fread(piece, 1, sizeof piece, file_)) > 0)
+a short read counts as whole | io/input_file.cpp | io,render | return file_ && std::fread(target, 1, count, file_) == count; | return file_ && std::fread(target, 1, count, file_) > 0;
+a named pipe opens as a data file | io/input_file.cpp | io,game | if (type != std::filesystem::file_type::regular) { | if (type == std::filesystem::file_type::not_found) {
+a moved file is closed twice | io/input_file.cpp | io | : file_(std::exchange(other.file_, nullptr)), size_(std::exchange(other.size_, 0)), | : file_(other.file_), size_(std::exchange(other.size_, 0)),
+stick dead zone inclusive | input/pad_reading.cpp | input | pad.stickX < -kStickDeadZone); | pad.stickX <= -kStickDeadZone);
+lowest axis value past -1 | input/pad_reading.cpp | input | return axis < -1.0f ? -1.0f : axis; | return axis;
+pads keep the last poll | input/game_pads.cpp | input |     pads_ = PadSet();\n    reader_(pads_); |     reader_(pads_);
+Start a level, not an edge | input/game_pads.cpp | input,game | const bool wentDown = pads_.start() && !startHeld_; | const bool wentDown = pads_.start();
+SDL stick y not flipped | input/sdl/platform_pads.cpp | input | -axisFromInt16(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY)); | axisFromInt16(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY));
+SDL North read from X | input/sdl/platform_pads.cpp | input | pad.north = button(SDL_CONTROLLER_BUTTON_Y); | pad.north = button(SDL_CONTROLLER_BUTTON_X);
+SDL pad removal not followed | input/sdl/platform_pads.cpp | input | event->type == SDL_CONTROLLERDEVICEADDED || event->type == SDL_CONTROLLERDEVICEREMOVED | event->type == SDL_CONTROLLERDEVICEADDED
+saturation one short at the bottom | audio/mixer.cpp | audio |     if (value <= -32768.0f)\n        return -32768; |     if (value <= -32767.0f)\n        return -32767;
+mono right side reads the next frame | audio/mixer.cpp | audio | const uint64_t right = channels - 1; | const uint64_t right = 1;
+loop seam interpolates to silence | audio/mixer.cpp | audio | if (index + 1 < frames || state.loop) { | if (index + 1 < frames) {
+fade ramps the wrong way | audio/mixer.cpp | audio | state.gainStep = (volume - state.gain) / static_cast<float>(frames); | state.gainStep = (state.gain - volume) / static_cast<float>(frames);
+restart cuts a steady voice off | audio/mixer.cpp | audio | (state.gain != 0.0f || state.rampFrames > 0)) | state.rampFrames > 0)
+started muted ramps down from full | audio/mixer.cpp | audio | masterGain_ = muted() ? 0.0f : 1.0f; | masterGain_ = 1.0f;
+clip rate ignored | audio/mixer.cpp | audio | static_cast<double>(clip.sampleRate) * control.play.pitch / sampleRate_ * kFixedOne; | static_cast<double>(kPreferredSampleRate) * control.play.pitch / sampleRate_ * kFixedOne;
+loop silenced when started muted | audio/mixer.cpp | audio,sound | control.silent = muted() && !request.loop; | control.silent = muted();
+WAV 8-bit samples read as signed | audio/wav_reader.cpp | audio | static_cast<int16_t>((samples[i] - 128) * 256); | static_cast<int16_t>(samples[i] * 256);
+WAV odd chunk's pad byte ignored | audio/wav_reader.cpp | audio | at = bodyAt + chunkSize + (chunkSize & 1); | at = bodyAt + chunkSize;
+WAV RIFF size checked against the whole file | audio/wav_reader.cpp | audio | riffSize > size - 8) | riffSize > size)
+WAV data checked in samples, not frames | audio/wav_reader.cpp | audio | if (sampleBytes % format.blockAlign != 0) | if (sampleBytes % (format.bitsPerSample / 8u) != 0)
+WAV writer's byte rate | audio/wav_writer.cpp | audio | putLe(bytes, 28, rate * frameBytes, 4); | putLe(bytes, 28, rate, 4);
+WAV writer ignores a failed close | audio/wav_writer.cpp | audio | const bool closed = std::fclose(file) == 0; | const bool closed = (std::fclose(file), true);
+WAV writer's last frame dropped | audio/wav_writer.cpp | audio | const size_t count = frameCount * static_cast<size_t>(channels); | const size_t count = (frameCount - 1) * static_cast<size_t>(channels);
+click on every frame Space is held | game/game_sound.cpp | sound | const bool spacePressed = step.spaceDown && !spaceWasDown_; | const bool spacePressed = step.spaceDown;
+chime takes the younger voice | game/game_sound.cpp | sound | const int older = chimeStarted_[0] <= chimeStarted_[1] ? 0 : 1; | const int older = chimeStarted_[0] <= chimeStarted_[1] ? 1 : 0;
+x2 chimes as x3 | game/game_sound.cpp | sound | case 2: return 1.25f; | case 2: return 1.5f;
+pause leaves the movement layer on | game/game_sound.cpp | sound |         mixer_->fade(kMovementVoice, 0.0f, kPauseFadeSeconds);\n        mixer_->play(kTickVoice, {.clip = kPauseClip |         mixer_->play(kTickVoice, {.clip = kPauseClip
+M toggles while held | game/game_sound.cpp | sound | const bool pressed = down && !muteWasDown_; | const bool pressed = down;
+next gust timed from the start | game/game_sound.cpp | sound | gustEnds_ = clock_ + seconds; | gustEnds_ = seconds;
+loudness offset sign | tools/loudness/loudness.cpp | loudness | constexpr double kOffset = -0.691; | constexpr double kOffset = 0.691;
+relative gate 20 LU | tools/loudness/loudness.cpp | loudness | constexpr double kRelativeGate = -10.0; | constexpr double kRelativeGate = -20.0;
+K-weighting high-pass zero | tools/loudness/loudness.cpp | loudness | return {1.0, -2.0, 1.0, | return {1.0, 2.0, 1.0,
+true peak stops at the last sample | tools/loudness/loudness.cpp | loudness | m < static_cast<long>(frames) + kTapsPerPhase; | m < static_cast<long>(frames);
+last loudness window dropped | tools/loudness/loudness.cpp | loudness | for (size_t first = 0; length > 0 && first + length <= total; first += stride) | for (size_t first = 0; length > 0 && first + length < total; first += stride)
+repeat head energy | tools/loudness/repeat.cpp | loudness | const double head = energy[n - lag]; | const double head = energy[n];
+no flush after a line | diag/diagnostics.cpp | diag | std::fputc('\\n', out);\n    std::fflush(out); | std::fputc('\\n', out);
+streams swapped | diag/diagnostics.cpp | diag | FILE* out = stream == DiagStream::Out ? stdout : stderr; | FILE* out = stream == DiagStream::Err ? stdout : stderr;
+long line keeps its terminator | diag/diagnostics.cpp | diag | : sizeof text - 1; | : sizeof text;
+lines split one past the newline | diag/diagnostics.cpp | diag | text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1); | text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+previous hook's user not given back | diag/diagnostics.cpp | diag |         *previousUser = currentUser; |         *previousUser = user;
+named data folder taken without the data | app/data_directory.cpp | app | else if (!whyNotData(folder).empty()) | else if (false)
+installed tree beside the program | app/data_directory.cpp | app | (beside / ".." / "share" / "zorbel" / kDataFolderName).lexically_normal()); | (beside / "share" / "zorbel" / kDataFolderName).lexically_normal());
+a file named shaders passes | app/data_directory.cpp | app | if (!fs::is_directory(place / kMarkerFolder, error)) | if (!fs::exists(place / kMarkerFolder, error))
+a place reached twice tried twice | app/data_directory.cpp | app | seen = seen || samePlace(place, candidate); | seen = seen || place == candidate;
+trailing separator kept | app/data_directory.cpp | app | if (plain.filename().empty() && plain.has_relative_path()) | if (false)
+working folder not changed | app/data_directory.cpp | e2e-cli |         fs::current_path(parent, error);\n        if (error) |         if (error)
+settings BOM cut short | settings/player_settings.cpp | settings | text.remove_prefix(3); | text.remove_prefix(2);
+settings number read as a choice | settings/player_settings.cpp | settings | if (found->type() == JsonType::Bool) { | if (found->type() == JsonType::Bool || found->type() == JsonType::Number) {
+command line's mute kept | settings/settings_keeper.cpp | settings |     if (inForce.muted != inForce_.muted)\n        stored_.muted = inForce.muted; |     stored_.muted = inForce.muted;
+failed save said every time | settings/settings_keeper.cpp | settings | if (!written && !saveFailed_) { | if (!written) {
+damaged record not moved aside | settings/settings_keeper.cpp | settings |             damaged_ = true;\n            diagErr( |             diagErr(
+a record read is written again unchanged | settings/settings_keeper.cpp | settings |     written_ = stored_;\n    return stored_; |     return stored_;
+temporary left on a failed write | settings/sdl/atomic_replace.cpp | settings |         ::unlink(name.c_str());\n        problem = |         problem =
+temporary never renamed | settings/sdl/atomic_replace.cpp | settings |     temporary = name; |     temporary = beside;
+oversized record read cut | settings/desktop/settings_file.cpp | settings | text.resize(kMaxBytes + 1); | text.resize(kMaxBytes);
+relative XDG folder taken | settings/sdl/settings_place.cpp | settings | if (value == nullptr || *value == '\\0' || !fs::path(value).is_absolute()) | if (value == nullptr || *value == '\\0')
+H acts while held | game/game_rules.cpp | game | if (displayKeyDown && !displayKeyWasDown_) | if (displayKeyDown)
+depth test left off after the display | game/game_display.cpp | game |     renderState_.setDepthTest(true);\n |     // The depth test stays off.\n
+basic program not bound after the display | game/game_display.cpp | game | be without the display.\n    basicProgram_.bind(); | be without the display.
+multiplier over the score | game/game_display.cpp | game | constexpr LabelPlacement kMultiplierPlace{24.0f, 612.0f, | constexpr LabelPlacement kMultiplierPlace{24.0f, 646.0f,
+label drawn without its font | render/text_label.cpp | game |     if (font_ != nullptr)\n        font_->bind();\n    mesh_.draw(&matrix); |     mesh_.draw(&matrix);
+label scaled on x only | render/text_label.cpp | render,game | Mat4::scaling(scale, scale, 1.0f) | Mat4::scaling(scale, 1.0f, 1.0f)
+label turned the other way | render/text_label.cpp | render | Mat4::rotationZ(static_cast<float>(at.rotationDegrees * kDegToRad)) | Mat4::rotationZ(static_cast<float>(-at.rotationDegrees * kDegToRad))
+the last of --help and --version answers | main/command_line.cpp | e2e-cli | if (!answered)\n                result.request = | result.request =
+--data= without a folder accepted | main/command_line.cpp | e2e-cli | if (value.empty())\n | if (value.empty() && arg == kDataOption)\n
+--data reads past the last argument | main/command_line.cpp | e2e-cli | else if (i + 1 < argc) | else if (i < argc)
+a mistake exits 1 | main/command_line.cpp | e2e-cli | "An error occurred",\n                2}; | "An error occurred",\n                1};
+help said on standard error | main/command_line.cpp | e2e-cli | {usageText(), false, "QUIX 5 Zorbel: help", 0}; | {usageText(), true, "QUIX 5 Zorbel: help", 0};
+a stray argument plays | main/command_line.cpp | e2e-cli |         } else {\n            return mistake( |         } else if (arg.starts_with('-')) {\n            return mistake(
+M read by its place | input/sdl/platform_keyboard.cpp | e2e-sound |         if (const char letter = letterOf(key))\n            return printing(letter); |         if (const char letter = letterOf(key))\n            return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (letter - 'a'));
+letter fallback one key off | input/sdl/platform_keyboard.cpp | e2e-sound | SDL_SCANCODE_A + (letter - 'a')); | SDL_SCANCODE_A + (letter - 'a') + 1);
+Left read from Right | input/sdl/platform_keyboard.cpp | e2e-shell | case Key::Left: return SDL_SCANCODE_LEFT; | case Key::Left: return SDL_SCANCODE_RIGHT;
+Up read from Down | input/sdl/platform_keyboard.cpp | e2e-game | case Key::Up: return SDL_SCANCODE_UP; | case Key::Up: return SDL_SCANCODE_DOWN;
+H read from G | input/key_source.h | e2e-game | {Key::H, 'h'} | {Key::H, 'g'}
 FAULTS
 }
 
