@@ -77,14 +77,15 @@ struct MixerTest : ::testing::Test {
 
 TEST_F(MixerTest, SumsVoicesWithTheirVolumesAndPlaysMonoOnBothSides)
 {
-    ASSERT_TRUE(mixer.setClip(0, constantClip({1000}, 100)));
+    const SoundClip mono = sineClip(400.0, 100, kRate);
+    ASSERT_TRUE(mixer.setClip(0, mono));
     ASSERT_TRUE(mixer.setClip(1, constantClip({2000, -600}, 100)));
     mixer.play(0, {.clip = 0});
     mixer.play(3, {.clip = 1, .volume = 0.5f});
     const std::vector<int16_t> out = render(mixer, 50);
     for (size_t i = 0; i < out.size(); i += 2) {
-        EXPECT_EQ(out[i], 2000);
-        EXPECT_EQ(out[i + 1], 700);
+        EXPECT_EQ(out[i], mono.samples[i / 2] + 1000);
+        EXPECT_EQ(out[i + 1], mono.samples[i / 2] - 300);
     }
     // A slot is set once; the first clip stays.
     EXPECT_FALSE(mixer.setClip(0, constantClip({5}, 1)));
@@ -214,12 +215,12 @@ TEST_F(MixerTest, MuteRampsTheWholeOutputToSilenceAndBack)
     EXPECT_EQ(out[2 * ramp], 8000);
     EXPECT_LE(largestStep(out), 8000 / ramp + 1);
 
-    // Muted before the device starts: silent from the first frame.
+    // Muted before the device starts: silent from the first frame, though a loop plays.
     Mixer quiet;
     quiet.setMuted(true);
     quiet.prepare(kRate);
     quiet.setClip(0, constantClip({8000}, 100));
-    quiet.play(0, {.clip = 0});
+    quiet.play(0, {.clip = 0, .loop = true});
     EXPECT_EQ(render(quiet, 50), std::vector<int16_t>(100, 0));
 }
 

@@ -93,6 +93,14 @@ TEST(WavReader, ReadsWhatTheWriterWrote)
     EXPECT_EQ(d.clip.channels, 2);
     EXPECT_EQ(d.clip.samples, kStereo);
     EXPECT_EQ(d.clip.frameCount(), 3);
+    // Byte for byte the plain header other programs read (this reader passes over the byte
+    // rate), then the samples, least significant byte first.
+    Bytes samples;
+    for (const int16_t sample : kStereo) {
+        samples.push_back(static_cast<uint8_t>(sample & 0xff));
+        samples.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
+    }
+    EXPECT_EQ(goodStereo(), riff({chunk("fmt ", fmtBody(2, 22050, 16)), chunk("data", samples)}));
 }
 
 TEST(WavReader, EightBitMonoOtherChunksOddSizesAndTrailingBytes)
@@ -227,4 +235,10 @@ TEST(WavWriter, RefusesWhatAWavFileCannotHoldBeforeAllocatingOrWriting)
     const std::string path = (dir.path() / "long.wav").string();
     EXPECT_FALSE(writeWav(path, samples, kMostStereo + 1, 2, 48000, reason));
     EXPECT_FALSE(std::filesystem::exists(path)) << "no file is made";
+
+    // A full disk fails the write, also when the bytes fit the stream's buffer and the
+    // failure shows only as the file is closed.
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_FALSE(writeWav("/dev/full", kStereo.data(), 3, 2, 22050, reason));
+    }
 }

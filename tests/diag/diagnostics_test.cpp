@@ -4,9 +4,13 @@
 
 #include "tests/support/capture.h"
 #include "tests/support/recorded_lines.h"
+#include "tests/support/test_process.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 TEST(Diagnostics, LinesReachTheStreamTheyNameWithOneNewlineEach)
@@ -18,6 +22,23 @@ TEST(Diagnostics, LinesReachTheStreamTheyNameWithOneNewlineEach)
     diagErrf("%s %d", "formatted", 42);
     EXPECT_EQ(out.text(), "to standard output\n");
     EXPECT_EQ(err.text(), "to standard error\nformatted 42\n");
+}
+
+// A line is in the stream's file when the call returns, so a program that ends or crashes
+// right after it has said it: also where the stream is buffered whole (a log file, a pipe).
+TEST(Diagnostics, ALineIsWrittenThroughBeforeTheCallReturns)
+{
+    TempDir dir;
+    const std::filesystem::path file = dir.path() / "out.txt";
+    std::fflush(stdout);
+    std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
+    const int saved = redirectDescriptor(1, file);
+    diagOut("written through");
+    std::ifstream in(file, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    restoreDescriptor(1, saved);
+    EXPECT_EQ(written, "written through\n");
 }
 
 TEST(Diagnostics, RecordersNestAndGiveTheStreamsBackWhenTheyGo)

@@ -34,6 +34,8 @@ run --fullscreen --help
 check "--help after another option still answers (got $CODE)" test "$CODE" -eq 0
 run --mute --help
 check "--mute is an option the game knows (got $CODE)" test "$CODE" -eq 0
+run --version --help
+check "--version and --help: the first of them answers (got \"$OUT\")" test "$OUT" = "zorbel $VERSION"
 
 # mistake OPTION...: the usage on standard error after a line naming the mistake, exit code 2.
 mistake() {

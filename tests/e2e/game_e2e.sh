@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The game end to end: the first frames show the sky and the grass disc, Right moves the
-# world, H shows and hides the score, and a missing texture is reported while the game still runs and closes normally.
+# The game end to end: the first frames show the sky and the grass disc, each arrow moves
+# the world, H shows and hides the score, and a missing texture is reported while the game
+# still runs and closes normally.
 # (Pausing is checked with the shell, in shell_e2e.sh.)
 ZORBEL=$1
 WM_CLOSE=$2

@@ -170,7 +170,7 @@ plays() {
 }
 
 # moves_with_the_arrows: in the game's window (WID), focused, the first frames show the sky
-# and the grass disc, and holding Right changes the picture.
+# and the grass disc, and holding each arrow in turn changes the picture.
 moves_with_the_arrows() {
   timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
   sleep 2
@@ -178,10 +178,14 @@ moves_with_the_arrows() {
   check "the sky is dark at the top of the first frames" is_dark "$WORK/start.png" 400x60+440+10
   check "the grass disc is green at the bottom centre" is_green "$WORK/start.png" 200x60+540+600
 
-  hold Right 0.6
-  sleep 0.3
-  shot "$WORK/right.png"
-  check "holding Right changes the picture" differs "$WORK/start.png" "$WORK/right.png"
+  local key before="$WORK/start.png"
+  for key in Right Up Left Down; do
+    hold "$key" 0.4
+    sleep 0.3
+    shot "$WORK/$key.png"
+    check "holding $key changes the picture" differs "$before" "$WORK/$key.png"
+    before="$WORK/$key.png"
+  done
 }
 
 # shows_the_score_on_h: in the focused game window, standing still, H draws the score display

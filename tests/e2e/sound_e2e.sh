@@ -2,9 +2,9 @@
 # The game's sound end to end: with SDL's disk driver the game writes what it plays to a file
 # in real time, which holds the quiet ambient and, once Right carries the player across a
 # zone, the chime; under a French layout the key that prints M mutes it and the key in M's
-# US place does not; with no sound device (the default here), and with a device that goes
-# away while playing, the game says so in one line, plays on silent and closes with exit
-# code 0.
+# US place does not, and under a Russian one, where no key prints M, the key in its US place
+# mutes it; with no sound device (the default here), and with a device that goes away while
+# playing, the game says so in one line, plays on silent and closes with exit code 0.
 ZORBEL=$1
 WM_CLOSE=$2
 source "$(dirname "$0")/lib.sh"
@@ -40,31 +40,52 @@ check "no chime before Right (band peak and its ratio to the mean: $before)" not
 after=$(tone_peak "$WORK/played.wav" 2.2)
 check "Right brings the chime (band peak and its ratio to the mean: $after)" is_chime "$after"
 
+# keys_under LAYOUT NAME KEY...: the game started under the keyboard layout with the sound
+# on, each key held for a moment, a second apart; what it played goes to $WORK/NAME.wav, and
+# when each key went down (seconds into it) to KEY_AT.
+keys_under() {
+  local layout=$1 name=$2 key
+  shift 2
+  setxkbmap "$layout"
+  export SDL_DISKAUDIOFILE=$WORK/$name.raw
+  require "$name layout: the window appears" start_game "$repo" --no-settings
+  timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
+  sleep 2
+  KEY_AT=()
+  for key in "$@"; do
+    KEY_AT+=("$(played_at "$SDL_DISKAUDIOFILE")")
+    hold "$key" 0.2
+    sleep 1
+  done
+  close_game
+  setxkbmap us
+  sox -t raw -r 48000 -e signed-integer -b 16 -c 2 "$SDL_DISKAUDIOFILE" "$WORK/$name.wav"
+}
+# level_around FILE SECONDS SHIFT: the level of the 0.4 s that start SHIFT seconds after
+# SECONDS.
+level_around() {
+  sound_stat "$1" "RMS lev dB" trim "$(awk -v t="$2" -v d="$3" 'BEGIN {print t + d}')" 0.4
+}
+
 # M by the letter on the key. Under a French (AZERTY) layout the key that prints M sits where
 # a US keyboard has its semicolon, and the key in M's US place prints a comma: the comma
 # leaves the sound on, M mutes it.
-setxkbmap fr
-export SDL_DISKAUDIOFILE=$WORK/layout.raw
-require "French layout: the window appears" start_game "$repo"
-timeout 5 xdotool windowfocus --sync "$WID" 2>/dev/null
-sleep 2
-comma_at=$(played_at "$WORK/layout.raw")
-hold comma 0.2
-sleep 0.8
-m_at=$(played_at "$WORK/layout.raw")
-hold m 0.2
-sleep 1
-close_game
-setxkbmap us
-sox -t raw -r 48000 -e signed-integer -b 16 -c 2 "$WORK/layout.raw" "$WORK/layout.wav"
-# level_around SECONDS: the level of the 0.4 s that start there.
-level_around() { sound_stat "$WORK/layout.wav" "RMS lev dB" trim "$1" 0.4; }
-before_m=$(level_around "$(awk -v t="$m_at" 'BEGIN {print t - 0.5}')")
-what="French layout: the key in M's US place (a comma, at $comma_at s) leaves the sound on"
+keys_under fr French comma m
+before_m=$(level_around "$WORK/French.wav" "${KEY_AT[1]}" -0.5)
+what="French layout: the key in M's US place (a comma, at ${KEY_AT[0]} s) leaves the sound on"
 check "$what ($before_m dB)" within "$before_m" -40 -10
-after_m=$(level_around "$(awk -v t="$m_at" 'BEGIN {print t + 0.5}')")
-check "French layout: the key that prints M (at $m_at s) mutes ($after_m dB)" \
+after_m=$(level_around "$WORK/French.wav" "${KEY_AT[1]}" 0.5)
+check "French layout: the key that prints M (at ${KEY_AT[1]} s) mutes ($after_m dB)" \
   test "$after_m" = "-inf"
+
+# Where no key prints M (a Russian layout), the key in M's US place mutes; it prints a soft
+# sign there.
+keys_under ru Russian Cyrillic_softsign
+before_m=$(level_around "$WORK/Russian.wav" "${KEY_AT[0]}" -0.5)
+after_m=$(level_around "$WORK/Russian.wav" "${KEY_AT[0]}" 0.5)
+mutes() { within "$1" -40 -10 && [ "$2" = "-inf" ]; }
+check "Russian layout: the key in M's US place (at ${KEY_AT[0]} s) mutes ($before_m dB, then $after_m)" \
+  mutes "$before_m" "$after_m"
 unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
 
 # No sound device: SDL's default driver finds no sound server (each is pointed at a socket

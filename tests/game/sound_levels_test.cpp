@@ -171,15 +171,19 @@ TEST(SoundLevels, StillBedNeverRepeatsAndItsGustsStayEven)
 
 // The Space click and the pause and resume ticks stand out of the mix over their first
 // 100 ms; the click sounds once per press, however long Space is held; a pause falls
-// silent once its fade is over.
+// silent once its fade is over, also when it comes while the world moves.
 TEST(SoundLevels, ShortCuesStandOutAndTheClickSoundsOncePerPress)
 {
     const PlayedSound cues = renderPlay(kCues);
     REQUIRE_PLAYED(cues);
+    const auto zero = [](int16_t s) { return s == 0; };
     const auto faded = static_cast<size_t>(kCues.pauseFirst + 15) * kSamplesPerFrame;
     const auto resumed = static_cast<size_t>(kCues.pauseLast + 1) * kSamplesPerFrame;
-    EXPECT_TRUE(std::all_of(cues.pcm.begin() + 2 * faded, cues.pcm.begin() + 2 * resumed,
-                            [](int16_t s) { return s == 0; }));
+    EXPECT_TRUE(std::all_of(cues.pcm.begin() + 2 * faded, cues.pcm.begin() + 2 * resumed, zero));
+    const PlayedSound movingPause = renderPlay({"UP@0-119", 120, 60, 119});
+    const auto fadedMoving = static_cast<size_t>(60 + 15) * kSamplesPerFrame;
+    EXPECT_TRUE(
+        std::all_of(movingPause.pcm.begin() + 2 * fadedMoving, movingPause.pcm.end(), zero));
     const PlayedSound without = renderPlay(kCues, {kSwitch, kPause, kResume});
     const Recording added = cues.recording().minus(without.recording());
     const Loudness cue(added);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -58,7 +59,10 @@ TEST(Loudness, FullScaleSineOf997HertzReadsItsReferenceLevels)
     // A stretch reads the same, ungated; 20 dB down reads 20 LU less.
     const Loudness quieter(sine(997.0, 0.1, 5.0, true, false));
     EXPECT_NEAR(quieter.over(1.0, 0.4), -23.01, 0.02);
-    for (double reading : quieter.windows(3.0, 0.5))
+    // Windows of 3 s every 0.5 s over 5 s: from 0 to 2 s, the last one ending with the sound.
+    const std::vector<double> windows = quieter.windows(3.0, 0.5);
+    EXPECT_EQ(windows.size(), 5u);
+    for (double reading : windows)
         EXPECT_NEAR(reading, -23.01, 0.02);
     // The K-weighting counts high sounds more and the deepest less.
     EXPECT_GT(Loudness(sine(4000.0, 0.1, 2.0, true, false)).integrated(), -23.01 + 3.0);
@@ -87,9 +91,9 @@ TEST(Loudness, TruePeakFindsThePeaksBetweenSamples)
     const Recording between = sine(12000.0, 0.5, 0.1, true, true, 48000, std::numbers::pi / 4);
     EXPECT_NEAR(truePeak(between), 20.0 * std::log10(0.5), 0.15);
     EXPECT_NEAR(truePeak(sine(997.0, 0.25, 0.1, false, true)), 20.0 * std::log10(0.25), 0.05);
-    // A lone full-scale sample reads at least itself.
+    // A lone full-scale sample reads at least itself, even as the recording's last.
     Recording click{48000, 2, std::vector<float>(200, 0.0f)};
-    click.samples[100] = -1.0f;
+    click.samples[198] = -1.0f;
     EXPECT_GE(truePeak(click), 0.0);
     EXPECT_TRUE(std::isinf(truePeak(sine(997.0, 0.0, 0.1, true, true))));
 }
