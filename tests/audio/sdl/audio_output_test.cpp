@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -72,10 +73,17 @@ TEST_F(SdlAudioOutput, PlaysTheSourceAtTheRateItWasToldAndStopsPullingOnClose)
     output.close();
     EXPECT_FALSE(output.isOpen());
 
-    // The device received the tone as it was rendered: 16-bit stereo, the same pitch.
+    // The device received the tone as it was rendered: 16-bit stereo, the same pitch. SDL
+    // opens a device paused, and its thread may write one buffer of silence before the output
+    // starts it: that buffer, and only that, may come first.
     const std::vector<int16_t> samples = samplesOf(file);
     ASSERT_GE(samples.size(), 2u * kPreferredSampleRate / 10);
-    EXPECT_EQ(static_cast<int64_t>(samples.size()) / 2, tone.framesRendered());
+    const int64_t early = static_cast<int64_t>(samples.size()) / 2 - tone.framesRendered();
+    EXPECT_TRUE(early == 0 || early == kOutputBufferFrames) << early << " frames not rendered";
+    if (early > 0 && early <= static_cast<int64_t>(samples.size()) / 2) {
+        EXPECT_TRUE(std::all_of(samples.begin(), samples.begin() + 2 * early,
+                                [](int16_t sample) { return sample == 0; }));
+    }
     EXPECT_NEAR(pitchOf(samples, tone.rate()), 440.0, 2.0);
 
     // Nothing pulls once closed; a second close and a poll are harmless.
